@@ -1,0 +1,3 @@
+#include "app/Options.h"
+
+void updateDevice(int /*ms*/) {}
