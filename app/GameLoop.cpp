@@ -161,6 +161,10 @@ void GameLoop::drawCurrentSequence() {
 }
 
 void GameLoop::quit() {
+  // The windowing library's exit handler closes the window, whose close
+  // callback leads here again while the process is already ending.
+  if (quitting_) return;
+  quitting_ = true;
   AudioEngine::shutdown();
   platform::exitProcess(exitStatus_);
 }

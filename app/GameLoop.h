@@ -135,4 +135,5 @@ class GameLoop {
   std::vector<Event> eventQueue_;
   bool lastRenderDrew_ = false;
   int exitStatus_ = 0;
+  bool quitting_ = false;
 };

@@ -1,0 +1,123 @@
+#include "app/WindowGlue.h"
+
+#include <GL/freeglut.h>
+#include <gtest/gtest.h>
+
+#include <vector>
+
+using window::computeLetterbox;
+using window::FrameLimiter;
+using window::mapWindowToPoints;
+using window::Viewport;
+
+namespace {
+void expectViewport(const Viewport& v, int x, int y, int w, int h) {
+  EXPECT_EQ(v.x, x);
+  EXPECT_EQ(v.y, y);
+  EXPECT_EQ(v.width, w);
+  EXPECT_EQ(v.height, h);
+}
+}  // namespace
+
+TEST(Letterbox, KeepsThreeByTwoCentred) {
+  expectViewport(computeLetterbox(1200, 640), 120, 0, 960, 640);
+  expectViewport(computeLetterbox(960, 800), 0, 80, 960, 640);
+  expectViewport(computeLetterbox(960, 640), 0, 0, 960, 640);
+  expectViewport(computeLetterbox(1920, 1080), 150, 0, 1620, 1080);
+  expectViewport(computeLetterbox(1001, 640), 20, 0, 960, 640);  // odd bar halves toward zero
+  expectViewport(computeLetterbox(100, 7), 45, 0, 10, 7);        // 10.5 truncated
+  // A minimised window has no picture.
+  EXPECT_TRUE(computeLetterbox(960, 0).empty());
+  EXPECT_TRUE(computeLetterbox(0, 640).empty());
+}
+
+TEST(Letterbox, MapsWindowPositionsToClampedPoints) {
+  const Viewport bars = computeLetterbox(1200, 640);
+  int px = -1;
+  int py = -1;
+  ASSERT_TRUE(mapWindowToPoints(bars, 10, 100, px, py));  // left black bar
+  EXPECT_EQ(px, 0);
+  EXPECT_EQ(py, 50);
+  ASSERT_TRUE(mapWindowToPoints(bars, 1199, 639, px, py));  // right bar, bottom edge
+  EXPECT_EQ(px, 480);
+  EXPECT_EQ(py, 319);
+  ASSERT_TRUE(mapWindowToPoints(bars, 120 + 959, 0, px, py));
+  EXPECT_EQ(px, 479);
+  EXPECT_EQ(py, 0);
+
+  const Viewport tall = computeLetterbox(960, 800);
+  ASSERT_TRUE(mapWindowToPoints(tall, 480, 790, px, py));  // below the picture
+  EXPECT_EQ(px, 240);
+  EXPECT_EQ(py, 320);
+  ASSERT_TRUE(mapWindowToPoints(tall, 480, 5, px, py));  // above it
+  EXPECT_EQ(py, 0);
+
+  const Viewport half = computeLetterbox(480, 320);  // each window pixel is two picture pixels
+  ASSERT_TRUE(mapWindowToPoints(half, 3, 5, px, py));
+  EXPECT_EQ(px, 3);
+  EXPECT_EQ(py, 5);
+  ASSERT_TRUE(mapWindowToPoints(half, 2000000000, -2000000000, px, py));  // no overflow
+  EXPECT_EQ(px, 480);
+  EXPECT_EQ(py, 0);
+
+  px = py = 77;
+  EXPECT_FALSE(mapWindowToPoints(Viewport{}, 10, 10, px, py));  // empty viewport: ignored
+  EXPECT_EQ(px, 77);
+}
+
+TEST(FrameLimiterTest, SleepsTheRestOfTheFrameAndSkipsTheSecondUpdate) {
+  int now = 1000;
+  std::vector<int> sleeps;
+  FrameLimiter limiter([&] { return now; }, [&](int ms) {
+    sleeps.push_back(ms);
+    now += ms + 1;  // a sleep overshoots a little
+  });
+  limiter.start();
+
+  int elapsed = -1;
+  now += 10;  // a fast frame: sleeps 23 ms, and the update gets the whole time
+  ASSERT_TRUE(limiter.step(elapsed));
+  EXPECT_EQ(sleeps, (std::vector<int>{23}));
+  EXPECT_EQ(elapsed, 34);
+
+  now += 5;  // the second frame calls no update; its time is dropped
+  EXPECT_FALSE(limiter.step(elapsed));
+  EXPECT_EQ(sleeps.back(), 28);
+
+  now += 50;  // a slow frame: no sleep, the long time goes to the update
+  const std::size_t sleepsBefore = sleeps.size();
+  ASSERT_TRUE(limiter.step(elapsed));
+  EXPECT_EQ(sleeps.size(), sleepsBefore);
+  EXPECT_EQ(elapsed, 50);
+
+  now += 33;  // 33.333 - 33 truncates to 0: no sleep
+  ASSERT_TRUE(limiter.step(elapsed));
+  EXPECT_EQ(sleeps.size(), sleepsBefore);
+  EXPECT_EQ(elapsed, 33);
+
+  now += 32;  // one millisecond left
+  ASSERT_TRUE(limiter.step(elapsed));
+  EXPECT_EQ(sleeps.back(), 1);
+  EXPECT_EQ(elapsed, 34);
+}
+
+TEST(Keys, AltF4QuitsModifiersAloneAreIgnored) {
+  char code = 0;
+  EXPECT_EQ(window::routeSpecialKey(GLUT_KEY_F4, GLUT_ACTIVE_ALT, code), window::SpecialKeyAction::Quit);
+  EXPECT_EQ(window::routeSpecialKey(GLUT_KEY_F4, 0, code), window::SpecialKeyAction::KeyPressed);
+  EXPECT_EQ(code, 4);
+  code = 0;
+  EXPECT_EQ(window::routeSpecialKey(GLUT_KEY_F4, GLUT_ACTIVE_ALT | GLUT_ACTIVE_CTRL, code),
+            window::SpecialKeyAction::KeyPressed);
+  EXPECT_EQ(code, 4);
+  EXPECT_EQ(window::routeSpecialKey(GLUT_KEY_LEFT, 0, code), window::SpecialKeyAction::KeyPressed);
+  EXPECT_EQ(code, static_cast<char>(GLUT_KEY_LEFT & 0xFF));
+  for (int key : {GLUT_KEY_SHIFT_L, GLUT_KEY_SHIFT_R, GLUT_KEY_CTRL_L, GLUT_KEY_CTRL_R, GLUT_KEY_ALT_L,
+                  GLUT_KEY_ALT_R, GLUT_KEY_SUPER_L, GLUT_KEY_SUPER_R}) {
+    EXPECT_EQ(window::routeSpecialKey(key, GLUT_ACTIVE_SHIFT, code), window::SpecialKeyAction::Ignore) << key;
+  }
+  EXPECT_TRUE(window::isTouchButton(GLUT_LEFT_BUTTON));
+  EXPECT_TRUE(window::isTouchButton(GLUT_RIGHT_BUTTON));
+  EXPECT_TRUE(window::isTouchButton(7));
+  for (int wheel = 3; wheel <= 6; ++wheel) EXPECT_FALSE(window::isTouchButton(wheel));
+}
