@@ -1,7 +1,11 @@
 #include "app/DemoApplication.h"
 
+#include <cstdio>
+
 #include <GL/gl.h>
 
+#include "app/LocalizedText.h"
+#include "app/Options.h"
 #include "app/Settings.h"
 #include "render_engine/GlStateCache.h"
 
@@ -74,8 +78,17 @@ DemoApplication* DemoApplication::getInstance() {
 }
 
 void DemoApplication::init() {
+  // The start-up the game's own application object does.
+  setDeviceState(1, 0);
   clearSettings();
   loadSettings();
+  initTexts();
+  loadOptions();
+  setLanguage(getLanguageCode(getOptionValue(OPTION_LANGUAGE)));
+  requestFullscreen(getOptionValue(OPTION_FULLSCREEN) != 0);
+  // Nothing here draws text yet, so say which language the options chose.
+  std::printf("Language: %s\n", getLanguageCode(getCurrentLanguageIndex()));
+  std::fflush(stdout);
   addSequence(new DemoSequence(0, 0.2f, 0.6f, 1.0f));
   addSequence(new DemoSequence(1, 1.0f, 0.45f, 0.2f));
 }

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
 #include <string>
 #include <thread>
@@ -36,6 +37,9 @@ static const char* nonEmptyEnv(const char* name) {
 bool appDataFolder(std::string& out) {
   // A relative XDG_DATA_HOME is invalid by the base-directory rules and ignored.
   if (const char* xdg = nonEmptyEnv("XDG_DATA_HOME"); xdg != nullptr && xdg[0] == '/') {
+    // The folder may not exist yet; the save folder is made inside it.
+    std::error_code ec;
+    std::filesystem::create_directories(xdg, ec);
     out = xdg;
     return true;
   }

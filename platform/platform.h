@@ -12,7 +12,8 @@ void sleepMs(int ms);
 std::string currentDirectory();
 
 // The per-user application-data folder: $XDG_DATA_HOME when set and absolute,
-// else $HOME/.local/share. False (and out untouched) when neither is known.
+// else $HOME/.local/share, created when missing. False (and out untouched) when
+// neither is known.
 bool appDataFolder(std::string& out);
 
 // Creates one folder (mode 0755). True when it exists afterwards as a folder.

@@ -14,10 +14,11 @@ using qmtest::TempDir;
 TEST(Platform, AppDataFolderPrefersXdgThenHome) {
   TempDir tmp;
   {
-    ScopedEnv xdg("XDG_DATA_HOME", tmp.str() + "/xdg");
+    ScopedEnv xdg("XDG_DATA_HOME", tmp.str() + "/xdg/data");
     std::string out;
     ASSERT_TRUE(platform::appDataFolder(out));
-    EXPECT_EQ(out, tmp.str() + "/xdg");
+    EXPECT_EQ(out, tmp.str() + "/xdg/data");
+    EXPECT_TRUE(std::filesystem::is_directory(out));  // made when missing
   }
   {
     // A relative XDG_DATA_HOME is not valid and falls back to HOME; a missing

@@ -1,0 +1,227 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "app/LocalizedText.h"
+#include "app/Options.h"
+#include "support/TempDir.h"
+#include "tools/textbank_writer.h"
+
+using qmtest::ScopedCwd;
+using qmtest::ScopedEnv;
+using qmtest::TempDir;
+
+namespace {
+
+std::string block(const std::string& name, int def, int min, int max, int current, int disabled,
+                  const std::string& eol = "\n") {
+  std::ostringstream s;
+  s << name << eol << "default=" << def << eol << "min=" << min << eol << "max=" << max << eol
+    << "current=" << current << eol << "disabled=" << disabled << eol << eol;
+  return s.str();
+}
+
+// The file a first start writes with the system language at index `language`.
+std::string firstStartFile(int language) {
+  return block("VIBRATION", 1, 0, 1, 1, 0) + block("COMPASS", 0, 0, 1, 0, 0) + block("SENSIBILITY", 2, 1, 3, 2, 0) +
+         block("SOUND_VOLUME", 5, 0, 10, 5, 0) + block("MUSIC_VOLUME", 5, 0, 10, 5, 0) +
+         block("FULLSCREEN", 1, 0, 1, 1, 1) + block("LANGUAGE", 0, 0, 4, language, 0);
+}
+
+class OptionsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // Five languages in the order en, fr, it, de, es: German is index 3.
+    textbank::Banks none;
+    tmp.write("data/text/I", textbank::encodeLanguageList({{"English", "en"},
+                                                            {"Fran\xC3\xA7" "ais", "fr"},
+                                                            {"Italiano", "it"},
+                                                            {"Deutsch", "de"},
+                                                            {"Espa\xC3\xB1ol", "es"}}));
+    for (int i = 0; i < 5; ++i) tmp.write("data/text/" + std::to_string(i), textbank::encodeBankFile(none));
+    std::filesystem::create_directories(tmp.path() / "home");
+    cwd.emplace(tmp.path() / "data");
+    resetTexts();
+    initTexts();
+    clearOptions();
+  }
+  void TearDown() override {
+    clearOptions();
+    resetTexts();
+  }
+
+  std::filesystem::path optionsPath() const { return tmp.path() / "home/TARNWELL/Quillmoor/options.dat"; }
+  void writeOptions(const std::string& text) const { tmp.write("home/TARNWELL/Quillmoor/options.dat", text); }
+  std::string readOptions() const {
+    std::ifstream in(optionsPath(), std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
+  void expectAllInRange() const {
+    for (int id = 0; id < kOptionCount; ++id) {
+      SCOPED_TRACE(optionNameFromId(id));
+      const int value = getOptionValue(id);
+      EXPECT_GE(value, getOptionField(id, 2));
+      EXPECT_LE(value, getOptionField(id, 3));
+      EXPECT_GE(getOptionField(id, 2), 0);
+    }
+  }
+
+  TempDir tmp;
+  ScopedEnv home{"XDG_DATA_HOME", tmp.str() + "/home"};
+  ScopedEnv lcAll{"LC_ALL", std::nullopt};
+  ScopedEnv lcMessages{"LC_MESSAGES", std::nullopt};
+  ScopedEnv lang{"LANG", std::string("de_DE.UTF-8")};
+  std::optional<ScopedCwd> cwd;
+};
+
+TEST_F(OptionsTest, FirstStartWritesTheDefaultsWithTheSystemLanguage) {
+  loadOptions();
+  EXPECT_EQ(readOptions(), firstStartFile(3));
+  EXPECT_EQ(getOptionValue(OPTION_LANGUAGE), 3);
+  EXPECT_EQ(getOptionField(OPTION_FULLSCREEN, 1), 1);
+  EXPECT_EQ(getOptionMax(OPTION_SOUND_VOLUME), 10);
+  EXPECT_FALSE(std::filesystem::exists(optionsPath().string() + ".tmp"));
+
+  // The same file read back is left as it is, and the table is the same.
+  clearOptions();
+  const auto written = std::filesystem::last_write_time(optionsPath());
+  loadOptions();
+  EXPECT_EQ(std::filesystem::last_write_time(optionsPath()), written);
+  EXPECT_EQ(getOptionValue(OPTION_LANGUAGE), 3);
+}
+
+TEST_F(OptionsTest, UnknownSystemLanguageCountsAsEnglish) {
+  ScopedEnv portuguese("LANG", std::string("pt_BR.UTF-8"));
+  loadOptions();
+  EXPECT_EQ(getOptionValue(OPTION_LANGUAGE), 0);
+}
+
+TEST_F(OptionsTest, BlocksInAnotherOrderLoadAndSaveInThatOrder) {
+  const std::string file = block("LANGUAGE", 0, 0, 4, 2, 0) + block("MUSIC_VOLUME", 5, 0, 10, 7, 0) +
+                           block("VIBRATION", 1, 0, 1, 0, 1) + block("COMPASS", 0, 0, 1, 1, 0) +
+                           block("SENSIBILITY", 2, 1, 3, 3, 0) + block("FULLSCREEN", 1, 0, 1, 0, 0) +
+                           block("SOUND_VOLUME", 5, 0, 10, 0, 1);
+  writeOptions(file);
+  loadOptions();
+  EXPECT_EQ(getOptionValue(OPTION_LANGUAGE), 2);
+  EXPECT_EQ(getOptionValue(OPTION_MUSIC_VOLUME), 7);
+  EXPECT_EQ(getOptionValue(OPTION_VIBRATION), 0);
+  EXPECT_EQ(getOptionValue(OPTION_FULLSCREEN), 0);
+  ASSERT_TRUE(saveOptions());
+  EXPECT_EQ(readOptions(), file);
+}
+
+TEST_F(OptionsTest, SettingAValueUpdatesDisabledAndFieldsAnswerMinusOneOutsideTheTable) {
+  loadOptions();
+  setOptionValue(OPTION_SOUND_VOLUME, 0);
+  EXPECT_EQ(getOptionValue(OPTION_SOUND_VOLUME), 0);
+  EXPECT_EQ(readOptions(), firstStartFile(3));  // not saved
+  ASSERT_TRUE(saveOptions());
+  EXPECT_NE(readOptions().find("SOUND_VOLUME\ndefault=5\nmin=0\nmax=10\ncurrent=0\ndisabled=1\n"), std::string::npos);
+  setOptionValue(OPTION_SOUND_VOLUME, 4);
+  ASSERT_TRUE(saveOptions());
+  EXPECT_NE(readOptions().find("current=4\ndisabled=0\n"), std::string::npos);
+
+  EXPECT_EQ(getOptionField(9, 4), -1);
+  EXPECT_EQ(getOptionField(OPTION_SOUND_VOLUME, 5), -1);
+  EXPECT_EQ(getOptionField(OPTION_SOUND_VOLUME, 0), -1);
+  EXPECT_EQ(optionIdFromName("LANGUAGE"), 6);
+  EXPECT_EQ(optionIdFromName("language"), 0);
+  EXPECT_EQ(optionNameFromId(5), "FULLSCREEN");
+  EXPECT_EQ(optionNameFromId(7), "");
+  EXPECT_EQ(optionNameFromId(-1), "");
+  EXPECT_FALSE(addOption(OPTION_LANGUAGE, 0, 0, 4, 1, false));
+}
+
+struct DamagedCase {
+  const char* what;
+  std::string file;
+  int id;        // the option to look at
+  int expected;  // its current value after loading
+};
+
+class DamagedOptionsTest : public OptionsTest, public ::testing::WithParamInterface<int> {};
+
+std::vector<DamagedCase> damagedCases() {
+  const std::string full = firstStartFile(1);
+  return {
+      {"empty file", "", OPTION_SOUND_VOLUME, 5},
+      {"cut inside the third block", full.substr(0, full.find("SENSIBILITY") + 30), OPTION_COMPASS, 0},
+      {"cut inside the third block keeps its default", full.substr(0, full.find("SENSIBILITY") + 30),
+       OPTION_SENSIBILITY, 2},
+      {"only two blocks, language missing", block("MUSIC_VOLUME", 5, 0, 10, 9, 0) + block("COMPASS", 0, 0, 1, 1, 0),
+       OPTION_LANGUAGE, 3},
+      {"Windows line ends", block("SOUND_VOLUME", 5, 0, 10, 8, 0, "\r\n"), OPTION_SOUND_VOLUME, 8},
+      {"unknown name is not vibration", block("RUMBLE", 1, 0, 1, 0, 1), OPTION_VIBRATION, 1},
+      {"language past the list", block("LANGUAGE", 0, 0, 4, 99, 0), OPTION_LANGUAGE, 4},
+      {"negative volume", block("SOUND_VOLUME", 5, 0, 10, -5, 0), OPTION_SOUND_VOLUME, 0},
+      {"a maximum of zero is ignored", block("MUSIC_VOLUME", 5, 0, 0, 7, 0), OPTION_MUSIC_VOLUME, 7},
+      {"text instead of numbers", "SOUND_VOLUME\ndefault=x\nmin=y\nmax=z\ncurrent=loud\ndisabled=?\n",
+       OPTION_SOUND_VOLUME, 0},
+      {"a block missing a line does not shift the next",
+       "SOUND_VOLUME\ndefault=5\nmin=0\nmax=10\n\n" + block("MUSIC_VOLUME", 5, 0, 10, 2, 0), OPTION_MUSIC_VOLUME, 2},
+      {"a repeated block keeps the first",
+       block("MUSIC_VOLUME", 5, 0, 10, 1, 0) + block("MUSIC_VOLUME", 5, 0, 10, 9, 0), OPTION_MUSIC_VOLUME, 1},
+      {"binary junk", std::string("\0\xFF\n=\n\n\x80==\n", 10), OPTION_FULLSCREEN, 1},
+  };
+}
+
+TEST_P(DamagedOptionsTest, IsRepairedWithEveryOptionInRange) {
+  const DamagedCase c = damagedCases()[static_cast<std::size_t>(GetParam())];
+  SCOPED_TRACE(c.what);
+  writeOptions(c.file);
+  loadOptions();
+  EXPECT_EQ(getOptionValue(c.id), c.expected);
+  expectAllInRange();
+  EXPECT_EQ(getOptionMax(OPTION_MUSIC_VOLUME), 10);
+  // The file on disk is whole again: seven blocks, 49 lines, read back unchanged.
+  const std::string repaired = readOptions();
+  EXPECT_EQ(std::count(repaired.begin(), repaired.end(), '\n'), 49);
+  EXPECT_EQ(repaired.find('\r'), std::string::npos);
+  std::vector<int> before;
+  for (int id = 0; id < kOptionCount; ++id) before.push_back(getOptionValue(id));
+  clearOptions();
+  loadOptions();
+  for (int id = 0; id < kOptionCount; ++id) EXPECT_EQ(getOptionValue(id), before[static_cast<std::size_t>(id)]);
+  EXPECT_EQ(readOptions(), repaired);
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, DamagedOptionsTest,
+                         ::testing::Range(0, static_cast<int>(damagedCases().size())));
+
+TEST_F(OptionsTest, AFailedSaveLeavesTheOldFile) {
+  const std::string old = block("SOUND_VOLUME", 5, 0, 10, 3, 0);
+  writeOptions(old);
+  // The temporary file cannot be created where a folder of its name stands.
+  tmp.write("home/TARNWELL/Quillmoor/options.dat.tmp/keep", "x");
+  loadOptions();  // would repair the file, and cannot
+  EXPECT_EQ(getOptionValue(OPTION_SOUND_VOLUME), 3);
+  EXPECT_FALSE(saveOptions());
+  EXPECT_EQ(readOptions(), old);
+}
+
+TEST_F(OptionsTest, AnUnreadableSaveFolderStillGivesTheDefaults) {
+  // A file where the save folder should be: nothing opens, nothing is written.
+  tmp.write("home/TARNWELL", "not a folder");
+  loadOptions();
+  expectAllInRange();
+  EXPECT_EQ(getOptionValue(OPTION_MUSIC_VOLUME), 5);
+}
+
+TEST(DeviceHooks, AnswerAsThisPlatformHasNoDevice) {
+  EXPECT_TRUE(isCompassAvailable());
+  EXPECT_TRUE(isVibrationAvailable());
+  EXPECT_STREQ(getDeviceLanguage(), "fr");
+  testing::internal::CaptureStdout();
+  showTarnwellChannel(true, 10, 20);
+  vibrate();
+  setDeviceState(1, 0);
+  updateDevice(33);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "showTarnwellChannel\n");
+}
+
+}  // namespace

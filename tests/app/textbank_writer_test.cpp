@@ -1,0 +1,127 @@
+#include <gtest/gtest.h>
+
+#include "app/LocalizedText.h"
+#include "support/TempDir.h"
+#include "tools/textbank_writer.h"
+
+using qmtest::ScopedCwd;
+using qmtest::TempDir;
+
+namespace {
+
+std::string encoded(const std::string& notation) {
+  std::string out;
+  std::string error;
+  EXPECT_TRUE(textbank::encodeText(notation, out, error)) << notation << ": " << error;
+  return out;
+}
+
+std::string rejection(const std::string& notation) {
+  std::string out;
+  std::string error;
+  EXPECT_FALSE(textbank::encodeText(notation, out, error)) << notation;
+  return error;
+}
+
+TEST(TextSourceNotation, EncodesMarkersEscapesAndGlyphs) {
+  EXPECT_EQ(encoded("Level {0}"), "Level \xF0\xC0\x80");
+  EXPECT_EQ(encoded("{65}{233}"), "\xF0" "A" "\xF0\xC3\xA9");
+  EXPECT_EQ(encoded("\\{x\\} \\\\ a\\nb\\s"), "{x} \\ a\nb ");
+  EXPECT_EQ(encoded("\\u20AC \\u2122 \xE2\x82\xAC"), "\xE2\x82\xAC \xE2\x84\xA2 \xE2\x82\xAC");
+  EXPECT_EQ(encoded("100%%"), "100%%");
+  EXPECT_FALSE(rejection("\\q").empty());
+  EXPECT_FALSE(rejection("a\\").empty());
+  EXPECT_FALSE(rejection("{x}").empty());
+  EXPECT_FALSE(rejection("{70000}").empty());
+  EXPECT_FALSE(rejection("{1").empty());
+  EXPECT_FALSE(rejection("a}").empty());
+  EXPECT_FALSE(rejection("\\u12").empty());
+  EXPECT_FALSE(rejection("\\u0000").empty());
+  EXPECT_NE(rejection("\xF0\x9F\x90\x91").find("U+FFFF"), std::string::npos);  // a sheep emoji
+  EXPECT_FALSE(rejection("\xC3").empty());
+  EXPECT_FALSE(rejection("\xC0\x80").empty());
+}
+
+TEST(TextSourceNotation, ParsesALanguageAndNamesTheBadLine) {
+  textbank::LanguageSource language;
+  std::string error;
+  ASSERT_TRUE(textbank::parseLanguageSource(
+      "# comment\n@index 2\r\n@code de\n@name Deutsch\n\n@bank 8\n  36 =  Nochmal  \n6 = Weiter {0}\n@bank 0\n",
+      language, error))
+      << error;
+  EXPECT_EQ(language.index, 2);
+  EXPECT_EQ(language.code, "de");
+  EXPECT_EQ(language.name, "Deutsch");
+  ASSERT_EQ(language.banks[8].size(), 37u);
+  EXPECT_EQ(language.banks[8][36], "Nochmal");
+  EXPECT_EQ(language.banks[8][6], "Weiter \xF0\xC0\x80");
+  EXPECT_EQ(language.banks[8][7], "");  // gaps hold empty strings
+  EXPECT_TRUE(language.banks[0].empty());
+
+  const std::pair<const char*, const char*> bad[] = {
+      {"@index 0\n@code en\n@name E\n@bank 1\n1 = a\n1 = b\n", "line 6"},
+      {"@index 0\n@code en\n@name E\n1 = a\n", "line 4"},
+      {"@index 0\n@code en\n@name E\n@bank 9\n", "line 4"},
+      {"@index 0\n@code en\n@name E\n@bank 1\nx = a\n", "line 5"},
+      {"@index 0\n@code en\n@name E\n@bank 1\n65535 = a\n", "line 5"},
+      {"@index 0\n@colour red\n", "line 2"},
+      {"@code en\n@name E\n", "no @index"},
+      {"@index 0\n@name E\n", "no @code"},
+  };
+  for (const auto& [text, where] : bad) {
+    EXPECT_FALSE(textbank::parseLanguageSource(text, language, error)) << text;
+    EXPECT_NE(error.find(where), std::string::npos) << error;
+  }
+}
+
+TEST(TextBankBuild, TheSampleSourcesReadBackThroughTheGame) {
+  TempDir tmp;
+  std::string error;
+  ASSERT_TRUE(textbank::buildTextBanks(QM_TEST_SOURCE_DIR "/data/text", tmp.str() + "/text", error)) << error;
+  ScopedCwd cwd(tmp.path());
+  resetTexts();
+  initTexts();
+  const char* codes[] = {"en", "fr", "it", "de", "es"};
+  for (int i = 0; i < 5; ++i) {
+    EXPECT_STREQ(getLanguageCode(i), codes[i]);
+    setLanguageIndex(i);
+    EXPECT_STRNE(getText(0x00080024), "") << codes[i];  // "retry"
+    EXPECT_STRNE(getText(0x0002000E), "") << codes[i];  // "pause"
+  }
+  setLanguage("de");
+  EXPECT_STREQ(getText(0x00080007), "Men\xC3\xBC");
+  resetTexts();
+}
+
+TEST(TextBankBuild, RejectsGapsAndRepeatsAmongTheLanguages) {
+  const auto source = [](int index, const std::string& code) {
+    return "@index " + std::to_string(index) + "\n@code " + code + "\n@name " + code + "\n";
+  };
+  std::string error;
+  {
+    TempDir src;
+    src.write("a.txt", source(0, "en"));
+    src.write("b.txt", source(2, "fr"));
+    EXPECT_FALSE(textbank::buildTextBanks(src.str(), src.str() + "/out", error));
+    EXPECT_NE(error.find("1 is missing"), std::string::npos) << error;
+  }
+  {
+    TempDir src;
+    src.write("a.txt", source(0, "en"));
+    src.write("b.txt", source(1, "en"));
+    EXPECT_FALSE(textbank::buildTextBanks(src.str(), src.str() + "/out", error));
+    EXPECT_NE(error.find("used twice"), std::string::npos) << error;
+  }
+  {
+    TempDir src;
+    src.write("a.txt", source(0, "en") + "@bank 1\n0 = {x}\n");
+    EXPECT_FALSE(textbank::buildTextBanks(src.str(), src.str() + "/out", error));
+    EXPECT_NE(error.find("a.txt: line 5"), std::string::npos) << error;
+  }
+  {
+    TempDir src;
+    EXPECT_FALSE(textbank::buildTextBanks(src.str(), src.str() + "/out", error));
+  }
+}
+
+}  // namespace
