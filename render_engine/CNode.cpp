@@ -15,7 +15,7 @@ int gBulkDeleteDepth = 0;
 TraversalMark gLastMark = 0;
 // Depth of nested node copies: only the outermost one clears the source's
 // clone links.
-int gCopyDepth = 0;
+bool gCopyingChild = false;
 
 void glPushEntry() { glPushMatrix(); }
 void glPopEntry() { glPopMatrix(); }
@@ -90,20 +90,29 @@ CNode::CNode(const CNode& o)
       animationDirty_(o.animationDirty_),
       animation_(o.animation_) {
   // Links left over from an earlier copy would make this copy share that
-  // copy's nodes (two owners, one deletion too many). The outermost copy clears
-  // them; nested copies keep them, so a node reached twice is copied once.
-  if (gCopyDepth == 0) clearCloneLinksOf(o);
-  DepthGuard guard(gCopyDepth);
+  // copy's nodes (two owners, one deletion too many). A copy made for a child of
+  // a node being copied keeps them, so a node reached twice is copied once; any
+  // other copy (the outermost one, or a template cloned by a derived copy
+  // constructor) clears its source's links first.
+  const bool nested = gCopyingChild;
+  gCopyingChild = false;
+  if (!nested) clearCloneLinksOf(o);
   children_.reserve(o.children_.size());
   for (CNode* child : o.children_) {
-    if (child->cloneLink_ == nullptr) child->cloneLink_ = child->clone();
+    if (child->cloneLink_ == nullptr) {
+      gCopyingChild = true;
+      child->cloneLink_ = child->clone();
+      gCopyingChild = false;  // a clone that built its node another way left it set
+    }
     CNode::addChild(child->cloneLink_);
   }
   updateHasTransform();
 }
 
 CNode::~CNode() {
-  if (!bulkDeleteInProgress()) deleteChildren();
+  // In a batch the children are in the same batch; a node deleted by some
+  // other owner while a batch runs still takes its subtree with it.
+  if (!inBatch_) deleteChildren();
 }
 
 CNode* CNode::clone() const { return new CNode(*this); }
@@ -187,7 +196,13 @@ void CNode::deleteTrees(const NodeList& roots) {
   all.erase(std::unique(all.begin(), all.end()), all.end());
   std::vector<std::pair<int, CNode*>> ranked;
   ranked.reserve(all.size());
-  for (CNode* n : all) ranked.emplace_back(n->deletionRank(), n);
+  for (CNode* n : all) {
+    // Already doomed by an enclosing batch (a scene cleared by its own
+    // destructor while its owner's batch runs): that batch deletes it.
+    if (n->inBatch_) continue;
+    n->inBatch_ = true;
+    ranked.emplace_back(n->deletionRank(), n);
+  }
   std::stable_sort(ranked.begin(), ranked.end(),
                    [](const auto& a, const auto& b) { return a.first < b.first; });
   DepthGuard bulk(gBulkDeleteDepth);

@@ -173,6 +173,8 @@ class CNode : public IRenderEngineItem {
   // True while a batch deletion runs: destructors must then leave their
   // children alone (they are in the batch).
   static bool bulkDeleteInProgress();
+  // True once a batch deletion has taken this node.
+  bool isInDeletionBatch() const { return inBatch_; }
   // Deletes every node of the given trees exactly once, ranked by
   // deletionRank(); the roots must be detached or their parents dying too.
   static void deleteTrees(const NodeList& roots);
@@ -239,6 +241,9 @@ class CNode : public IRenderEngineItem {
   bool boundsDirty_ = true;
   bool animationDirty_ = false;
   NodeAnimation animation_;
+  // Set when a batch deletion has taken this node; its destructor then leaves
+  // the children to the batch.
+  bool inBatch_ = false;
 
  private:
   void rebuildSkewMatrix();

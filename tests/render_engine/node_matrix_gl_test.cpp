@@ -94,8 +94,8 @@ TEST_F(NodeMatrixGlTest, SoftwareLocalMatrixMatchesTheGlStack) {
     const Matrix4 gl = glMatrixFor(t);
     bool same = true;
     for (int i = 0; i < 16; ++i) {
-      EXPECT_NEAR(soft.m[i], gl.m[i], 1e-5f * (1.0f + std::fabs(gl.m[i])))
-          << "element " << i << " of case rz=" << t.rz << " kx=" << t.kx;
+      // The same result OpenGL gives, to the bit.
+      EXPECT_EQ(soft.m[i], gl.m[i]) << "element " << i << " of case rz=" << t.rz << " kx=" << t.kx;
       if (soft.m[i] != gl.m[i]) same = false;
     }
     if (same) ++exact;

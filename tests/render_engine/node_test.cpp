@@ -341,6 +341,55 @@ TEST_F(NodeTest, BulkDeletionDeletesSharedNodesOnceAndJointsFirst) {
   EXPECT_EQ(g_deleted.front(), "j");
 }
 
+// A node that owns a subtree outside its children, as a joint owns the end
+// pieces it draws: its destructor deletes them itself.
+class OwnerNode : public CountedNode {
+ public:
+  explicit OwnerNode(std::string name, int rank) : CountedNode(std::move(name), rank) {
+    owned_ = new CountedNode("owned");
+    owned_->addChild(new CountedNode("ownedChild"));
+  }
+  ~OwnerNode() override { delete owned_; }
+
+ private:
+  CNode* owned_;
+};
+
+TEST_F(NodeTest, NodesDeletedByAnOwnerDuringABatchTakeTheirSubtree) {
+  auto* root = new CNode;
+  root->addChild(new OwnerNode("joint", 0));
+  root->addChild(new CountedNode("body"));
+  delete root;  // a batch; the owned subtree is not part of it
+  std::sort(g_deleted.begin(), g_deleted.end());
+  EXPECT_EQ(g_deleted, (std::vector<std::string>{"body", "joint", "owned", "ownedChild"}));
+}
+
+// A node whose copy constructor clones a template of its own, as effect nodes
+// do when they are copied.
+CNode* g_template = nullptr;
+class TemplateUser : public CNode {
+ public:
+  TemplateUser() = default;
+  TemplateUser(const TemplateUser& o) : CNode(o) { addChild(g_template->clone()); }
+  CNode* clone() const override { return new TemplateUser(*this); }
+};
+
+TEST_F(NodeTest, TemplateClonedInsideANestedCopyIsNotShared) {
+  CNode templ;
+  templ.addChild(new CNode);
+  g_template = &templ;
+  CNode holder;
+  holder.addChild(new TemplateUser);
+  std::unique_ptr<CNode> a(holder.clone());
+  std::unique_ptr<CNode> b(holder.clone());
+  // Each copy got its own clone of the template's child.
+  CNode* pieceA = a->getChild(0)->getChild(0)->getChild(0);
+  CNode* pieceB = b->getChild(0)->getChild(0)->getChild(0);
+  ASSERT_NE(pieceA, nullptr);
+  EXPECT_NE(pieceA, pieceB);
+  g_template = nullptr;
+}  // deleting both copies must not free one piece twice (ASan)
+
 TEST_F(NodeTest, CloneKeepsSharingInsideOneCopyOnly) {
   CNode src;
   src.setTag(7);

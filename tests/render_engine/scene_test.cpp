@@ -185,3 +185,15 @@ TEST_F(SceneTest, TouchTargetsChangeOnlyOnVisibleRegistrationOrAFlush) {
   ASSERT_EQ(scene.getTouchTargets().size(), 1u);
   EXPECT_EQ(scene.getTouchTargets()[0], group->getChild(0));
 }
+
+TEST_F(SceneTest, ASceneDeletedInsideABatchFreesEachNodeOnce) {
+  auto* owner = new CNode;
+  auto* scene = new CScene;
+  scene->addChild(new Probe("own"));
+  scene->registerNode(new Probe("registered"));
+  owner->addChild(scene);
+  delete owner;  // the batch holds the scene and its child, not its registered node
+  Strings deleted = only("delete");
+  std::sort(deleted.begin(), deleted.end());
+  EXPECT_EQ(deleted, (Strings{"delete own", "delete registered"}));
+}
