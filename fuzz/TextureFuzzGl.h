@@ -1,0 +1,29 @@
+#pragma once
+// A texture GL backend for fuzz targets: hands out names, and reads the first
+// and last byte of every upload so that a pixel buffer smaller than the sizes
+// given with it is caught by the address checker.
+#include <cstdint>
+
+#include "render_engine/Texture.h"
+
+inline RenderEngine::TextureGlBackend fuzzTextureGl() {
+  RenderEngine::TextureGlBackend b{};
+  b.genTextures = [](GLsizei n, GLuint* names) {
+    static GLuint next = 1;
+    for (GLsizei i = 0; i < n; ++i) names[i] = next++;
+  };
+  b.deleteTextures = [](GLsizei, const GLuint*) {};
+  b.bindTexture = [](GLenum, GLuint) {};
+  b.texParameteri = [](GLenum, GLenum, GLint) {};
+  b.texImage2D = [](GLenum, GLint, GLint, GLsizei w, GLsizei h, GLint, GLenum format, GLenum, const void* pixels) {
+    if (w <= 0 || h <= 0 || pixels == nullptr) __builtin_trap();
+    const std::size_t bytes = static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * (format == GL_RGB ? 3u : 4u);
+    const auto* p = static_cast<const volatile std::uint8_t*>(pixels);
+    (void)p[0];
+    (void)p[bytes - 1];
+  };
+  b.pixelStorei = [](GLenum, GLint) {};
+  b.getError = []() -> GLenum { return GL_NO_ERROR; };
+  b.flush = []() {};
+  return b;
+}
