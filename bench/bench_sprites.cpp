@@ -3,6 +3,7 @@
 // is skipped). The figure is the time per frame and per sprite; glFinish is left
 // out so it measures our submission, not the software rasteriser.
 #include <GL/freeglut.h>
+#include "support/GlWindow.h"
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
@@ -15,23 +16,7 @@
 
 namespace {
 
-bool openWindow() {
-  static int state = 0;  // 0 not tried, 1 open, 2 no display
-  if (state == 0) {
-    state = 2;
-    if (std::getenv("DISPLAY") != nullptr) {
-      int argc = 1;
-      char name[] = "bench_sprites";
-      char* argv[] = {name, nullptr};
-      glutInit(&argc, argv);
-      glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE);
-      glutInitWindowSize(960, 640);
-      glutCreateWindow("bench_sprites");
-      state = 1;
-    }
-  }
-  return state == 1;
-}
+bool openWindow() { return qmtest::openGlWindow("bench_sprites", 960, 640); }
 
 // A data tree with one sheet of four sprites, made once per run.
 const std::filesystem::path& dataTree() {

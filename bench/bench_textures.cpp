@@ -8,6 +8,7 @@
 //     --benchmark_enable_random_interleaving=true --benchmark_report_aggregates_only=true
 // (one command line).
 #include <GL/freeglut.h>
+#include "support/GlWindow.h"
 #include <benchmark/benchmark.h>
 #include <png.h>
 
@@ -71,18 +72,7 @@ bool plainDecode(const std::string& path, std::unique_ptr<std::uint8_t[]>& out) 
 }
 
 bool ensureGlContext() {
-  static const bool ok = [] {
-    if (std::getenv("DISPLAY") == nullptr) return false;
-    int argc = 1;
-    char name[] = "bench_textures";
-    char* argv[] = {name, nullptr};
-    glutInit(&argc, argv);
-    glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE);
-    glutInitWindowSize(64, 64);
-    glutCreateWindow("bench_textures");
-    return true;
-  }();
-  return ok;
+  return qmtest::openGlWindow("bench_textures");
 }
 
 void BM_PlainLibpngDecode(benchmark::State& state) {

@@ -225,27 +225,21 @@ void CNode::setRotation(float x, float y, float z) {
   const Vector3 r(wrapDegrees(x), wrapDegrees(y), wrapDegrees(z));
   if (r == rotation_) return;
   rotation_ = r;
-  matrixDirty_ = true;
-  boundsDirty_ = true;
-  updateHasTransform();
+  transformChanged();
 }
 
 void CNode::setPosition(float x, float y, float z) {
   const Vector3 p(x, y, z);
   if (p == position_) return;
   position_ = p;
-  matrixDirty_ = true;
-  boundsDirty_ = true;
-  updateHasTransform();
+  transformChanged();
 }
 
 void CNode::setScale(float x, float y, float z) {
   const Vector3 s(x, y, z == 0.0f ? 1.0f : z);
   if (s == scale_) return;
   scale_ = s;
-  matrixDirty_ = true;
-  boundsDirty_ = true;
-  updateHasTransform();
+  transformChanged();
 }
 
 void CNode::setSkew(float x, float y) {
@@ -253,18 +247,14 @@ void CNode::setSkew(float x, float y) {
   skewX_ = x;
   skewY_ = y;
   rebuildSkewMatrix();
-  matrixDirty_ = true;
-  boundsDirty_ = true;
-  updateHasTransform();
+  transformChanged();
 }
 
 void CNode::setAnchor(float x, float y) {
   if (x == anchorX_ && y == anchorY_) return;
   anchorX_ = x;
   anchorY_ = y;
-  matrixDirty_ = true;
-  boundsDirty_ = true;
-  updateHasTransform();
+  transformChanged();
 }
 
 void CNode::rotateBy(float dx, float dy, float dz) {
@@ -282,6 +272,10 @@ void CNode::skewBy(float dx, float dy) {
   skewX_ += dx;
   skewY_ += dy;
   rebuildSkewMatrix();
+  transformChanged();
+}
+
+void CNode::transformChanged() {
   matrixDirty_ = true;
   boundsDirty_ = true;
   updateHasTransform();

@@ -247,6 +247,8 @@ class CNode : public IRenderEngineItem {
 
  private:
   void rebuildSkewMatrix();
+  // After a change of position, rotation, scale, skew or anchor.
+  void transformChanged();
   static void clearCloneLinksOf(const CNode& root);
 };
 

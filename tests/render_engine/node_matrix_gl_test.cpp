@@ -1,6 +1,7 @@
 // The node's software local matrix against OpenGL's own matrix stack for the
 // same transforms, and a real draw leaving the modelview matrix where it found it.
 #include <GL/freeglut.h>
+#include "support/GlWindow.h"
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -50,13 +51,7 @@ Matrix4 readModelview() {
 class NodeMatrixGlTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    int argc = 1;
-    char name[] = "node_matrix_gl_test";
-    char* argv[] = {name, nullptr};
-    glutInit(&argc, argv);
-    glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE);
-    glutInitWindowSize(64, 64);
-    glutCreateWindow("node matrix");
+    ASSERT_TRUE(qmtest::openGlWindow("node matrix"));
   }
 };
 

@@ -1,6 +1,7 @@
 // Sprites drawn through a real OpenGL context in the game's frame projection:
 // where the picture lands, tinting by a parent, and the blending decision.
 #include <GL/freeglut.h>
+#include "support/GlWindow.h"
 #include <gtest/gtest.h>
 
 #include "render_engine/CSprite.h"
@@ -22,13 +23,7 @@ struct Pixel {
 class SpriteGlTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    int argc = 1;
-    char name[] = "sprite_gl_test";
-    char* argv[] = {name, nullptr};
-    glutInit(&argc, argv);
-    glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE);
-    glutInitWindowSize(960, 640);
-    glutCreateWindow("sprite_gl_test");
+    ASSERT_TRUE(qmtest::openGlWindow("sprite_gl_test", 960, 640));
     glViewport(0, 0, 960, 640);
     cachedEnable(GL_TEXTURE_2D);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);

@@ -2,6 +2,7 @@
 // reaches the GL texture, the bound texture after purges and reloads, broken
 // files, raw movie frames.
 #include <GL/freeglut.h>
+#include "support/GlWindow.h"
 #include <gtest/gtest.h>
 
 #include <string>
@@ -24,13 +25,7 @@ namespace {
 class TextureGlTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    int argc = 1;
-    char name[] = "texture_gl_test";
-    char* argv[] = {name, nullptr};
-    glutInit(&argc, argv);
-    glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE);
-    glutInitWindowSize(64, 64);
-    glutCreateWindow("texture_gl_test");
+    ASSERT_TRUE(qmtest::openGlWindow("texture_gl_test"));
   }
   void SetUp() override {
     tm.resetForTests();
