@@ -72,9 +72,20 @@ void CScene::flushRemovals() {
     // not ours to delete.
     if (registered_.size() != before) doomed.push_back(node);
   }
+  NodeList gone;
+  for (CNode* node : doomed) node->collectAll(gone);
   // One batch, so a joint goes before the bodies it binds whatever the queue order.
   deleteTrees(doomed);
+  // Destructors may have queued nodes of this same batch: those addresses are
+  // free now and could come back as a new node that nobody queued.
+  forgetQueued(gone);
   rebuildTouchTargets();
+}
+
+void CScene::forgetQueued(NodeList gone) {
+  if (removalQueue_.empty() || gone.empty()) return;
+  std::sort(gone.begin(), gone.end());
+  std::erase_if(removalQueue_, [&](CNode* n) { return std::binary_search(gone.begin(), gone.end(), n); });
 }
 
 void CScene::rebuildTouchTargets() {
@@ -89,9 +100,10 @@ void CScene::clear() {
   children_.clear();
   roots.insert(roots.end(), registered_.begin(), registered_.end());
   registered_.clear();
-  removalQueue_.clear();
   touchTargets_.clear();
   deleteTrees(roots);
+  // Emptied after the deletion: destructors may have queued what just died.
+  removalQueue_.clear();
   boundsDirty_ = true;
 }
 

@@ -40,8 +40,12 @@ class CScene : public CNode {
   const std::list<CNode*>& getRegisteredNodes() const { return registered_; }
   const NodeList& getTouchTargets() const { return touchTargets_; }
   bool isRegistered(const CNode* node) const;
+  std::size_t getQueuedRemovalCount() const { return removalQueue_.size(); }
 
  private:
+  // Drops queued entries that point at nodes just deleted.
+  void forgetQueued(NodeList gone);
+
   NodeList removalQueue_;
   std::list<CNode*> registered_;
   NodeList touchTargets_;

@@ -56,7 +56,10 @@ void TextureManager::loadAtlasIndex(const std::string& path) {
 const TextureAtlasEntry* TextureManager::findAtlasEntry(const std::string& name) const {
   if (atlasFailed_) return nullptr;
   auto it = atlas_.find(name);
-  return it == atlas_.end() ? nullptr : &it->second;
+  // A record with sheet -1 names no sheet: the name is a plain picture, for its
+  // size and coordinates as for its texture.
+  if (it == atlas_.end() || static_cast<std::int16_t>(it->second.sheet) == -1) return nullptr;
+  return &it->second;
 }
 
 int TextureManager::findAtlasSheet(const std::string& name) const {

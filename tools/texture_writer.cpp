@@ -90,6 +90,7 @@ void Picture::fillTriangle(float x0, float y0, float x1, float y1, float x2, flo
 }
 
 void Picture::fillRoundRect(int x, int y, int w, int h, int radius, Rgba c) {
+  if (w <= 0 || h <= 0) return;
   radius = std::clamp(radius, 0, std::min(w, h) / 2);
   fillRect(x + radius, y, w - 2 * radius, h, c);
   fillRect(x, y + radius, w, h - 2 * radius, c);

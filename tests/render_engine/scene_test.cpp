@@ -197,3 +197,63 @@ TEST_F(SceneTest, ASceneDeletedInsideABatchFreesEachNodeOnce) {
   std::sort(deleted.begin(), deleted.end());
   EXPECT_EQ(deleted, (Strings{"delete own", "delete registered"}));
 }
+
+namespace {
+// Queues another node for removal when it dies, as game objects do.
+class QueuesOnDeath : public Probe {
+ public:
+  QueuesOnDeath(std::string name, CScene& scene, CNode*& victim) : Probe(std::move(name)), scene_(scene), victim_(victim) {}
+  ~QueuesOnDeath() override {
+    if (victim_ != nullptr) scene_.queueRemoval(victim_);
+  }
+
+ private:
+  CScene& scene_;
+  CNode*& victim_;
+};
+}  // namespace
+
+TEST_F(SceneTest, NodesQueuedByDestructorsOfTheSameBatchAreForgotten) {
+  for (bool viaClear : {false, true}) {
+    CScene scene;
+    CNode* victim = nullptr;
+    auto* a = new QueuesOnDeath("a", scene, victim);
+    auto* b = new Probe("b");
+    victim = b;
+    scene.registerNode(a);
+    scene.registerNode(b);
+    if (viaClear) {
+      scene.clear();
+    } else {
+      scene.queueRemoval(a);
+      scene.queueRemoval(b);
+      scene.flushRemovals();
+    }
+    // b is deleted, and its stale entry must not reach a node registered later
+    // (which may get the same address).
+    EXPECT_EQ(scene.getQueuedRemovalCount(), 0u) << (viaClear ? "clear" : "flush");
+    auto* fresh = new Probe("fresh");
+    scene.registerNode(fresh);
+    scene.queueRemoval(fresh);  // stands for any later flush: only fresh itself goes
+    g_log.clear();
+    scene.flushRemovals();
+    EXPECT_EQ(only("delete"), (Strings{"delete fresh"})) << (viaClear ? "clear" : "flush");
+  }
+}
+
+TEST_F(SceneTest, AnimationMovesTheSceneItself) {
+  CScene scene;
+  auto* child = new CNode;
+  scene.addChild(child);
+  KeyframeTransform pose;
+  pose.position = Vector3(12, 0, 0);
+  pose.scale = Vector3(1, 1, 1);
+  CPath path(10);
+  path.addPoint(pose);
+  path.addPoint(pose);
+  scene.addAnimationSegment(path);
+  scene.playAnimation(1);
+  scene.update(33);
+  EXPECT_FLOAT_EQ(scene.getPosition().x, 12);
+  EXPECT_FLOAT_EQ(child->getPosition().x, 0);  // the pose goes to the scene itself
+}
