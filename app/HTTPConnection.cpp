@@ -17,6 +17,8 @@ HTTPConnectionManager& HTTPConnectionManager::instance() {
   return manager;
 }
 
+bool HTTPConnectionManager::isAlive() { return g_managerAlive; }
+
 HTTPConnectionManager::HTTPConnectionManager() {
   curl_global_init(CURL_GLOBAL_DEFAULT);
   multi_ = curl_multi_init();
@@ -71,12 +73,21 @@ std::size_t CHTTPConnection::onWriteData(char* data, std::size_t size, std::size
   auto* self = static_cast<CHTTPConnection*>(userData);
   // The size is kept in an unsigned int: a body that would not fit in it, or
   // whose byte count overflows, is refused like a failed allocation.
-  if (size != 0 && count > SIZE_MAX / size) return 0;
+  if (size != 0 && count > SIZE_MAX / size) {
+    self->writeFailed_ = true;
+    return 0;
+  }
   const std::size_t bytes = size * count;
-  if (bytes > static_cast<std::size_t>(UINT_MAX) - self->responseSize_ - 1) return 0;
+  if (bytes > static_cast<std::size_t>(UINT_MAX) - self->responseSize_ - 1) {
+    self->writeFailed_ = true;
+    return 0;
+  }
   const std::size_t grown = self->responseSize_ + bytes + 1;
   char* buffer = static_cast<char*>(std::realloc(self->response_, grown));
-  if (buffer == nullptr) return 0;  // the old buffer is still ours and intact
+  if (buffer == nullptr) {  // the old buffer is still ours and intact
+    self->writeFailed_ = true;
+    return 0;
+  }
   self->response_ = buffer;
   if (bytes > 0) std::memcpy(buffer + self->responseSize_, data, bytes);
   self->responseSize_ += static_cast<unsigned int>(bytes);
@@ -95,7 +106,12 @@ int CHTTPConnection::pollStatus() {
 
 int CHTTPConnection::applyResponseCodes(long responseCode, long connectCode) {
   httpCode_ = responseCode;
-  if (responseCode == 0 || (responseCode >= 100 && responseCode <= 102)) {
+  if (writeFailed_) {
+    // libcurl stops the transfer at the refused chunk; whatever code the
+    // server sent, the body is incomplete.
+    status_ = STATUS_FAILED;
+    release();
+  } else if (responseCode == 0 || (responseCode >= 100 && responseCode <= 102)) {
     if (responseCode == 0 && connectCode != 0) {
       status_ = STATUS_FAILED;
       release();

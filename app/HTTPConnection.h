@@ -23,15 +23,16 @@ class CHTTPConnection {
   CHTTPConnection& operator=(const CHTTPConnection&) = delete;
 
   // libcurl's write callback; userData is the connection. Returns the bytes
-  // taken, or 0 when the buffer cannot grow (libcurl then fails the transfer
-  // and the bytes received so far are kept).
+  // taken, or 0 when the buffer cannot grow: libcurl then fails the transfer,
+  // the bytes received so far are kept, and the connection ends failed.
   static std::size_t onWriteData(char* data, std::size_t size, std::size_t count, void* userData);
 
   // Reads the transfer's response code and settles the status from it.
   int pollStatus();
   // The status for a response code and a proxy CONNECT code: 0 and 100-102
   // pending, 200-207 and 210 done, others failed; with no response, a proxy
-  // code other than 0 fails. Releases the transfer once it is settled.
+  // code other than 0 fails. A body that could not be stored fails whatever
+  // the code says. Releases the transfer once it is settled.
   int applyResponseCodes(long responseCode, long connectCode);
   // Counts the time-out down; true only when it ran out now with the
   // transfer still pending (status becomes timed out).
@@ -46,6 +47,7 @@ class CHTTPConnection {
   long httpCode() const { return httpCode_; }
   int timeout() const { return timeout_; }
   bool hasTransfer() const { return easy_ != nullptr; }
+  bool writeFailed() const { return writeFailed_; }
 
  private:
   friend class HTTPConnectionManager;
@@ -59,6 +61,8 @@ class CHTTPConnection {
   long httpCode_ = 0;
   int timeout_ = 0;
   bool inMulti_ = false;
+  // A chunk was refused: the body is cut short, so a 200 is no success.
+  bool writeFailed_ = false;
 };
 
 // The one manager: libcurl's multi handle and the live connections.
@@ -67,6 +71,8 @@ class HTTPConnectionManager {
   static HTTPConnectionManager& instance();
   CURLM* multiHandle() const { return multi_; }
   std::size_t connectionCount() const { return connections_.size(); }
+  // False before the manager is built and once it is shut down at exit.
+  static bool isAlive();
 
  private:
   friend class CHTTPConnection;

@@ -111,17 +111,28 @@ class DataFile {
 
 // Strings are handed out NUL-terminated. A marker on a NUL (marker code 0
 // written plainly) becomes the two-byte form of NUL, which decodes the same;
-// any other NUL would end the string early, so the string ends there.
+// any other NUL would end the string early, so the string ends there. The
+// walk goes by whole characters: a marker byte that a lead byte before it
+// takes as its continuation marks nothing.
 std::string toCString(const std::string& raw) {
   std::string out;
   out.reserve(raw.size());
-  for (std::size_t i = 0; i < raw.size(); ++i) {
+  std::size_t i = 0;
+  while (i < raw.size()) {
     const unsigned char b = static_cast<unsigned char>(raw[i]);
-    if (b == 0) break;
-    out.push_back(raw[i]);
-    if (b >= 0xF0 && i + 1 < raw.size() && raw[i + 1] == '\0') {
-      out += "\xC0\x80";
+    if (b >= 0xF0) {
+      out.push_back(raw[i]);
+      if (i + 1 < raw.size() && raw[i + 1] == '\0') {
+        out += "\xC0\x80";
+        ++i;
+      }
       ++i;
+      continue;
+    }
+    const std::size_t length = b >= 0xE0 ? 3 : (b >= 0xC0 ? 2 : 1);
+    for (std::size_t k = 0; k < length && i < raw.size(); ++k, ++i) {
+      if (raw[i] == '\0') return out;
+      out.push_back(raw[i]);
     }
   }
   return out;
@@ -267,7 +278,8 @@ void unloadTextBank(int bank) {
 const char* getText(int textId, const char* arg1, const char* arg2) {
   const BankData* data = bankOf(textId);
   if (data == nullptr) {
-    reportMissingText(textId);
+    // 0xFFFFFFFF is how a text node says it has no text: nothing is missing.
+    if (textId != kNoTextId) reportMissingText(textId);
     return "";
   }
   const std::size_t index = static_cast<std::size_t>(textIdIndex(textId));

@@ -9,6 +9,9 @@
 
 constexpr int kTextBankCount = 9;
 
+// The id of no text (0xFFFFFFFF): getText gives "" for it without a message.
+constexpr int kNoTextId = -1;
+
 constexpr int textIdBank(int textId) { return textId >> 16; }
 constexpr int textIdIndex(int textId) { return textId & 0xFFFF; }
 
@@ -27,7 +30,8 @@ void loadTextBank(int bank);
 void unloadTextBank(int bank);
 
 // The string of a text id, with its markers expanded (arg1 and arg2 fill the
-// first two markers). An id whose bank or index does not exist gives "".
+// first two markers). An id whose bank or index does not exist gives "" (and
+// a message, except for kNoTextId).
 // A string without markers stays valid for the life of the process, across
 // language changes, so nodes that hold it until they refresh never read freed
 // memory; an expanded one stays valid until the next expansion.

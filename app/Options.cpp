@@ -82,17 +82,23 @@ std::string formatOptions() {
 // A hostile file could be of any size; a real one is a few hundred bytes.
 constexpr std::size_t kMaxOptionsFileSize = 64 * 1024;
 
-bool readWholeFile(const std::string& path, std::string& out) {
+enum class ReadResult { Read, Missing, Failed };
+
+ReadResult readWholeFile(const std::string& path, std::string& out) {
   std::FILE* f = std::fopen(path.c_str(), "r");
-  if (f == nullptr) return false;
+  if (f == nullptr) return ReadResult::Missing;
   char buf[4096];
   std::size_t n;
   while (out.size() < kMaxOptionsFileSize && (n = std::fread(buf, 1, sizeof buf, f)) > 0) {
     out.append(buf, n);
   }
+  // A read that stopped on an error is not the end of the file: what came
+  // before it is no whole file to judge or repair.
+  const bool failed = std::ferror(f) != 0;
   std::fclose(f);
+  if (failed) return ReadResult::Failed;
   if (out.size() > kMaxOptionsFileSize) out.resize(kMaxOptionsFileSize);
-  return true;
+  return ReadResult::Read;
 }
 
 // One block read from the file: a name line and up to five value lines.
@@ -103,15 +109,17 @@ struct PendingBlock {
 };
 
 void commitBlock(const PendingBlock& block) {
-  // A block cut short by the end of the file or by the next name keeps its
-  // defaults rather than half-read values.
-  if (!block.open || block.id < 0 || block.values.size() < 5) return;
+  // A block cut short before its current value keeps the defaults rather
+  // than half-read values; one that has its current value but lost the
+  // disabled line keeps that value and derives disabled as setOptionValue does.
+  if (!block.open || block.id < 0 || block.values.size() < 4) return;
   const OptionRecord builtIn = firstStartRecord(block.id);
   // The ranges are the game's own: a file cannot widen them (a maximum of 0
   // would divide the volumes by zero, a language past the list would index
   // nothing).
   const int current = std::clamp(block.values[3], builtIn.min, builtIn.max);
-  addOption(block.id, builtIn.defaultValue, builtIn.min, builtIn.max, current, block.values[4] != 0);
+  const bool disabled = block.values.size() >= 5 ? block.values[4] != 0 : current == builtIn.min;
+  addOption(block.id, builtIn.defaultValue, builtIn.min, builtIn.max, current, disabled);
 }
 
 // Reads the records of the file's text in file order. Lines are taken up to a
@@ -208,10 +216,19 @@ bool saveOptions() {
 void loadOptions() {
   const std::string path = getSaveFilePath("options.dat");
   std::string text;
-  if (!readWholeFile(path, text)) {
-    createDefaultOptions();
-    saveOptions();
-    return;
+  switch (readWholeFile(path, text)) {
+    case ReadResult::Missing:
+      createDefaultOptions();
+      saveOptions();
+      return;
+    case ReadResult::Failed:
+      // The player's settings may still be on the disk: run on the defaults
+      // without writing them over the file.
+      std::cerr << "Cannot read the options file " << path << "; using the defaults for this run" << std::endl;
+      createDefaultOptions();
+      return;
+    case ReadResult::Read:
+      break;
   }
   parseOptions(text);
   createDefaultOptions();  // whatever the file lacked

@@ -28,7 +28,9 @@ struct OptionRecord {
 // Reads "options.dat" from the save folder. A missing file gives the defaults,
 // written at once. A damaged one is repaired: blocks with unknown names are
 // skipped, options it lacks get their defaults, every value is brought into
-// the option's built-in range, and the file is written again.
+// the option's built-in range, and the file is written again. A file that
+// fails to read gives the defaults for this run and is left as it is.
+// Call initTexts first: a first start takes LANGUAGE from the system language's index in the language list.
 void loadOptions();
 // Writes the whole table through a temporary file renamed over the old one;
 // false (and the old file untouched) when that fails.

@@ -179,7 +179,13 @@ TEST_F(TextTablesTest, InitLoadsTheDeviceLanguageAndAddressesByBankAndIndex) {
   // Out of range: bank 9, an index past the bank, a negative id.
   EXPECT_STREQ(getText(0x00090000), "");
   EXPECT_STREQ(getText(0x00020008), "");
-  EXPECT_STREQ(getText(-1), "");
+  // The id of no text, 0xFFFFFFFF, is no missing text: nothing is reported.
+  testing::internal::CaptureStderr();
+  EXPECT_STREQ(getText(static_cast<int>(0xFFFFFFFFu)), "");
+  EXPECT_STREQ(getText(kNoTextId), "");
+  EXPECT_STREQ(getText(0x00020123), "");
+  const std::string messages = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(messages, "No text 0x20123 in the current language\n");
   EXPECT_FALSE(textHasMarkers(0x00090000));
   initTexts();  // once only: stays on the language chosen since
   setLanguage("de");
@@ -244,7 +250,10 @@ TEST_F(TextTablesTest, StringsWithMarkersAreExpandedOnRequest) {
   textbank::Banks banks;
   banks[2] = {"none", "score " + textbank::markerBytes(0), "a" + textbank::markerBytes(5) + "b" + textbank::markerBytes(6)};
   // Marker code 0 written plainly as 0xF0 0x00, and a stray NUL ending a string.
-  banks[3] = {std::string("v=\xF0\0!", 5), std::string("cut\0here", 8)};
+  // A 0xF0 that a two-byte lead takes as its second byte marks nothing: the
+  // NUL after it ends the string.
+  banks[3] = {std::string("v=\xF0\0!", 5), std::string("cut\0here", 8), std::string("\xC3\xF0\0!", 4),
+              std::string("\xC3\xA9\xF0\0!", 5)};
   tmp.write("text/I", textbank::encodeLanguageList({{"English", "en"}}));
   writeBank(0, textbank::encodeBankFile(banks));
   initTexts();
@@ -255,6 +264,23 @@ TEST_F(TextTablesTest, StringsWithMarkersAreExpandedOnRequest) {
   EXPECT_STREQ(getText(0x00020002, "1", "2"), "a1b2");
   EXPECT_STREQ(getText(0x00030000), "v=7!");
   EXPECT_STREQ(getText(0x00030001), "cut");
+  EXPECT_STREQ(getText(0x00030002), "\xC3\xF0");
+  EXPECT_FALSE(textHasMarkers(0x00030002));
+  EXPECT_STREQ(getText(0x00030003), "\xC3\xA9" "7!");
+  EXPECT_TRUE(textHasMarkers(0x00030003));
+}
+
+TEST_F(TextTablesTest, ABankWantedBeforeAnyLanguageIsLoadedWithTheFirst) {
+  writeLanguages({"en", "fr"});
+  loadTextBank(4);  // no language yet: nothing to read from
+  EXPECT_EQ(getCurrentLanguageIndex(), -1);
+  EXPECT_STREQ(getText(0x00040002), "");
+  loadLanguageList();
+  setLanguage("fr");
+  EXPECT_STREQ(getText(0x00040002), "fr 4.2");
+  EXPECT_STREQ(getText(0x00030002), "");  // only the wanted bank
+  setLanguage("en");
+  EXPECT_STREQ(getText(0x00040002), "en 4.2");
 }
 
 TEST_F(TextTablesTest, SystemLanguageFollowsTheEnvironment) {

@@ -167,6 +167,10 @@ std::vector<DamagedCase> damagedCases() {
       {"a repeated block keeps the first",
        block("MUSIC_VOLUME", 5, 0, 10, 1, 0) + block("MUSIC_VOLUME", 5, 0, 10, 9, 0), OPTION_MUSIC_VOLUME, 1},
       {"binary junk", std::string("\0\xFF\n=\n\n\x80==\n", 10), OPTION_FULLSCREEN, 1},
+      {"cut after the current line keeps that value", "SOUND_VOLUME\ndefault=5\nmin=0\nmax=10\ncurrent=8\n",
+       OPTION_SOUND_VOLUME, 8},
+      {"cut before the current line keeps the default", "SOUND_VOLUME\ndefault=5\nmin=0\nmax=10\n",
+       OPTION_SOUND_VOLUME, 5},
   };
 }
 
@@ -192,6 +196,85 @@ TEST_P(DamagedOptionsTest, IsRepairedWithEveryOptionInRange) {
 
 INSTANTIATE_TEST_SUITE_P(Files, DamagedOptionsTest,
                          ::testing::Range(0, static_cast<int>(damagedCases().size())));
+
+TEST_F(OptionsTest, ABlockCutBeforeItsDisabledLineDerivesItFromTheValue) {
+  writeOptions(block("MUSIC_VOLUME", 5, 0, 10, 4, 0) + "SOUND_VOLUME\ndefault=5\nmin=0\nmax=10\ncurrent=0");
+  loadOptions();
+  EXPECT_EQ(getOptionValue(OPTION_SOUND_VOLUME), 0);
+  EXPECT_EQ(getOptionValue(OPTION_MUSIC_VOLUME), 4);
+  EXPECT_NE(readOptions().find("SOUND_VOLUME\ndefault=5\nmin=0\nmax=10\ncurrent=0\ndisabled=1\n"), std::string::npos);
+  clearOptions();
+  writeOptions("SOUND_VOLUME\ndefault=5\nmin=0\nmax=10\ncurrent=8\n");
+  loadOptions();
+  EXPECT_NE(readOptions().find("SOUND_VOLUME\ndefault=5\nmin=0\nmax=10\ncurrent=8\ndisabled=0\n"), std::string::npos);
+}
+
+TEST_F(OptionsTest, AFileThatFailsToReadIsNotOverwrittenWithTheDefaults) {
+  // A file that opens and then fails with an I/O error on its first read.
+  std::filesystem::create_directories(optionsPath().parent_path());
+  std::filesystem::create_symlink("/proc/self/mem", optionsPath());
+  testing::internal::CaptureStderr();
+  loadOptions();
+  const std::string messages = testing::internal::GetCapturedStderr();
+  EXPECT_NE(messages.find("Cannot read the options file"), std::string::npos) << messages;
+  EXPECT_TRUE(std::filesystem::is_symlink(optionsPath()));  // not replaced by a written file
+  EXPECT_EQ(getOptionValue(OPTION_SOUND_VOLUME), 5);
+  expectAllInRange();
+
+  // A folder in its place reads with an error too: defaults, and no attempt to write.
+  clearOptions();
+  std::filesystem::remove(optionsPath());
+  std::filesystem::create_directories(optionsPath());
+  testing::internal::CaptureStderr();
+  loadOptions();
+  const std::string folderMessages = testing::internal::GetCapturedStderr();
+  EXPECT_NE(folderMessages.find("Cannot read the options file"), std::string::npos) << folderMessages;
+  EXPECT_EQ(folderMessages.find("Cannot write"), std::string::npos) << folderMessages;
+  EXPECT_TRUE(std::filesystem::is_directory(optionsPath()));
+  EXPECT_EQ(getOptionValue(OPTION_LANGUAGE), 3);
+}
+
+// What the game does at start: texts first, then the options, then the
+// language the options name.
+class StartSequenceTest : public OptionsTest {
+ protected:
+  void SetUp() override {
+    OptionsTest::SetUp();
+    resetTexts();
+    // Three languages only: the LANGUAGE option's range (0 to 4) is wider.
+    const char* codes[] = {"en", "fr", "de"};
+    std::vector<std::pair<std::string, std::string>> list;
+    for (int i = 0; i < 3; ++i) {
+      textbank::Banks banks;
+      banks[0] = {std::string("text in ") + codes[i]};
+      list.emplace_back(std::string("Name ") + codes[i], codes[i]);
+      tmp.write("data/text/" + std::to_string(i), textbank::encodeBankFile(banks));
+    }
+    tmp.write("data/text/I", textbank::encodeLanguageList(list));
+  }
+  static void startAsTheGameDoes() {
+    initTexts();
+    loadOptions();
+    setLanguage(getLanguageCode(getOptionValue(OPTION_LANGUAGE)));
+  }
+};
+
+TEST_F(StartSequenceTest, ALanguagePastTheListFallsBackToTheFirst) {
+  writeOptions(firstStartFile(4));
+  startAsTheGameDoes();
+  EXPECT_EQ(getOptionValue(OPTION_LANGUAGE), 4);
+  EXPECT_EQ(getCurrentLanguageIndex(), 0);
+  EXPECT_STREQ(getText(0), "text in en");
+}
+
+TEST_F(StartSequenceTest, AFirstStartFollowsTheSystemLanguage) {
+  ASSERT_FALSE(std::filesystem::exists(optionsPath()));
+  startAsTheGameDoes();  // LANG is de_DE: index 2 in this list
+  EXPECT_EQ(getOptionValue(OPTION_LANGUAGE), 2);
+  EXPECT_EQ(getCurrentLanguageIndex(), 2);
+  EXPECT_STREQ(getText(0), "text in de");
+  EXPECT_EQ(readOptions(), firstStartFile(2));
+}
 
 TEST_F(OptionsTest, AFailedSaveLeavesTheOldFile) {
   const std::string old = block("SOUND_VOLUME", 5, 0, 10, 3, 0);

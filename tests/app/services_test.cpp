@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -8,6 +9,55 @@
 #include "app/HTTPConnection.h"
 
 namespace {
+
+// Connections that must live until after the connection manager is shut down
+// at exit. The hook that checks them is registered before any default-priority
+// static is built (the manager among them), so it runs after the manager is gone.
+CHTTPConnection* g_expiredAtExit = nullptr;
+CHTTPConnection* g_outlivingTheManager = nullptr;
+
+void checkConnectionsAfterTheManager() {
+  if (g_expiredAtExit == nullptr && g_outlivingTheManager == nullptr) return;  // not a child of the tests below
+  if (HTTPConnectionManager::isAlive()) std::_Exit(10);  // the hook ran too early to prove anything
+  if (g_expiredAtExit != nullptr) {
+    // Its running time-out was expired by the shutdown, which released the transfer.
+    if (g_expiredAtExit->status() != CHTTPConnection::STATUS_TIMED_OUT || g_expiredAtExit->hasTransfer()) std::_Exit(11);
+    delete g_expiredAtExit;
+  }
+  if (g_outlivingTheManager != nullptr) {
+    // No time-out running: the shutdown leaves it alone, and it is freed now,
+    // with the manager and its multi handle gone.
+    if (g_outlivingTheManager->status() != CHTTPConnection::STATUS_PENDING || !g_outlivingTheManager->hasTransfer()) {
+      std::_Exit(12);
+    }
+    delete g_outlivingTheManager;
+  }
+}
+
+struct RegisterExitCheck {
+  RegisterExitCheck() { std::atexit(checkConnectionsAfterTheManager); }
+};
+__attribute__((init_priority(1000))) RegisterExitCheck g_registerExitCheck;
+
+TEST(HTTPConnectionDeathTest, ALiveConnectionWithATimeOutIsExpiredAtExit) {
+  EXPECT_EXIT(
+      {
+        if (!HTTPConnectionManager::isAlive()) std::_Exit(9);
+        g_expiredAtExit = new CHTTPConnection(curl_easy_init(), curl_slist_append(nullptr, "X-A: b"), nullptr, 30000);
+        std::exit(0);
+      },
+      testing::ExitedWithCode(0), "");
+}
+
+TEST(HTTPConnectionDeathTest, AConnectionDestroyedAfterTheManagerIsFreedSafely) {
+  EXPECT_EXIT(
+      {
+        g_outlivingTheManager = new CHTTPConnection(curl_easy_init(), curl_slist_append(nullptr, "X-A: b"));
+        g_expiredAtExit = new CHTTPConnection(curl_easy_init(), nullptr, nullptr, 500);
+        std::exit(0);
+      },
+      testing::ExitedWithCode(0), "");
+}
 
 TEST(HTTPConnection, ClassifiesResponseCodes) {
   struct Row {
@@ -46,6 +96,29 @@ TEST(HTTPConnection, WriteCallbackAppendsAndKeepsATerminator) {
   EXPECT_EQ(CHTTPConnection::onWriteData(world, 1, 0xFFFFFFFFull, &c), 0u);     // size would overflow
   EXPECT_EQ(c.responseSize(), 11u);
   EXPECT_STREQ(c.response(), "hello world");
+}
+
+TEST(HTTPConnection, ARefusedChunkEndsTheTransferFailedEvenAfterA200) {
+  char body[] = "partial";
+  {
+    CHTTPConnection c(curl_easy_init());
+    EXPECT_EQ(CHTTPConnection::onWriteData(body, 1, 7, &c), 7u);
+    EXPECT_FALSE(c.writeFailed());
+    EXPECT_EQ(CHTTPConnection::onWriteData(body, 1, 0xFFFFFFFFull, &c), 0u);  // cannot grow
+    EXPECT_TRUE(c.writeFailed());
+    EXPECT_EQ(c.applyResponseCodes(200, 0), CHTTPConnection::STATUS_FAILED);  // not a cut-off success
+    EXPECT_EQ(c.httpCode(), 200);
+    EXPECT_FALSE(c.hasTransfer());
+    EXPECT_STREQ(c.response(), "partial");
+  }
+  {
+    // Through pollStatus, before any response code is known.
+    CHTTPConnection c(curl_easy_init(), nullptr, nullptr, 1000);
+    EXPECT_EQ(CHTTPConnection::onWriteData(body, SIZE_MAX / 2, 4, &c), 0u);
+    EXPECT_EQ(c.pollStatus(), CHTTPConnection::STATUS_FAILED);
+    EXPECT_FALSE(c.advanceTimeout(2000));  // already settled: not a time-out
+    EXPECT_EQ(c.status(), CHTTPConnection::STATUS_FAILED);
+  }
 }
 
 TEST(HTTPConnection, TimeOutRunsDownAndReleasesAPendingTransfer) {

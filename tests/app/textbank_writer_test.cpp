@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <string>
+
 #include "app/LocalizedText.h"
 #include "support/TempDir.h"
 #include "tools/textbank_writer.h"
@@ -40,6 +43,34 @@ TEST(TextSourceNotation, EncodesMarkersEscapesAndGlyphs) {
   EXPECT_NE(rejection("\xF0\x9F\x90\x91").find("U+FFFF"), std::string::npos);  // a sheep emoji
   EXPECT_FALSE(rejection("\xC3").empty());
   EXPECT_FALSE(rejection("\xC0\x80").empty());
+}
+
+TEST(TextSourceNotation, ThreeByteMarkerCodesReadBackThroughTheGame) {
+  for (const unsigned code : {0x7FFu, 0x800u, 0xFFFFu}) {
+    SCOPED_TRACE(code);
+    const std::string bytes = encoded("{" + std::to_string(code) + "}");
+    EXPECT_EQ(bytes, textbank::markerBytes(code));
+    EXPECT_EQ(bytes.size(), code < 0x800 ? 3u : 4u);
+    int length = 0;
+    const std::uint32_t decoded = decodeUtf8Char(reinterpret_cast<const unsigned char*>(bytes.c_str()), &length);
+    EXPECT_TRUE(isTextMarker(decoded));
+    EXPECT_EQ(textMarkerCode(decoded), static_cast<int>(code));
+    EXPECT_EQ(length, static_cast<int>(bytes.size()));
+  }
+
+  // The same markers in a bank file, between text, expanded by getText.
+  TempDir tmp;
+  textbank::Banks banks;
+  banks[1] = {encoded("a{2048}b{65535}c\u20AC")};
+  tmp.write("text/I", textbank::encodeLanguageList({{"English", "en"}}));
+  tmp.write("text/0", textbank::encodeBankFile(banks));
+  ScopedCwd cwd(tmp.path());
+  resetTexts();
+  initTexts();
+  EXPECT_TRUE(textHasMarkers(0x00010000));
+  EXPECT_STREQ(getText(0x00010000, "1", "2"), "a1b2c\xE2\x82\xAC");
+  EXPECT_STREQ(getText(0x00010000), "abc\xE2\x82\xAC");  // codes past 1 print nothing
+  resetTexts();
 }
 
 TEST(TextSourceNotation, ParsesALanguageAndNamesTheBadLine) {
