@@ -1,0 +1,181 @@
+// The physics scene stepping a pile of dynamic boxes and circles, against a
+// bare Chipmunk space holding the same bodies, stepped side by side in the same
+// run (alternating which goes first). Reported: microseconds per step of each,
+// and the scene's overhead ratio (scene / bare), which covers the removal
+// flush, the step and the node visits that copy every body into its node.
+#include <benchmark/benchmark.h>
+#include <chipmunk/chipmunk.h>
+
+#include <chrono>
+#include <cmath>
+#include <memory>
+#include <vector>
+
+#include "physics/CScenePhysics.h"
+
+using namespace RenderEngine;
+
+namespace {
+
+constexpr float kGravity = 400.0f;
+
+struct Spot {
+  float x, y;
+  bool box;
+};
+
+std::vector<Spot> pileSpots(int count) {
+  std::vector<Spot> spots;
+  for (int i = 0; i < count; ++i) {
+    const int col = i % 25;
+    const int row = i / 25;
+    spots.push_back({40.0f + 16.0f * col + (row % 2 == 0 ? 0.0f : 4.0f), 300.0f - 18.0f * row, i % 2 == 0});
+  }
+  return spots;
+}
+
+PhysicsShapeDescription box(float half) {
+  PhysicsShapeDescription s;
+  s.model = kShapePolygon;
+  s.elasticity = 0.1f;
+  s.friction = 0.7f;
+  s.setPoints({-half, -half, half, -half, half, half, -half, half});
+  return s;
+}
+
+PhysicsShapeDescription circle(float r) {
+  PhysicsShapeDescription s;
+  s.model = kShapeCircle;
+  s.radius = r;
+  s.elasticity = 0.1f;
+  s.friction = 0.7f;
+  return s;
+}
+
+PhysicsShapeDescription segment(float ax, float ay, float bx, float by) {
+  PhysicsShapeDescription s;
+  s.model = kShapeSegment;
+  s.radius = 2.0f;
+  s.friction = 1.0f;
+  s.setPoints({ax, ay, bx, by});
+  return s;
+}
+
+// The walls and floor of both worlds.
+const PhysicsShapeDescription kWalls[] = {segment(0, 320, 480, 320), segment(0, -2000, 0, 320),
+                                          segment(480, -2000, 480, 320)};
+
+std::unique_ptr<CScenePhysics> makeScene(const std::vector<Spot>& spots) {
+  auto scene = std::make_unique<CScenePhysics>();
+  scene->setWorldParameters({10, 0, Vector3(0, kGravity, 0), 1.0f});
+  PhysicsBodyDescription walls;
+  walls.isStatic = true;
+  for (const auto& w : kWalls) walls.shapes[walls.shapeCount++] = w;
+  auto* ground = new CNodePhysics;
+  ground->createBody(walls);
+  scene->addPhysicsItem(ground);
+  for (const Spot& s : spots) {
+    PhysicsBodyDescription d;
+    d.mass = 1.0f;
+    d.shapeCount = 1;
+    d.shapes[0] = s.box ? box(6) : circle(6);
+    auto* n = new CNodePhysics;
+    n->setPosition(s.x, s.y, 0);
+    n->createBody(d);
+    scene->addPhysicsItem(n);
+  }
+  return scene;
+}
+
+// The same world made straight on the library.
+struct BareSpace {
+  cpSpace* space = nullptr;
+  std::vector<cpShape*> shapes;
+  std::vector<cpBody*> bodies;
+  explicit BareSpace(const std::vector<Spot>& spots) {
+    space = cpSpaceNew();
+    cpSpaceSetIterations(space, 10);
+    cpSpaceSetGravity(space, cpv(0, kGravity));
+    cpSpaceSetCollisionBias(space, std::pow(0.9, 30.0));
+    cpBody* ground = cpBodyNewStatic();
+    bodies.push_back(ground);
+    for (const auto& w : kWalls) {
+      cpShape* s = cpSegmentShapeNew(ground, cpv(w.pointX(0), w.pointY(0)), cpv(w.pointX(1), w.pointY(1)), 2.0);
+      cpShapeSetFriction(s, 1.0);
+      cpSpaceAddShape(space, s);
+      shapes.push_back(s);
+    }
+    for (const Spot& sp : spots) {
+      cpShape* s = nullptr;
+      cpBody* b = nullptr;
+      if (sp.box) {
+        const cpVect v[4] = {cpv(-6, -6), cpv(6, -6), cpv(6, 6), cpv(-6, 6)};
+        b = cpBodyNew(1.0, cpMomentForPoly(1.0, 4, v, cpvzero, 0.0));
+        s = cpPolyShapeNew(b, 4, v, cpTransformIdentity, 0.0);
+      } else {
+        b = cpBodyNew(1.0, cpMomentForCircle(1.0, 0, 6, cpvzero));
+        s = cpCircleShapeNew(b, 6, cpvzero);
+      }
+      cpBodySetPosition(b, cpv(sp.x, sp.y));
+      cpShapeSetElasticity(s, 0.1);
+      cpShapeSetFriction(s, 0.7);
+      cpSpaceAddShape(space, s);
+      cpSpaceAddBody(space, b);
+      shapes.push_back(s);
+      bodies.push_back(b);
+    }
+  }
+  ~BareSpace() {
+    for (cpShape* s : shapes) {
+      cpSpaceRemoveShape(space, s);
+      cpShapeFree(s);
+    }
+    for (cpBody* b : bodies) {
+      if (cpBodyGetSpace(b) != nullptr) cpSpaceRemoveBody(space, b);
+      cpBodyFree(b);
+    }
+    cpSpaceFree(space);
+  }
+  BareSpace(const BareSpace&) = delete;
+  BareSpace& operator=(const BareSpace&) = delete;
+};
+
+// Every 300 steps (10 s of play) both piles start again from the top, so the
+// measured mix of falling and resting bodies is the same for both.
+void BM_PhysicsPile(benchmark::State& state) {
+  const auto spots = pileSpots(static_cast<int>(state.range(0)));
+  std::unique_ptr<CScenePhysics> scene;
+  std::unique_ptr<BareSpace> bare;
+  double sceneSeconds = 0;
+  double bareSeconds = 0;
+  std::int64_t steps = 0;
+  using Clock = std::chrono::steady_clock;
+  for (auto _ : state) {
+    if (steps % 300 == 0) {
+      state.PauseTiming();
+      scene.reset();
+      bare.reset();
+      scene = makeScene(spots);
+      bare = std::make_unique<BareSpace>(spots);
+      state.ResumeTiming();
+    }
+    const bool sceneFirst = steps % 2 == 0;
+    for (int k = 0; k < 2; ++k) {
+      const auto t0 = Clock::now();
+      if ((k == 0) == sceneFirst) {
+        scene->update(33);
+        sceneSeconds += std::chrono::duration<double>(Clock::now() - t0).count();
+      } else {
+        cpSpaceStep(bare->space, 1.0 / 30.0);
+        bareSeconds += std::chrono::duration<double>(Clock::now() - t0).count();
+      }
+    }
+    ++steps;
+  }
+  state.counters["scene_us_per_step"] = 1e6 * sceneSeconds / static_cast<double>(steps);
+  state.counters["bare_us_per_step"] = 1e6 * bareSeconds / static_cast<double>(steps);
+  state.counters["overhead_ratio"] = sceneSeconds / bareSeconds;
+}
+BENCHMARK(BM_PhysicsPile)->Arg(100)->Arg(500)->Iterations(1800)->Unit(benchmark::kMicrosecond);
+
+}  // namespace

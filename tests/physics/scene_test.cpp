@@ -1,0 +1,403 @@
+// The physics scene: step cadence, the collision bridge (order of node A,
+// phases, contacts, removal), point queries, changes made from inside a
+// callback, reset and destruction.
+#include <chipmunk/chipmunk.h>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "physics/CNodePhysicsJoint.h"
+#include "physics/CScenePhysics.h"
+#include "physics/PhysicsTestSupport.h"
+
+using namespace RenderEngine;
+using namespace physicstest;
+
+namespace {
+
+struct Call {
+  std::string phase;
+  CNodePhysics* a;
+  CNodePhysics* b;
+  int count;
+  ContactList contacts;
+};
+std::vector<Call> g_calls;
+std::function<int(CNodePhysics*, CNodePhysics*)> g_onBegin;
+
+int onBegin(CNodePhysics* a, CNodePhysics* b, int n, ContactList c) {
+  g_calls.push_back({"begin", a, b, n, c});
+  return g_onBegin ? g_onBegin(a, b) : 1;
+}
+int onPre(CNodePhysics* a, CNodePhysics* b, int n, ContactList c) {
+  g_calls.push_back({"pre", a, b, n, c});
+  return 1;
+}
+int onPost(CNodePhysics* a, CNodePhysics* b, int n, ContactList c) {
+  g_calls.push_back({"post", a, b, n, c});
+  return 1;
+}
+int onSeparate(CNodePhysics* a, CNodePhysics* b, int n, ContactList c) {
+  g_calls.push_back({"separate", a, b, n, c});
+  return 1;
+}
+int reject(CNodePhysics*, CNodePhysics*, int, ContactList) { return 0; }
+
+int countPhase(const std::string& phase) {
+  int n = 0;
+  for (const auto& c : g_calls) n += c.phase == phase ? 1 : 0;
+  return n;
+}
+
+class PhysicsScene : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    g_calls.clear();
+    g_onBegin = nullptr;
+  }
+  void TearDown() override { g_onBegin = nullptr; }
+  CScenePhysics scene;
+};
+
+// ---------------------------------------------------------------------------
+// Cadence
+
+TEST_F(PhysicsScene, ThirtyPerSecondTakesOneStepPerUpdateWhateverItsLength) {
+  EXPECT_EQ(scene.getStepsPerSecond(), 30);
+  scene.setWorldParameters({10, 0, Vector3(0, 90, 0), 1.0f});
+  auto* ball = makeNode(body(1.0f, {circleShape(1)}), 0, 0);
+  scene.addPhysicsItem(ball);
+  scene.update(33);
+  EXPECT_EQ(scene.getStepCount(), 1u);
+  // A 200 ms frame still advances the simulation by a thirtieth of a second.
+  scene.update(200);
+  EXPECT_EQ(scene.getStepCount(), 2u);
+  EXPECT_NEAR(ball->getVelocity().y, 2 * 90.0f / 30.0f, 1e-4);
+  scene.update(0);  // no new credit
+  EXPECT_EQ(scene.getStepCount(), 2u);
+}
+
+TEST_F(PhysicsScene, OtherRatesSpendTheirStepsOverTheFrames) {
+  auto stepsPerUpdate = [this](int rate, int updates) {
+    scene.setStepsPerSecond(rate);
+    std::vector<int> out;
+    for (int i = 0; i < updates; ++i) {
+      const auto before = scene.getStepCount();
+      scene.update(i % 2 == 0 ? 33 : 200);
+      out.push_back(static_cast<int>(scene.getStepCount() - before));
+    }
+    return out;
+  };
+  EXPECT_EQ(stepsPerUpdate(60, 4), (std::vector<int>{2, 2, 2, 2}));
+  EXPECT_EQ(stepsPerUpdate(45, 4), (std::vector<int>{1, 2, 1, 2}));
+  EXPECT_EQ(stepsPerUpdate(15, 4), (std::vector<int>{0, 1, 0, 1}));
+  // A frame with no time spends whole steps already owed, takes no new ones.
+  scene.setStepsPerSecond(45);
+  scene.update(33);
+  EXPECT_NEAR(scene.getAccumulator(), 0.5f, 1e-6);
+  const auto before = scene.getStepCount();
+  scene.update(0);
+  EXPECT_EQ(scene.getStepCount(), before);
+}
+
+TEST_F(PhysicsScene, StepLengthFollowsTheRate) {
+  scene.setWorldParameters({10, 0, Vector3(0, 60, 0), 1.0f});
+  scene.setStepsPerSecond(60);
+  auto* ball = makeNode(body(1.0f, {circleShape(1)}), 0, 0);
+  scene.addPhysicsItem(ball);
+  scene.update(33);  // two steps of 1/60 s
+  EXPECT_NEAR(ball->getVelocity().y, 2.0f, 1e-4);
+}
+
+// ---------------------------------------------------------------------------
+// Collision bridge
+
+TEST_F(PhysicsScene, NodeACarriesTheFirstTypeOfTheLatestRegistration) {
+  for (bool sevenFirst : {true, false}) {
+    for (bool registerSevenOne : {true, false}) {
+      g_calls.clear();
+      CScenePhysics s;
+      auto* zone = makeNode(body(1.0f, {boxShape(20, 20)}, 7, true), 0, 0);
+      auto* sheep = makeNode(body(1.0f, {circleShape(5)}, 1), 0, 0);
+      if (sevenFirst) {
+        s.addPhysicsItem(zone);
+        s.addPhysicsItem(sheep);
+      } else {
+        s.addPhysicsItem(sheep);
+        s.addPhysicsItem(zone);
+      }
+      // Registered one way, then the other: the latest order counts.
+      s.addCollisionHandler(registerSevenOne ? 1 : 7, registerSevenOne ? 7 : 1, &onBegin);
+      s.addCollisionHandler(registerSevenOne ? 7 : 1, registerSevenOne ? 1 : 7, &onBegin);
+      s.update(33);
+      ASSERT_EQ(g_calls.size(), 1u);
+      EXPECT_EQ(g_calls[0].a, registerSevenOne ? zone : sheep);
+      EXPECT_EQ(g_calls[0].b, registerSevenOne ? sheep : zone);
+    }
+  }
+}
+
+TEST_F(PhysicsScene, ContactPointNormalAndDepthMatchAHandComputedCase) {
+  // Circles of radius 10 at (0, 0) and (15, 0): 5 apart inside each other.
+  auto* left = makeNode(body(1.0f, {circleShape(10)}, 1, true), 0, 0);
+  auto* right = makeNode(body(1.0f, {circleShape(10)}, 2), 15, 0);
+  scene.addPhysicsItem(left);
+  scene.addPhysicsItem(right);
+  scene.addCollisionHandler(2, 1, &onBegin);
+  scene.update(33);
+  ASSERT_EQ(g_calls.size(), 1u);
+  const Call& c = g_calls[0];
+  EXPECT_EQ(c.a, right);
+  EXPECT_EQ(c.count, 1);
+  ASSERT_EQ(c.contacts.size(), 1);
+  EXPECT_NEAR(c.contacts[0].point.x, 7.5f, 1e-4);
+  EXPECT_NEAR(c.contacts[0].point.y, 0.0f, 1e-4);
+  // From node A (right) towards node B (left).
+  EXPECT_NEAR(c.contacts[0].normal.x, -1.0f, 1e-5);
+  EXPECT_NEAR(c.contacts[0].normal.y, 0.0f, 1e-5);
+  EXPECT_NEAR(c.contacts[0].depth, -5.0f, 1e-4);
+}
+
+TEST_F(PhysicsScene, PhasesInOrderAndSeparateAroundAShapeRemoval) {
+  auto* floor = makeNode(body(1.0f, {boxShape(50, 5)}, 3, true), 0, 10);
+  auto* box = makeNode(body(1.0f, {boxShape(5, 5)}, 2), 0, 1);
+  scene.addPhysicsItem(floor);
+  scene.addPhysicsItem(box);
+  CollisionCallbacks cbs{&onBegin, &onPre, &onPost, &onSeparate};
+  scene.addCollisionHandlers(2, 3, &cbs);
+  scene.update(33);
+  scene.update(33);
+  ASSERT_GE(g_calls.size(), 5u);
+  EXPECT_EQ(g_calls[0].phase, "begin");
+  EXPECT_EQ(g_calls[1].phase, "pre");
+  EXPECT_EQ(g_calls[2].phase, "post");
+  EXPECT_EQ(g_calls[3].phase, "pre");
+  EXPECT_EQ(countPhase("separate"), 0);
+
+  // Taking the box out of the space separates the pair, with the live node.
+  box->removeFromSpace();
+  EXPECT_EQ(countPhase("separate"), 1);
+  EXPECT_EQ(g_calls.back().a, box);
+  g_calls.clear();
+  scene.addPhysicsItem(box);
+  scene.update(33);
+  EXPECT_EQ(countPhase("begin"), 1);
+}
+
+TEST_F(PhysicsScene, BeginAnsweringZeroLetsTheBodiesPass) {
+  auto* floor = makeNode(body(1.0f, {boxShape(50, 2)}, 3, true), 0, 20);
+  auto* ball = makeNode(body(1.0f, {circleShape(3)}, 1), 0, 0);
+  scene.setWorldParameters({10, 0, Vector3(0, 200, 0), 1.0f});
+  scene.addPhysicsItem(floor);
+  scene.addPhysicsItem(ball);
+  scene.addCollisionHandler(1, 3, &reject);
+  for (int i = 0; i < 60; ++i) scene.update(33);
+  EXPECT_GT(ball->getPosition().y, 40.0f);
+}
+
+TEST_F(PhysicsScene, RemovedHandlerIsNotCalledAndTheContactStandsAgain) {
+  auto* floor = makeNode(body(1.0f, {boxShape(50, 2)}, 3, true), 0, 20);
+  auto* ball = makeNode(body(1.0f, {circleShape(3)}, 1), 0, 0);
+  scene.setWorldParameters({10, 0, Vector3(0, 200, 0), 1.0f});
+  scene.addPhysicsItem(floor);
+  scene.addPhysicsItem(ball);
+  scene.addCollisionHandler(1, 3, &reject);
+  scene.removeCollisionHandler(3, 1);
+  for (int i = 0; i < 60; ++i) scene.update(33);
+  EXPECT_LT(ball->getPosition().y, 20.0f);
+}
+
+TEST_F(PhysicsScene, HandlerRecordIsCopiedAtRegistration) {
+  auto* floor = makeNode(body(1.0f, {boxShape(50, 5)}, 3, true), 0, 10);
+  auto* box = makeNode(body(1.0f, {boxShape(5, 5)}, 2), 0, 1);
+  scene.addPhysicsItem(floor);
+  scene.addPhysicsItem(box);
+  {
+    CollisionCallbacks cbs{&onBegin, nullptr, nullptr, nullptr};
+    scene.addCollisionHandlers(2, 3, &cbs);
+    cbs.begin = &reject;  // the registering object changes or dies afterwards
+  }
+  scene.update(33);
+  EXPECT_EQ(countPhase("begin"), 1);
+}
+
+// ---------------------------------------------------------------------------
+// Queries
+
+TEST_F(PhysicsScene, PointQueriesFindMovedBodiesOnceAndStaticShapesLast) {
+  auto* block = makeNode(body(1.0f, {boxShape(10, 10), circleShape(8)}, 2), 100, 100);
+  scene.addPhysicsItem(block);
+  EXPECT_EQ(scene.queryNodeAtPoint(100, 100, 1), block);  // two shapes, one node
+  EXPECT_EQ(scene.queryNodeAtPoint(100, 100, 0), nullptr);
+  EXPECT_EQ(scene.queryNodeAtPoint(300, 300, 1), nullptr);
+
+  // Moved after the last step: found where it is drawn once the bounds are recached.
+  block->setPosition(200, 100, 0);
+  scene.recacheShapeBounds();
+  EXPECT_EQ(scene.queryNodeAtPoint(200, 100, 1), block);
+  EXPECT_EQ(scene.queryNodeAtPoint(100, 100, 1), nullptr);
+
+  auto* zone = makeNode(body(1.0f, {boxShape(30, 30)}, 7, true), 200, 100);
+  scene.addPhysicsItem(zone);
+  EXPECT_EQ(scene.queryNodeAtPoint(200, 100, 3), zone);
+}
+
+// ---------------------------------------------------------------------------
+// Changes from inside a callback
+
+TEST_F(PhysicsScene, AddingRemovingAndFreeingInsideACallbackWaitForTheStep) {
+  auto* floor = makeNode(body(1.0f, {boxShape(50, 5)}, 3, true), 0, 10);
+  auto* box = makeNode(body(1.0f, {boxShape(5, 5)}, 5), 0, 1);
+  auto* doomed = makeNode(body(1.0f, {circleShape(2)}, 4), 0, 4);
+  auto* outsider = makeNode(body(1.0f, {circleShape(2)}, 4), 40, 4);
+  scene.addPhysicsItem(floor);
+  scene.addPhysicsItem(box);
+  doomed->addToSpace(&scene);  // in the space, owned by the test
+  scene.addPhysicsItem(outsider);
+  CNodePhysics* blast = nullptr;
+  g_onBegin = [&](CNodePhysics* a, CNodePhysics*) {
+    if (blast != nullptr) return 1;
+    EXPECT_TRUE(scene.isLocked());
+    // As an explosion does: a new static body, added at once.
+    blast = makeNode(body(1.0f, {circleShape(1)}, 11, true), a->getPosition().x, a->getPosition().y);
+    blast->setScale(30, 1, 1);
+    scene.addPhysicsItem(blast);
+    scene.queueRemoval(a);
+    outsider->removeFromSpace();
+    // Its shapes are still in the space until the step ends: rebuilding frees
+    // them after it too.
+    outsider->rebuildShapes(body(1.0f, {circleShape(3)}, 4));
+    delete doomed;  // freed outright: its parts go after the step
+    doomed = nullptr;
+    box->setPosition(0, 0, 0);
+    floor->setPosition(0, 11, 0);  // a static reindex, deferred
+    return 1;
+  };
+  scene.addCollisionHandler(5, 3, &onBegin);
+  scene.update(33);
+  ASSERT_NE(blast, nullptr);
+  EXPECT_EQ(scene.edits().pendingCount(), 0u);
+  EXPECT_EQ(cpShapeGetSpace(blast->getShape(0)), scene.getSpace());
+  EXPECT_EQ(outsider->getScene(), nullptr);
+  EXPECT_EQ(cpShapeGetSpace(outsider->getShape(0)), nullptr);
+  EXPECT_EQ(scene.queryNodeAtPoint(0, 11, 1), blast);  // the blast covers the floor's centre
+  scene.update(33);  // the queued removal of the box
+  EXPECT_FALSE(scene.isRegistered(box));
+}
+
+// ---------------------------------------------------------------------------
+// Reset and destruction
+
+TEST_F(PhysicsScene, ResetKeepsTheGameAwayAndTheHandlersRegistered) {
+  auto* floor = makeNode(body(1.0f, {boxShape(50, 5)}, 3, true), 0, 10);
+  auto* box = makeNode(body(1.0f, {boxShape(5, 5)}, 2), 0, 1);
+  scene.addPhysicsItem(floor);
+  scene.addPhysicsItem(box);
+  CollisionCallbacks cbs{&onBegin, nullptr, nullptr, &onSeparate};
+  scene.addCollisionHandlers(2, 3, &cbs);
+  scene.setStepsPerSecond(45);
+  scene.update(33);
+  // A node the scene does not own stays in the (new) space.
+  auto* kept = makeNode(body(1.0f, {circleShape(3)}, 9), 300, 300);
+  kept->addToSpace(&scene);
+  EXPECT_EQ(countPhase("begin"), 1);
+  g_calls.clear();
+  scene.reset();
+  EXPECT_EQ(countPhase("separate"), 0);
+  EXPECT_EQ(scene.getAccumulator(), 0.0f);
+  EXPECT_EQ(scene.getStepsPerSecond(), 45);
+  EXPECT_TRUE(scene.getRegisteredNodes().empty());
+  EXPECT_EQ(kept->getScene(), &scene);
+  EXPECT_EQ(cpShapeGetSpace(kept->getShape(0)), scene.getSpace());
+
+  auto* floor2 = makeNode(body(1.0f, {boxShape(50, 5)}, 3, true), 0, 10);
+  auto* box2 = makeNode(body(1.0f, {boxShape(5, 5)}, 2), 0, 1);
+  scene.addPhysicsItem(floor2);
+  scene.addPhysicsItem(box2);
+  scene.update(33);
+  scene.update(33);
+  EXPECT_EQ(countPhase("begin"), 1);
+  delete kept;
+}
+
+TEST_F(PhysicsScene, ResetAskedInsideACallbackHappensAfterTheStep) {
+  auto* floor = makeNode(body(1.0f, {boxShape(50, 5)}, 3, true), 0, 10);
+  auto* box = makeNode(body(1.0f, {boxShape(5, 5)}, 2), 0, 1);
+  scene.addPhysicsItem(floor);
+  scene.addPhysicsItem(box);
+  g_onBegin = [this](CNodePhysics*, CNodePhysics*) {
+    scene.reset();
+    return 1;
+  };
+  scene.addCollisionHandler(2, 3, &onBegin);
+  scene.update(33);
+  EXPECT_TRUE(scene.getRegisteredNodes().empty());
+}
+
+TEST_F(PhysicsScene, NodeDeletedWhileTouchingDoesNotReachTheHandlers) {
+  auto* floor = makeNode(body(1.0f, {boxShape(50, 5)}, 3, true), 0, 10);
+  auto* box = makeNode(body(1.0f, {boxShape(5, 5)}, 2), 0, 1);
+  scene.addPhysicsItem(floor);
+  scene.addPhysicsItem(box);
+  CollisionCallbacks cbs{&onBegin, nullptr, nullptr, &onSeparate};
+  scene.addCollisionHandlers(2, 3, &cbs);
+  scene.update(33);
+  scene.queueRemoval(box);
+  scene.update(33);
+  EXPECT_EQ(countPhase("separate"), 0);
+}
+
+// Bodies chained by joints of every kind, some inside a container, deleted
+// every way the game does it: the removal queue with a body before its joint,
+// reset, and the scene's own destruction. AddressSanitizer checks that no
+// library object is used after it is freed or freed twice.
+TEST(PhysicsSceneLifetime, DestroyingAFullSceneOfJoinedBodiesFreesEachPartOnce) {
+  for (int round = 0; round < 3; ++round) {
+    auto* scene = new CScenePhysics;
+    scene->setWorldParameters({10, 0, Vector3(0, 100, 0), 1.0f});
+    std::vector<CNodePhysics*> bodies;
+    std::vector<CNodePhysicsJoint*> joints;
+    for (int i = 0; i < 12; ++i) {
+      auto* n = makeNode(body(1.0f, {boxShape(4, 4)}, 2, i == 0), 20.0f * i, 0);
+      scene->addPhysicsItem(n);
+      bodies.push_back(n);
+    }
+    for (int i = 0; i + 1 < 12; ++i) {
+      PhysicsJointDescription d;
+      d.type = i % 4;
+      d.pivot = Vector3(20.0f * i + 10, 0, 0);
+      d.groove1 = Vector3(0, -5, 0);
+      d.groove2 = Vector3(0, 5, 0);
+      d.slideMin = 50;
+      d.slideMax = 100;
+      auto* j = new CNodePhysicsJoint;
+      j->attach(d, bodies[static_cast<std::size_t>(i)], bodies[static_cast<std::size_t>(i + 1)]);
+      scene->addPhysicsItem(j);
+      joints.push_back(j);
+    }
+    for (int i = 0; i < 10; ++i) scene->update(33);
+    // A body goes before its joint in the queue.
+    scene->queueRemoval(bodies[5]);
+    scene->queueRemoval(joints[5]);
+    scene->update(33);
+    EXPECT_EQ(joints[4]->getConstraint(), nullptr);  // freed with the body it held
+    scene->update(33);
+    if (round == 1) scene->reset();
+    if (round == 2) {
+      // A joint outside the scene's ownership, on bodies that die with it.
+      auto* loose = new CNodePhysicsJoint;
+      PhysicsJointDescription d;
+      loose->attach(d, bodies[8], bodies[9]);
+      loose->addToSpace(scene);
+      delete scene;
+      EXPECT_EQ(loose->getConstraint(), nullptr);
+      delete loose;
+      continue;
+    }
+    delete scene;
+  }
+}
+
+}  // namespace
