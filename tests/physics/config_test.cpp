@@ -1,0 +1,187 @@
+// The configuration file: the grid scalings, the tweak table and the rate it
+// gives, the black-animal list, reloading, and damaged files.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "PhysicsTestSupport.h"
+#include "app/StringUtils.h"
+#include "physics/GameConfiguration.h"
+#include "support/TempDir.h"
+
+namespace {
+
+using physicstest::MessageCollector;
+
+std::string configText(const std::string& grid, const std::string& tweaks, const std::string& animals) {
+  return R"(<?xml version="1.0" ?>
+<configuration>
+  <general><grid_size>)" +
+         grid + R"(</grid_size><rotation_angle>7</rotation_angle></general>
+  <gameplay>
+    <world>
+      <gravity_x>-5</gravity_x><gravity_y>400</gravity_y><dampling>0.9</dampling>
+      <iterations>12</iterations><elasticiterations>4</elasticiterations>
+      <hash_std_count>100</hash_std_count><hash_std_dim>21</hash_std_dim>
+      <hash_static_count>200</hash_static_count><hash_static_dim>42</hash_static_dim>
+    </world>
+    <block_type_ice><collision_force_for_break>120</collision_force_for_break>
+      <traverse_without_coll_if_break>2</traverse_without_coll_if_break></block_type_ice>
+    <block_type_explode><collision_force_for_break>150</collision_force_for_break>
+      <explosion_min_power>50</explosion_min_power><explosion_max_power>300</explosion_max_power>
+      <explosion_radius>3</explosion_radius></block_type_explode>
+    <block_type_jumper><jumping_force_power>1.1</jumping_force_power></block_type_jumper>
+    <black_animals>)" +
+         animals + R"(</black_animals>
+    <engine_tweak default="30">)" +
+         tweaks + R"(</engine_tweak>
+  </gameplay>
+</configuration>
+)";
+}
+
+const std::string kTweaks = R"(<tweak nbitems="40" update_rate="45"/><tweak nbitems="80" update_rate="60"/>)";
+const std::string kAnimals = R"(<black_animal collType="12" model1="LightSheep" model2="HeavySheep"/>
+  <black_animal collType="13" model1="LightWolf" model2="HeavyWolf"/>)";
+
+class ConfigTest : public ::testing::Test {
+ protected:
+  bool load(const std::string& text) {
+    dir.write("config.ynm", text);
+    return loadConfiguration();
+  }
+  qmtest::TempDir dir;
+  qmtest::ScopedCwd cwd{dir.path()};
+  MessageCollector messages;
+  const GameConfiguration& c = gameConfiguration();
+};
+
+TEST_F(ConfigTest, GridTenSquaresTheForcesAndKeepsTheRest) {
+  ASSERT_TRUE(load(configText("10", kTweaks, kAnimals)));
+  EXPECT_TRUE(messages.messages().empty());
+  EXPECT_EQ(getGridSize(), 10);
+  EXPECT_EQ(getRotationAngle(), 7);
+  EXPECT_FLOAT_EQ(c.iceBreakForce, 120.0f * 120.0f);
+  EXPECT_FLOAT_EQ(c.explosiveBreakForce, 150.0f * 150.0f);
+  EXPECT_FLOAT_EQ(c.explosionMaxPower, 300.0f);
+  EXPECT_FLOAT_EQ(c.explosionMinPower, 50.0f);
+  EXPECT_FLOAT_EQ(c.gravity.x, -5.0f);
+  EXPECT_FLOAT_EQ(c.gravity.y, 400.0f);
+  EXPECT_TRUE(c.iceTraverse);
+  EXPECT_FLOAT_EQ(c.explosionRadius, 3.0f);
+  EXPECT_FLOAT_EQ(c.jumpingForce, 1.1f);
+  EXPECT_FLOAT_EQ(c.damping, 0.9f);
+  EXPECT_EQ(c.iterations, 12);
+  EXPECT_EQ(c.elasticIterations, 4);
+  EXPECT_EQ(c.activeHashCount, 100);
+  EXPECT_EQ(c.activeHashSize, 21);
+  EXPECT_EQ(c.staticHashCount, 200);
+  EXPECT_EQ(c.staticHashSize, 42);
+  ASSERT_EQ(c.blackAnimals.size(), 2u);
+  EXPECT_EQ(c.blackAnimals[1].model1, "LightWolf");
+  EXPECT_EQ(c.blackAnimals[1].model2, "HeavyWolf");
+  EXPECT_EQ(c.blackAnimals[1].collisionType, 13);
+}
+
+TEST_F(ConfigTest, GridTwentyDoublesGravityAndPowersAndQuadruplesSquaredForces) {
+  ASSERT_TRUE(load(configText("20", kTweaks, kAnimals)));
+  EXPECT_EQ(getGridSize(), 20);
+  EXPECT_FLOAT_EQ(c.iceBreakForce, 120.0f * 120.0f * 4.0f);
+  EXPECT_FLOAT_EQ(c.explosiveBreakForce, 150.0f * 150.0f * 4.0f);
+  EXPECT_FLOAT_EQ(c.explosionMaxPower, 600.0f);
+  EXPECT_FLOAT_EQ(c.explosionMinPower, 100.0f);
+  EXPECT_FLOAT_EQ(c.gravity.y, 800.0f);
+  // Not scaled: radius, jumping force, damping, hash values.
+  EXPECT_FLOAT_EQ(c.explosionRadius, 3.0f);
+  EXPECT_FLOAT_EQ(c.jumpingForce, 1.1f);
+  EXPECT_FLOAT_EQ(c.damping, 0.9f);
+  EXPECT_EQ(c.activeHashSize, 21);
+}
+
+TEST_F(ConfigTest, TweakTableStartsWithTheDefaultAndPicksTheRate) {
+  ASSERT_TRUE(load(configText("10", kTweaks, kAnimals)));
+  ASSERT_EQ(c.engineTweaks.size(), 3u);
+  EXPECT_EQ(c.engineTweaks[0].updateRate, 30);
+  EXPECT_EQ(c.engineTweaks[0].itemCount, 0);
+  EXPECT_EQ(c.updateRateFor(0, 0), 30);
+  EXPECT_EQ(c.updateRateFor(39, 0), 30);
+  EXPECT_EQ(c.updateRateFor(40, 0), 45);
+  EXPECT_EQ(c.updateRateFor(79, 70), 45);  // 70 joints do not count
+  EXPECT_EQ(c.updateRateFor(10, 71), 60);  // 71 do
+  EXPECT_EQ(c.updateRateFor(500, 0), 60);
+
+  ASSERT_TRUE(load(configText("10", "", kAnimals)));
+  ASSERT_EQ(c.engineTweaks.size(), 1u);
+  EXPECT_EQ(c.updateRateFor(1000, 1000), 30);
+}
+
+TEST_F(ConfigTest, LoadingTwiceReplacesTheListsInsteadOfAppending) {
+  ASSERT_TRUE(load(configText("10", kTweaks, kAnimals)));
+  ASSERT_TRUE(loadConfiguration());
+  EXPECT_EQ(c.engineTweaks.size(), 3u);
+  EXPECT_EQ(c.blackAnimals.size(), 2u);
+}
+
+TEST_F(ConfigTest, BadGridSizesAreRefusedForTheDefault) {
+  for (const char* grid : {"0", "-10", "100000", "ten", ""}) {
+    messages.clear();
+    ASSERT_TRUE(load(configText(grid, kTweaks, kAnimals)));
+    EXPECT_EQ(getGridSize(), kDefaultGridSize) << grid;
+    EXPECT_FLOAT_EQ(c.gravity.y, 400.0f) << grid;
+    EXPECT_TRUE(messages.contains("grid_size")) << grid;
+  }
+}
+
+TEST_F(ConfigTest, MissingAndEmptyValuesTakeTheirDefaultsWithAMessage) {
+  std::string text = configText("10", kTweaks, kAnimals);
+  replaceAll(text, "<gravity_y>400</gravity_y>", "<gravity_y/>");
+  replaceAll(text, "<iterations>12</iterations>", "");
+  replaceAll(text, "<block_type_jumper><jumping_force_power>1.1</jumping_force_power></block_type_jumper>", "");
+  replaceAll(text, "<explosion_radius>3</explosion_radius>", "<explosion_radius>nan</explosion_radius>");
+  ASSERT_TRUE(load(text));
+  const GameConfiguration d = defaultGameConfiguration();
+  EXPECT_FLOAT_EQ(c.gravity.y, d.gravity.y);
+  EXPECT_EQ(c.iterations, d.iterations);
+  EXPECT_FLOAT_EQ(c.jumpingForce, d.jumpingForce);
+  EXPECT_FLOAT_EQ(c.explosionRadius, d.explosionRadius);
+  EXPECT_FLOAT_EQ(c.damping, 0.9f);  // the values that are there still count
+  EXPECT_TRUE(messages.contains("<configuration/gameplay/world/gravity_y> is empty"));
+  EXPECT_TRUE(messages.contains("missing <configuration/gameplay/world/iterations>"));
+  EXPECT_TRUE(messages.contains("block_type_jumper"));
+  EXPECT_TRUE(messages.contains("explosion_radius> \"nan\""));
+  EXPECT_EQ(messages.messages().size(), 4u);
+}
+
+TEST_F(ConfigTest, DamagedListEntriesAreSkippedAndUnreachableTweaksReported) {
+  ASSERT_TRUE(load(
+      configText("10",
+                 R"(<tweak nbitems="80" update_rate="60"/><tweak nbitems="40" update_rate="45"/>
+                                 <tweak nbitems="x" update_rate="1"/>)",
+                 R"(<black_animal collType="12" model1="A"/><black_animal collType="13" model1="B" model2="C"/>)")));
+  ASSERT_EQ(c.blackAnimals.size(), 1u);
+  EXPECT_EQ(c.blackAnimals[0].model2, "C");
+  ASSERT_EQ(c.engineTweaks.size(), 3u);
+  EXPECT_EQ(c.updateRateFor(50, 0), 30);  // as listed: the walk stops at 80
+  EXPECT_TRUE(messages.contains("never used"));
+  EXPECT_TRUE(messages.contains("<configuration/gameplay/black_animals/black_animal> number 1 skipped"));
+  EXPECT_TRUE(messages.contains("tweak> number 3 skipped"));
+}
+
+TEST_F(ConfigTest, MissingOrUnparsableFileGivesTheDefaultConfiguration) {
+  ASSERT_TRUE(load(configText("20", kTweaks, kAnimals)));
+  messages.clear();
+  std::filesystem::remove(dir.path() / "config.ynm");
+  EXPECT_FALSE(loadConfiguration());
+  EXPECT_EQ(getGridSize(), kDefaultGridSize);
+  EXPECT_TRUE(c.blackAnimals.empty());
+  ASSERT_EQ(c.engineTweaks.size(), 1u);
+  EXPECT_EQ(messages.messages().size(), 1u);
+
+  EXPECT_FALSE(load("<configuration><general><grid_size>20</grid_size></general"));
+  EXPECT_EQ(getGridSize(), kDefaultGridSize);
+  EXPECT_TRUE(load("<other/>"));
+  EXPECT_TRUE(messages.contains("no <configuration> element"));
+  EXPECT_EQ(c.iterations, defaultGameConfiguration().iterations);
+}
+
+}  // namespace

@@ -1,0 +1,149 @@
+// The sample physics data in data/: every file loads without a message, the
+// names the game asks for are there, and every sample level built as the game
+// builds it comes to rest inside the world.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+#include <string>
+
+#include "PhysicsTestSupport.h"
+#include "physics/CNodePhysics.h"
+#include "physics/CNodePhysicsReader.h"
+#include "physics/GameConfiguration.h"
+#include "render_engine/RecordingTextureGl.h"
+#include "render_engine/TextureManager.h"
+#include "support/TempDir.h"
+#include "tools/level_build.h"
+
+using namespace RenderEngine;
+using physicstest::MessageCollector;
+
+namespace {
+
+const std::filesystem::path kData = std::filesystem::path(QM_TEST_SOURCE_DIR) / "data";
+
+std::vector<std::string> modelNames(const char* folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(kData / folder)) {
+    if (entry.path().extension() == ".ynm") names.push_back(entry.path().stem().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::vector<int> levelNumbers() {
+  std::vector<int> numbers;
+  for (const std::string& name : modelNames("levels")) numbers.push_back(std::stoi(name));
+  std::sort(numbers.begin(), numbers.end());
+  return numbers;
+}
+
+class SampleDataTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    old_ = TextureGlBackend::set(qmtest::recordingBackend());
+    TextureManager::instance().resetForTests();
+  }
+  void TearDown() override {
+    TextureManager::instance().resetForTests();
+    TextureGlBackend::set(old_);
+  }
+  TextureGlBackend old_{};
+};
+
+TEST_F(SampleDataTest, EveryFileLoadsWithoutAMessage) {
+  qmtest::ScopedCwd cwd(kData);
+  MessageCollector messages;
+  ASSERT_TRUE(loadConfiguration());
+  CNodePhysicsReader reader;
+  reader.setScale(getGridSize());
+  for (const std::string& name : modelNames("physicmodels/entities")) {
+    EXPECT_EQ(reader.getEntity(name).name, name);
+    delete reader.createEntity(name);
+  }
+  for (const std::string& name : modelNames("physicmodels/jointtemplates")) {
+    EXPECT_EQ(reader.getJointTemplate(name).name, name);
+  }
+  for (const std::string& name : modelNames("physicmodels/complexentities")) {
+    EXPECT_EQ(reader.getComplexEntity(name).name, name);
+    delete reader.createEntity(name);
+  }
+  for (int level : levelNumbers()) EXPECT_FALSE(reader.loadLevel(level).entities.empty()) << level;
+  for (const std::string& m : messages.messages()) ADD_FAILURE() << m;
+}
+
+TEST_F(SampleDataTest, TheNamesAndNumbersTheGameUsesAreThere) {
+  qmtest::ScopedCwd cwd(kData);
+  MessageCollector messages;
+  ASSERT_TRUE(loadConfiguration());
+  CNodePhysicsReader reader;
+  reader.setScale(getGridSize());
+  // Collision types 0 to 14, each under a name.
+  std::set<int> types;
+  for (const auto& [name, value] : CNodePhysicsReader::typeTable()) types.insert(value);
+  for (int t = 0; t <= 14; ++t) EXPECT_EQ(types.count(t), 1u) << t;
+  // The explosion blast's group.
+  EXPECT_EQ(CNodePhysicsReader::groupTable().count("blast"), 1u);
+  EXPECT_EQ(CNodePhysicsReader::lookupGroup("blast"), 10);
+  // Every level gets the SheepEater.
+  EXPECT_EQ(reader.getEntity("SheepEater").name, "SheepEater");
+  // The black animals' model pairs: two masses, so the look can follow.
+  const GameConfiguration& c = gameConfiguration();
+  ASSERT_EQ(c.blackAnimals.size(), 2u);
+  for (const BlackAnimalRecord& r : c.blackAnimals) {
+    const PhysicsModelDescription m1 = reader.getEntity(r.model1);
+    const PhysicsModelDescription m2 = reader.getEntity(r.model2);
+    EXPECT_EQ(m1.body.collisionType, r.collisionType) << r.model1;
+    EXPECT_EQ(m2.body.collisionType, r.collisionType) << r.model2;
+    EXPECT_NE(m1.body.mass, m2.body.mass) << r.model1;
+  }
+  EXPECT_TRUE(messages.messages().empty());
+}
+
+TEST_F(SampleDataTest, EverySampleLevelLoadsAndSettles) {
+  const std::vector<int> levels = levelNumbers();
+  ASSERT_GE(levels.size(), 8u);
+  std::set<int> typesUsed;
+  std::set<int> jointKinds;
+  int complexEntities = 0;
+  std::set<int> rates;
+  for (int level : levels) {
+    const levelbuild::ProbeResult r = levelbuild::probeLevel(kData.string(), level, 300);
+    ASSERT_TRUE(r.loaded) << level;
+    EXPECT_TRUE(r.built.leftOut.empty()) << level;
+    EXPECT_NE(r.built.sheepEater, nullptr) << level;
+    EXPECT_EQ(r.built.jointsBuilt, r.jointsListed) << level;
+    for (const std::string& m : r.messages) ADD_FAILURE() << "level " << level << ": " << m;
+    EXPECT_EQ(levelbuild::settleProblem(r), "") << "level " << level;
+    for (const levelbuild::BodyReport& b : r.bodies) typesUsed.insert(b.collisionType);
+    complexEntities += r.built.complexEntities;
+    rates.insert(r.built.rate);
+  }
+  for (int t : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 12, 13, 14}) EXPECT_EQ(typesUsed.count(t), 1u) << "type " << t;
+  EXPECT_GT(complexEntities, 0);
+  EXPECT_GT(rates.size(), 1u);  // the tweak table is exercised
+
+  // Joints of every kind, from the levels or the complex entities.
+  qmtest::ScopedCwd cwd(kData);
+  MessageCollector messages;
+  CNodePhysicsReader reader;
+  for (int level : levels) {
+    for (const PhysicsModelDescription& j : reader.loadLevel(level).joints) jointKinds.insert(j.joint.type);
+  }
+  for (const std::string& name : modelNames("physicmodels/complexentities")) {
+    for (const PhysicsModelDescription& j : reader.getComplexEntity(name).joints) jointKinds.insert(j.joint.type);
+  }
+  EXPECT_EQ(jointKinds.size(), 4u);
+}
+
+TEST_F(SampleDataTest, ProbeOfAMissingLevelOrFolderSaysSo) {
+  levelbuild::ProbeResult r = levelbuild::probeLevel(kData.string(), 9999, 10);
+  EXPECT_FALSE(r.loaded);
+  r = levelbuild::probeLevel((kData / "no-such-folder").string(), 1, 10);
+  EXPECT_FALSE(r.loaded);
+  ASSERT_FALSE(r.messages.empty());
+  EXPECT_NE(r.messages[0].find("cannot enter the data folder"), std::string::npos);
+}
+
+}  // namespace
