@@ -47,10 +47,15 @@ class Input {
   std::size_t pos_ = 0;
 };
 
+// Each node added at a contact can make more contacts: without a bound one
+// input grows the scene until the run times out instead of finding anything.
+constexpr int kMaxNodesAddedInCallbacks = 64;
+
 struct World {
   CScenePhysics* scene = nullptr;
   std::vector<CNodePhysics*> nodes;  // registered with the scene
   Input* in = nullptr;
+  int addedInCallbacks = 0;
 };
 World g_world;
 
@@ -96,6 +101,8 @@ int onContact(CNodePhysics* a, CNodePhysics* b, int, ContactList) {
   Input& in = *g_world.in;
   switch (in.byte() % 6) {
     case 0: {
+      if (g_world.addedInCallbacks >= kMaxNodesAddedInCallbacks) break;
+      ++g_world.addedInCallbacks;
       auto* n = new CNodePhysics;
       n->setPosition(a->getPosition().x, a->getPosition().y, 0.0f);
       n->createBody(readBody(in));

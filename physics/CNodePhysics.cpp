@@ -115,22 +115,16 @@ void CNodePhysics::freeBody() {
   for (CNodePhysicsJoint* joint : joints) joint->freeConstraint();
   joints_.clear();
   removeFromSpace();
+  // A part added and taken out again inside one callback is in no space, yet
+  // its addition still waits in the queue: release() frees it behind that.
   for (int i = 0; i < kMaxShapesPerBody; ++i) {
     if (shapes_[i] == nullptr) continue;
-    if (edits != nullptr) {
-      edits->freeShape(shapes_[i]);
-    } else {
-      SpaceEdits::release(shapes_[i]);
-    }
+    SpaceEdits::release(shapes_[i], edits);
     shapes_[i] = nullptr;
     models_[i] = -1;
   }
   if (body_ != nullptr) {
-    if (edits != nullptr) {
-      edits->freeBody(body_);
-    } else {
-      SpaceEdits::release(body_);
-    }
+    SpaceEdits::release(body_, edits);
     body_ = nullptr;
   }
   shapeCount_ = 0;
@@ -187,11 +181,7 @@ void CNodePhysics::rebuildShapes(const PhysicsBodyDescription& d) {
   SpaceEdits* edits = editsForParts();
   for (int i = 0; i < kMaxShapesPerBody; ++i) {
     if (shapes_[i] == nullptr) continue;
-    if (edits != nullptr) {
-      edits->freeShape(shapes_[i]);
-    } else {
-      SpaceEdits::release(shapes_[i]);
-    }
+    SpaceEdits::release(shapes_[i], edits);
     shapes_[i] = nullptr;
     models_[i] = -1;
   }
@@ -269,12 +259,10 @@ void CNodePhysics::syncFromBody() {
 
 void CNodePhysics::syncToBody() {
   if (body_ == nullptr) return;
-  if (!PhysicsGuard::isUsable(position_)) {
-    PhysicsGuard::report("physics: node position is not a usable number; the body stays where it is");
-    return;
-  }
+  cpVect p = cpv(position_.x, position_.y);
+  if (!PhysicsGuard::callerPosition(p)) return;
   cpBodySetAngle(body_, rotation_.z * kPi / 180.0f);
-  cpBodySetPosition(body_, cpv(position_.x, position_.y));
+  cpBodySetPosition(body_, p);
   // Stepping does not reindex static shapes.
   if (static_ && scene_ != nullptr) scene_->edits().reindexBody(body_);
 }
@@ -334,10 +322,10 @@ void CNodePhysics::rescaleShapes() {
 
 void CNodePhysics::applyImpulse(Vector3 offset, Vector3 impulse) {
   if (body_ == nullptr || static_) return;
-  const cpVect r = cpv(offset.x, offset.y);
-  const cpVect j = cpv(impulse.x, impulse.y);
-  if (!PhysicsGuard::isUsable(r) || !PhysicsGuard::isUsable(j)) {
-    PhysicsGuard::report("physics: impulse ignored: it is not a usable number");
+  cpVect r = cpv(offset.x, offset.y);
+  cpVect j = cpv(impulse.x, impulse.y);
+  if (!PhysicsGuard::callerVector(r, PhysicsGuard::kMaxCoordinate, "impulse offset") ||
+      !PhysicsGuard::callerVector(j, PhysicsGuard::kMaxSpeed, "impulse")) {
     return;
   }
   cpBodyApplyImpulseAtWorldPoint(body_, j, cpvadd(cpBodyGetPosition(body_), r));
@@ -358,11 +346,8 @@ int CNodePhysics::getCollisionType() const {
 
 void CNodePhysics::setForce(const Vector3& force) {
   if (body_ == nullptr) return;
-  const cpVect f = cpv(force.x, force.y);
-  if (!PhysicsGuard::isUsable(f)) {
-    PhysicsGuard::report("physics: force ignored: it is not a usable number");
-    return;
-  }
+  cpVect f = cpv(force.x, force.y);
+  if (!PhysicsGuard::callerVector(f, PhysicsGuard::kMaxSpeed, "force")) return;
   cpBodySetForce(body_, f);
 }
 
@@ -374,11 +359,9 @@ Vector3 CNodePhysics::getForce() const {
 
 void CNodePhysics::setVelocity(const Vector3& velocity) {
   if (body_ == nullptr) return;
-  const cpVect v = cpv(velocity.x, velocity.y);
-  if (!PhysicsGuard::isUsable(v)) {
-    PhysicsGuard::report("physics: velocity ignored: it is not a usable number");
-    return;
-  }
+  // A bounce that comes out too fast is capped, not cancelled.
+  cpVect v = cpv(velocity.x, velocity.y);
+  if (!PhysicsGuard::callerVector(v, PhysicsGuard::kMaxSpeed, "velocity")) return;
   cpBodySetVelocity(body_, v);
 }
 
@@ -386,6 +369,24 @@ Vector3 CNodePhysics::getVelocity() const {
   if (body_ == nullptr) return {};
   const cpVect v = cpBodyGetVelocity(body_);
   return {static_cast<float>(v.x), static_cast<float>(v.y), 0.0f};
+}
+
+void CNodePhysics::setAngularVelocity(float radiansPerSecond) {
+  if (body_ == nullptr) return;
+  if (!std::isfinite(radiansPerSecond)) {
+    PhysicsGuard::report("physics: angular velocity ignored: it is not a finite number");
+    return;
+  }
+  cpFloat w = radiansPerSecond;
+  if (std::fabs(w) > PhysicsGuard::kMaxSpin) {
+    PhysicsGuard::report("physics: angular velocity beyond %g capped", PhysicsGuard::kMaxSpin);
+    w = std::copysign(PhysicsGuard::kMaxSpin, w);
+  }
+  cpBodySetAngularVelocity(body_, w);
+}
+
+float CNodePhysics::getAngularVelocity() const {
+  return body_ != nullptr ? static_cast<float>(cpBodyGetAngularVelocity(body_)) : 0.0f;
 }
 
 void CNodePhysics::setLayers(std::uint32_t layers) {

@@ -63,8 +63,14 @@ class CNodePhysics : public CNodePhysicsBaseInterface {
   bool isStatic() const { return static_; }
   void setForce(const Vector3& force);
   Vector3 getForce() const;
+  // Velocity, force and impulse past the library's safe range are capped
+  // (direction kept); non-finite ones are ignored. Both with a message.
   void setVelocity(const Vector3& velocity);
   Vector3 getVelocity() const;
+  // The body's spin in radians per second, as the library keeps it (the sign
+  // of a growing angle); 0 without a body.
+  void setAngularVelocity(float radiansPerSecond);
+  float getAngularVelocity() const;
   // Every shape's layer bit set (its collision group kept).
   void setLayers(std::uint32_t layers);
 

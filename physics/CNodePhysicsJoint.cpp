@@ -184,13 +184,11 @@ void CNodePhysicsJoint::rebind(cpBody* b1, cpBody* b2) {
 void CNodePhysicsJoint::freeConstraint() {
   if (constraint_ != nullptr) {
     cpConstraint* c = constraint_;
-    SpaceEdits* edits = scene_ != nullptr ? &scene_->edits() : SpaceEdits::of(cpConstraintGetSpace(c));
+    SpaceEdits* edits = scene_ != nullptr ? &scene_->edits() : nullptr;
     removeFromSpace();
-    if (edits != nullptr) {
-      edits->freeConstraint(c);
-    } else {
-      SpaceEdits::release(c);
-    }
+    // Freed behind any change still queued for it (added and taken out again
+    // inside one callback, it is in no space yet its addition waits).
+    SpaceEdits::release(c, edits);
     constraint_ = nullptr;
   }
   if (node1_ != nullptr) node1_->detachJoint(this);

@@ -1,5 +1,6 @@
 #include "physics/PhysicsGuard.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
@@ -136,6 +137,35 @@ bool isUsable(cpVect v) {
          std::fabs(v.y) <= kMaxCoordinate;
 }
 bool isUsable(const Vector3& v) { return isUsable(cpv(v.x, v.y)) && isUsable(v.z); }
+
+bool callerVector(cpVect& v, double limit, const char* what) {
+  if (!isFinite(v)) {
+    report("physics: %s ignored: it is not a finite number", what);
+    return false;
+  }
+  const double largest = std::max(std::fabs(v.x), std::fabs(v.y));
+  if (largest > limit) {
+    report("physics: %s beyond %g capped", what, limit);
+    v = cpvmult(v, limit / largest);
+    // Rounding must not leave the largest component a hair past the limit.
+    v.x = std::clamp(v.x, -limit, limit);
+    v.y = std::clamp(v.y, -limit, limit);
+  }
+  return true;
+}
+
+bool callerPosition(cpVect& p) {
+  if (!isFinite(p)) {
+    report("physics: node position is not a finite number; the body stays where it is");
+    return false;
+  }
+  if (!isUsable(p)) {
+    report("physics: node position beyond %g capped", kMaxCoordinate);
+    p.x = std::clamp(p.x, -kMaxCoordinate, kMaxCoordinate);
+    p.y = std::clamp(p.y, -kMaxCoordinate, kMaxCoordinate);
+  }
+  return true;
+}
 
 void boundedPositionUpdate(cpBody* body, cpFloat dt) {
   const cpFloat w = cpBodyGetAngularVelocity(body);
@@ -286,6 +316,11 @@ cpVect gravity(const Vector3& value) {
 
 int stepRate(int rate, int fallback) {
   if (rate >= 1 && rate <= kMaxStepRate) return rate;
+  if (rate > kMaxStepRate) {
+    report("physics: %d steps per second is outside 1 to %d, using %d", rate, kMaxStepRate, kMaxStepRate);
+    return kMaxStepRate;
+  }
+  // No rate is nearest to 0 or below: the one in use stays.
   report("physics: %d steps per second is outside 1 to %d, keeping %d", rate, kMaxStepRate, fallback);
   return fallback;
 }

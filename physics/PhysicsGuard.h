@@ -42,6 +42,14 @@ bool isUsable(float v);
 bool isUsable(cpVect v);
 bool isUsable(const Vector3& v);
 
+// A vector a caller hands to a body (velocity, force, impulse): false, with a
+// message naming it, when a component is not finite; one past the limit on an
+// axis is scaled back to it, its direction kept, with a message.
+bool callerVector(cpVect& v, double limit, const char* what);
+// A place for a body: false, with a message, when not finite; each coordinate
+// past kMaxCoordinate is brought back to it, with a message.
+bool callerPosition(cpVect& p);
+
 // The position step of every dynamic body: a speed that got out of hand (a
 // chain of super-elastic bounces, a flood of impulses) is brought back within
 // bounds before it moves the body.
@@ -82,7 +90,7 @@ cpFloat damping(float value);
 cpVect gravity(const Vector3& value);
 // Solver passes per step: 1 to kMaxIterations.
 inline constexpr int kMaxIterations = 1000;
-// Steps per second: at least 1 and at most kMaxStepRate, else the fallback.
+// Steps per second: below 1 the fallback, above kMaxStepRate kMaxStepRate.
 inline constexpr int kMaxStepRate = 600;
 int stepRate(int rate, int fallback);
 

@@ -1,6 +1,24 @@
 #include "physics/SpaceEdits.h"
 
+#include <algorithm>
+
 namespace RenderEngine {
+namespace {
+
+// Every queue alive, so a free can find the one still waiting on its object.
+std::vector<SpaceEdits*>& liveQueues() {
+  static std::vector<SpaceEdits*> queues;
+  return queues;
+}
+
+}  // namespace
+
+SpaceEdits::SpaceEdits(cpSpace* space) : space_(space) { liveQueues().push_back(this); }
+
+SpaceEdits::~SpaceEdits() {
+  auto& queues = liveQueues();
+  queues.erase(std::remove(queues.begin(), queues.end(), this), queues.end());
+}
 
 void SpaceEdits::setSpace(cpSpace* space) {
   space_ = space;
@@ -31,12 +49,67 @@ void SpaceEdits::flush() {
   flushing_ = true;
   // Applying may queue more (handlers called by a removal): the index walk
   // reaches them too, in order.
-  for (std::size_t i = 0; i < pending_.size(); ++i) {
-    const Edit edit = pending_[i];
+  for (next_ = 0; next_ < pending_.size(); ++next_) {
+    const Edit edit = pending_[next_];
     apply(edit);
   }
   pending_.clear();
+  next_ = 0;
   flushing_ = false;
+}
+
+bool SpaceEdits::waitsOn(const void* object) const {
+  for (std::size_t i = next_; i < pending_.size(); ++i) {
+    if (pending_[i].object == object) return true;
+  }
+  return false;
+}
+
+bool SpaceEdits::waitsOnBody(const cpBody* body) const {
+  // The shapes and constraints named here are alive: nothing a queue waits on
+  // is freed outside it.
+  for (std::size_t i = next_; i < pending_.size(); ++i) {
+    const Edit& e = pending_[i];
+    if (e.object == body) return true;
+    switch (e.kind) {
+      case Kind::AddShape:
+      case Kind::RemoveShape:
+      case Kind::FreeShape:
+        if (cpShapeGetBody(static_cast<const cpShape*>(e.object)) == body) return true;
+        break;
+      case Kind::AddConstraint:
+      case Kind::RemoveConstraint:
+      case Kind::FreeConstraint: {
+        const auto* c = static_cast<const cpConstraint*>(e.object);
+        if (cpConstraintGetBodyA(c) == body || cpConstraintGetBodyB(c) == body) return true;
+        break;
+      }
+      default:
+        break;
+    }
+  }
+  return false;
+}
+
+SpaceEdits* SpaceEdits::waitingOn(const cpShape* shape) {
+  for (SpaceEdits* q : liveQueues()) {
+    if (q->waitsOn(shape)) return q;
+  }
+  return nullptr;
+}
+
+SpaceEdits* SpaceEdits::waitingOn(const cpBody* body) {
+  for (SpaceEdits* q : liveQueues()) {
+    if (q->waitsOnBody(body)) return q;
+  }
+  return nullptr;
+}
+
+SpaceEdits* SpaceEdits::waitingOn(const cpConstraint* c) {
+  for (SpaceEdits* q : liveQueues()) {
+    if (q->waitsOn(c)) return q;
+  }
+  return nullptr;
 }
 
 void SpaceEdits::apply(const Edit& e) {
@@ -99,31 +172,40 @@ void SpaceEdits::apply(const Edit& e) {
   }
 }
 
-void SpaceEdits::release(cpShape* shape) {
+void SpaceEdits::release(cpShape* shape, SpaceEdits* otherwise) {
   if (shape == nullptr) return;
-  if (SpaceEdits* edits = of(cpShapeGetSpace(shape))) {
-    edits->freeShape(shape);
-    return;
+  SpaceEdits* q = waitingOn(shape);
+  if (q == nullptr) q = of(cpShapeGetSpace(shape));
+  if (q == nullptr) q = otherwise;
+  if (q != nullptr) {
+    q->freeShape(shape);
+  } else {
+    cpShapeFree(shape);
   }
-  cpShapeFree(shape);
 }
 
-void SpaceEdits::release(cpBody* body) {
+void SpaceEdits::release(cpBody* body, SpaceEdits* otherwise) {
   if (body == nullptr) return;
-  if (SpaceEdits* edits = of(cpBodyGetSpace(body))) {
-    edits->freeBody(body);
-    return;
+  SpaceEdits* q = waitingOn(body);
+  if (q == nullptr) q = of(cpBodyGetSpace(body));
+  if (q == nullptr) q = otherwise;
+  if (q != nullptr) {
+    q->freeBody(body);
+  } else {
+    cpBodyFree(body);
   }
-  cpBodyFree(body);
 }
 
-void SpaceEdits::release(cpConstraint* c) {
+void SpaceEdits::release(cpConstraint* c, SpaceEdits* otherwise) {
   if (c == nullptr) return;
-  if (SpaceEdits* edits = of(cpConstraintGetSpace(c))) {
-    edits->freeConstraint(c);
-    return;
+  SpaceEdits* q = waitingOn(c);
+  if (q == nullptr) q = of(cpConstraintGetSpace(c));
+  if (q == nullptr) q = otherwise;
+  if (q != nullptr) {
+    q->freeConstraint(c);
+  } else {
+    cpConstraintFree(c);
   }
-  cpConstraintFree(c);
 }
 
 }  // namespace RenderEngine

@@ -8,7 +8,11 @@
 // that adds and then removes the same object in one callback is harmless.
 //
 // The free operations take ownership: the object leaves the space (when in it)
-// and is freed, at once or after the step.
+// and is freed, at once or after the step. An object a queue still has to
+// touch is never freed before it: release() frees through that queue (an
+// object added and taken out again inside one callback is in no space yet, but
+// its addition still waits), and a body counts as touched when a waiting
+// change names one of its shapes or a constraint on it.
 #include <chipmunk/chipmunk.h>
 
 #include <cstdint>
@@ -18,9 +22,10 @@ namespace RenderEngine {
 
 class SpaceEdits {
  public:
-  explicit SpaceEdits(cpSpace* space = nullptr) : space_(space) {}
+  explicit SpaceEdits(cpSpace* space = nullptr);
   SpaceEdits(const SpaceEdits&) = delete;
   SpaceEdits& operator=(const SpaceEdits&) = delete;
+  ~SpaceEdits();
 
   // The space's user data points back here, so an object found in a space
   // leads to the queue that guards it.
@@ -47,12 +52,18 @@ class SpaceEdits {
   // Applies the queue; does nothing while the space is locked.
   void flush();
 
-  // Frees an object whoever's space holds it: through that space's queue when
-  // it is in one (it may be locked, or have the removal still pending), at once
-  // otherwise.
-  static void release(cpShape* shape);
-  static void release(cpBody* body);
-  static void release(cpConstraint* c);
+  // The live queue with a change still to apply to the object (for a body, also
+  // to one of its shapes or constraints), or null.
+  static SpaceEdits* waitingOn(const cpShape* shape);
+  static SpaceEdits* waitingOn(const cpBody* body);
+  static SpaceEdits* waitingOn(const cpConstraint* c);
+
+  // Frees an object through the first of: a queue still waiting on it, the
+  // queue of the space it is in, the given queue (which keeps it behind other
+  // frees of the same owner); at once when there is none.
+  static void release(cpShape* shape, SpaceEdits* otherwise = nullptr);
+  static void release(cpBody* body, SpaceEdits* otherwise = nullptr);
+  static void release(cpConstraint* c, SpaceEdits* otherwise = nullptr);
 
  private:
   enum class Kind : std::uint8_t {
@@ -73,9 +84,14 @@ class SpaceEdits {
   };
   void submit(Kind kind, void* object);
   void apply(const Edit& edit);
+  // Whether a change not yet applied names the object; edits before next_ are
+  // done (their objects may be gone) and are not looked at.
+  bool waitsOn(const void* object) const;
+  bool waitsOnBody(const cpBody* body) const;
 
   cpSpace* space_;
   std::vector<Edit> pending_;
+  std::size_t next_ = 0;
   bool flushing_ = false;
 };
 

@@ -206,6 +206,29 @@ TEST(PhysicsNode, ImpulseVelocityForceAndVelocityFunction) {
   EXPECT_EQ(cpShapeGetFilter(node.getShape(0)).categories, 4u);
 }
 
+TEST(PhysicsNode, AngularVelocityIsTheBodysSpin) {
+  CNodePhysics node;
+  EXPECT_EQ(node.getAngularVelocity(), 0.0f);
+  node.setAngularVelocity(3.0f);  // no body: nothing to set
+  node.createBody(body(2.0f, {circleShape(1)}));
+  EXPECT_EQ(node.getAngularVelocity(), 0.0f);
+  node.setAngularVelocity(-2.5f);
+  EXPECT_EQ(cpBodyGetAngularVelocity(node.getBody()), -2.5);
+  EXPECT_EQ(node.getAngularVelocity(), -2.5f);
+  // An off-centre impulse sets it spinning: cross(r, j) / I.
+  node.setAngularVelocity(0.0f);
+  node.applyImpulse(Vector3(1, 0, 0), Vector3(0, 4, 0));
+  EXPECT_NEAR(node.getAngularVelocity(), 4.0 / cpBodyGetMoment(node.getBody()), 1e-6);
+  // At rest by the animals' test once it stops turning.
+  EXPECT_GT(node.getAngularVelocity(), 1.0f);
+  CScenePhysics scene;
+  scene.setWorldParameters({10, 0, Vector3(0, 0, 0), 0.01f});
+  node.addToSpace(&scene);
+  for (int i = 0; i < 30; ++i) scene.update(33);
+  EXPECT_LT(std::fabs(node.getAngularVelocity()), 1.0f);
+  node.removeFromSpace();
+}
+
 int g_hits = 0;
 int countBegin(CNodePhysics*, CNodePhysics*, int, ContactList) {
   ++g_hits;
