@@ -36,7 +36,7 @@ struct Setup {
   Setup() : level(largestLevel()) {
     fs::current_path(QM_BENCH_DATA_DIR);
     RenderEngine::PhysicsGuard::setMessageSink(&quiet);
-    RenderEngine::TextureGlBackend::set(levelbuild::headlessTextureBackend());
+    RenderEngine::TextureGlBackend::set(RenderEngine::TextureGlBackend::headless());
     loadConfiguration();
   }
   int level;

@@ -22,7 +22,7 @@ inline void prepare() {
   std::filesystem::copy(std::filesystem::path(QM_FUZZ_DATA_DIR) / "physicmodels", "physicmodels",
                         std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing,
                         ec);
-  RenderEngine::TextureGlBackend::set(levelbuild::headlessTextureBackend());
+  RenderEngine::TextureGlBackend::set(RenderEngine::TextureGlBackend::headless());
   RenderEngine::PhysicsGuard::setMessageSink(&quietMessage);
 }
 

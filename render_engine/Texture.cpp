@@ -37,6 +37,22 @@ TextureGlBackend TextureGlBackend::defaultBackend() {
                           &glTexParameteriEntry, &glTexImage2DEntry, &glPixelStoreiEntry,
                           &glGetErrorEntry, &glFlushEntry};
 }
+TextureGlBackend TextureGlBackend::headless() {
+  TextureGlBackend b{};
+  b.genTextures = [](GLsizei n, GLuint* names) {
+    static GLuint next = 1;
+    for (GLsizei i = 0; i < n; ++i) names[i] = next++;
+  };
+  b.deleteTextures = [](GLsizei, const GLuint*) {};
+  b.bindTexture = [](GLenum, GLuint) {};
+  b.texParameteri = [](GLenum, GLenum, GLint) {};
+  b.texImage2D = [](GLenum, GLint, GLint, GLsizei, GLsizei, GLint, GLenum, GLenum, const void*) {};
+  b.pixelStorei = [](GLenum, GLint) {};
+  b.getError = []() -> GLenum { return GL_NO_ERROR; };
+  b.flush = []() {};
+  return b;
+}
+
 TextureGlBackend TextureGlBackend::set(const TextureGlBackend& b) {
   TextureGlBackend old = backend();
   backend() = b;

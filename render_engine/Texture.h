@@ -96,6 +96,9 @@ struct TextureGlBackend {
   void (*flush)();
 
   static TextureGlBackend defaultBackend();
+  // Calls nothing: for tools and headless runs that load textures without a
+  // context (names are handed out, uploads discarded).
+  static TextureGlBackend headless();
   // Installs b and returns the previous backend.
   static TextureGlBackend set(const TextureGlBackend& b);
   static const TextureGlBackend& current();

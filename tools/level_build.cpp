@@ -33,21 +33,6 @@ void collect(const std::string& message) { collected().push_back(message); }
 
 }  // namespace
 
-TextureGlBackend headlessTextureBackend() {
-  TextureGlBackend b{};
-  b.genTextures = [](GLsizei n, GLuint* names) {
-    static GLuint next = 1;
-    for (GLsizei i = 0; i < n; ++i) names[i] = next++;
-  };
-  b.deleteTextures = [](GLsizei, const GLuint*) {};
-  b.bindTexture = [](GLenum, GLuint) {};
-  b.texParameteri = [](GLenum, GLenum, GLint) {};
-  b.texImage2D = [](GLenum, GLint, GLint, GLsizei, GLsizei, GLint, GLenum, GLenum, const void*) {};
-  b.pixelStorei = [](GLenum, GLint) {};
-  b.getError = []() -> GLenum { return GL_NO_ERROR; };
-  b.flush = []() {};
-  return b;
-}
 
 namespace {
 
@@ -191,7 +176,7 @@ ProbeResult probeLevel(const std::string& dataDir, int level, int frames) {
   ProbeResult result;
   collected().clear();
   const PhysicsGuard::MessageSink oldSink = PhysicsGuard::setMessageSink(&collect);
-  const TextureGlBackend oldTextures = TextureGlBackend::set(headlessTextureBackend());
+  const TextureGlBackend oldTextures = TextureGlBackend::set(TextureGlBackend::headless());
   {
     ScopedWorkingFolder folder(dataDir);
     if (!folder.ok()) {

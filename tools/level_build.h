@@ -28,10 +28,6 @@ struct BuiltLevel {
   int rate = 0;
 };
 
-// Texture calls that need no display (names handed out, nothing drawn), so
-// visuals can be built headless.
-RenderEngine::TextureGlBackend headlessTextureBackend();
-
 // The collision types the game builds as animals.
 bool isAnimalType(int type);
 
