@@ -64,5 +64,36 @@ bool loadXmlResource(TiXmlDocument& doc, const std::string& name) {
     doc.SetError(TiXmlBase::TIXML_ERROR_OPENING_FILE, nullptr, nullptr, TIXML_ENCODING_UNKNOWN);
     return false;
   }
-  return doc.LoadFile(path) && !doc.Error();
+  // Read the file ourselves and hand the parser a copy padded with NULs: the
+  // parser looks a few bytes ahead of a multi-byte character, which reads past
+  // the end of a file cut inside one. Line ends are made "\n" as its own file
+  // loading would.
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (f == nullptr) {
+    doc.SetError(TiXmlBase::TIXML_ERROR_OPENING_FILE, nullptr, nullptr, TIXML_ENCODING_UNKNOWN);
+    return false;
+  }
+  std::string text;
+  char chunk[8192];
+  std::size_t got = 0;
+  while ((got = std::fread(chunk, 1, sizeof chunk, f)) > 0) text.append(chunk, got);
+  const bool readFailed = std::ferror(f) != 0;
+  std::fclose(f);
+  if (readFailed) {
+    doc.SetError(TiXmlBase::TIXML_ERROR_OPENING_FILE, nullptr, nullptr, TIXML_ENCODING_UNKNOWN);
+    return false;
+  }
+  std::string normalized;
+  normalized.reserve(text.size() + 8);
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r') {
+      normalized.push_back('\n');
+      if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    } else {
+      normalized.push_back(text[i]);
+    }
+  }
+  normalized.append(8, '\0');
+  doc.Parse(normalized.c_str(), nullptr, TIXML_DEFAULT_ENCODING);
+  return !doc.Error();
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include <sys/stat.h>
@@ -16,6 +17,12 @@ class FuzzDataTree {
     if (mkdtemp(tmpl) == nullptr || chdir(tmpl) != 0) std::abort();
     root_ = tmpl;
   }
+  ~FuzzDataTree() {
+    std::error_code ec;
+    std::filesystem::remove_all(root_, ec);
+  }
+  FuzzDataTree(const FuzzDataTree&) = delete;
+  FuzzDataTree& operator=(const FuzzDataTree&) = delete;
   // Writes data to the relative resource path (its folders are created).
   void put(const std::string& relative, const std::uint8_t* data, std::size_t size) {
     for (std::size_t p = relative.find('/'); p != std::string::npos; p = relative.find('/', p + 1)) {

@@ -175,10 +175,11 @@ std::vector<EngineTweakRecord> readTweaks(const SectionReader& table, std::int32
       continue;
     }
     // The list is walked in order and the walk stops at the first larger
-    // count: an entry below an earlier one is never reached.
+    // count: an entry below an earlier one only overrides the larger tier.
     if (*items < previous) {
-      report("%s: <%s/tweak> nbitems=%d comes after nbitems=%d and is never used: the list must ascend",
-             kConfigFile.c_str(), table.path().c_str(), *items, previous);
+      report("%s: <%s/tweak> nbitems=%d comes after nbitems=%d: it applies only from %d entities on, "
+             "where it overrides the earlier rate; the list should ascend",
+             kConfigFile.c_str(), table.path().c_str(), *items, previous, previous);
     }
     previous = *items > previous ? *items : previous;
     out.push_back(EngineTweakRecord{*update, *items});

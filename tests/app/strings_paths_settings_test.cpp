@@ -91,6 +91,24 @@ TEST_F(ResourceTree, XmlResourceReportsMissingAndFolderAsOpenFailure) {
   ASSERT_NE(ok.FirstChildElement("a"), nullptr);
 }
 
+TEST_F(ResourceTree, XmlResourceCutInsideACharacterIsAnErrorNotAnOverRead) {
+  ScopedCwd cwd(tmp.path());
+  // The parser looks ahead past a multi-byte lead byte; at the very end of a
+  // file that must land on padding, not past the buffer (checked under valgrind).
+  tmp.write("gamedesign/cut.ynm", "<?xml><y d=\"\xf2");
+  TiXmlDocument cut;
+  EXPECT_FALSE(loadXmlResource(cut, "gamedesign/cut.ynm"));
+  EXPECT_TRUE(cut.Error());
+  // Windows line ends read as plain ones, as the parser's own file loading does.
+  tmp.write("gamedesign/crlf.ynm", "<a>\r\n<b v=\"1\"/>\r\n</a>\r\n");
+  TiXmlDocument crlf;
+  ASSERT_TRUE(loadXmlResource(crlf, "gamedesign/crlf.ynm"));
+  EXPECT_STREQ(crlf.FirstChildElement("a")->FirstChildElement("b")->Attribute("v"), "1");
+  TiXmlDocument empty;
+  tmp.write("gamedesign/empty.ynm", "");
+  EXPECT_FALSE(loadXmlResource(empty, "gamedesign/empty.ynm"));
+}
+
 TEST(SaveFolder, BuiltUnderXdgDataHomeAndCreated) {
   TempDir tmp;
   ScopedEnv xdg("XDG_DATA_HOME", tmp.str());

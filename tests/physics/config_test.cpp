@@ -161,8 +161,9 @@ TEST_F(ConfigTest, DamagedListEntriesAreSkippedAndUnreachableTweaksReported) {
   ASSERT_EQ(c.blackAnimals.size(), 1u);
   EXPECT_EQ(c.blackAnimals[0].model2, "C");
   ASSERT_EQ(c.engineTweaks.size(), 3u);
-  EXPECT_EQ(c.updateRateFor(50, 0), 30);  // as listed: the walk stops at 80
-  EXPECT_TRUE(messages.contains("never used"));
+  EXPECT_EQ(c.updateRateFor(50, 0), 30);   // as listed: the walk stops at 80
+  EXPECT_EQ(c.updateRateFor(100, 0), 45);  // both reached: the later entry wins
+  EXPECT_TRUE(messages.contains("applies only from 80 entities on"));
   EXPECT_TRUE(messages.contains("<configuration/gameplay/black_animals/black_animal> number 1 skipped"));
   EXPECT_TRUE(messages.contains("tweak> number 3 skipped"));
 }
