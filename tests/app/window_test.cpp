@@ -32,33 +32,25 @@ TEST(Letterbox, KeepsThreeByTwoCentred) {
 }
 
 TEST(Letterbox, MapsWindowPositionsToClampedPoints) {
-  const Viewport bars = computeLetterbox(1200, 640);
+  struct Row {
+    int windowW, windowH, x, y, px, py;
+  };
+  const Row rows[] = {
+      {1200, 640, 10, 100, 0, 50},                    // left black bar
+      {1200, 640, 1199, 639, 480, 319},               // right bar, bottom edge
+      {1200, 640, 120 + 959, 0, 479, 0},
+      {960, 800, 480, 790, 240, 320},                 // below the picture
+      {960, 800, 480, 5, 240, 0},                     // above it
+      {480, 320, 3, 5, 3, 5},                         // each window pixel is two picture pixels
+      {480, 320, 2000000000, -2000000000, 480, 0},    // no overflow
+  };
   int px = -1;
   int py = -1;
-  ASSERT_TRUE(mapWindowToPoints(bars, 10, 100, px, py));  // left black bar
-  EXPECT_EQ(px, 0);
-  EXPECT_EQ(py, 50);
-  ASSERT_TRUE(mapWindowToPoints(bars, 1199, 639, px, py));  // right bar, bottom edge
-  EXPECT_EQ(px, 480);
-  EXPECT_EQ(py, 319);
-  ASSERT_TRUE(mapWindowToPoints(bars, 120 + 959, 0, px, py));
-  EXPECT_EQ(px, 479);
-  EXPECT_EQ(py, 0);
-
-  const Viewport tall = computeLetterbox(960, 800);
-  ASSERT_TRUE(mapWindowToPoints(tall, 480, 790, px, py));  // below the picture
-  EXPECT_EQ(px, 240);
-  EXPECT_EQ(py, 320);
-  ASSERT_TRUE(mapWindowToPoints(tall, 480, 5, px, py));  // above it
-  EXPECT_EQ(py, 0);
-
-  const Viewport half = computeLetterbox(480, 320);  // each window pixel is two picture pixels
-  ASSERT_TRUE(mapWindowToPoints(half, 3, 5, px, py));
-  EXPECT_EQ(px, 3);
-  EXPECT_EQ(py, 5);
-  ASSERT_TRUE(mapWindowToPoints(half, 2000000000, -2000000000, px, py));  // no overflow
-  EXPECT_EQ(px, 480);
-  EXPECT_EQ(py, 0);
+  for (const Row& r : rows) {
+    ASSERT_TRUE(mapWindowToPoints(computeLetterbox(r.windowW, r.windowH), r.x, r.y, px, py));
+    EXPECT_EQ(px, r.px) << r.x << "," << r.y;
+    EXPECT_EQ(py, r.py) << r.x << "," << r.y;
+  }
 
   px = py = 77;
   EXPECT_FALSE(mapWindowToPoints(Viewport{}, 10, 10, px, py));  // empty viewport: ignored

@@ -1,6 +1,7 @@
 #pragma once
 // Fixtures for the physics tests, made in code: body descriptions for a
 // circle, a box and a segment, and a collector for the physics layer's messages.
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -81,6 +82,14 @@ class MessageCollector {
       if (m.find(part) != std::string::npos) return true;
     }
     return false;
+  }
+  // The parts no message mentions, one a line: "" when every one is there.
+  std::string missing(std::initializer_list<std::string> parts) const {
+    std::string out;
+    for (const auto& p : parts) {
+      if (!contains(p)) out += p + "\n";
+    }
+    return out;
   }
 
  private:

