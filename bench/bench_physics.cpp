@@ -12,8 +12,12 @@
 #include <vector>
 
 #include "physics/CScenePhysics.h"
+#include "physics/PhysicsTestSupport.h"  // shape descriptions, shared with the tests
 
 using namespace RenderEngine;
+using physicstest::boxShape;
+using physicstest::circleShape;
+using physicstest::segmentShape;
 
 namespace {
 
@@ -34,36 +38,9 @@ std::vector<Spot> pileSpots(int count) {
   return spots;
 }
 
-PhysicsShapeDescription box(float half) {
-  PhysicsShapeDescription s;
-  s.model = kShapePolygon;
-  s.elasticity = 0.1f;
-  s.friction = 0.7f;
-  s.setPoints({-half, -half, half, -half, half, half, -half, half});
-  return s;
-}
-
-PhysicsShapeDescription circle(float r) {
-  PhysicsShapeDescription s;
-  s.model = kShapeCircle;
-  s.radius = r;
-  s.elasticity = 0.1f;
-  s.friction = 0.7f;
-  return s;
-}
-
-PhysicsShapeDescription segment(float ax, float ay, float bx, float by) {
-  PhysicsShapeDescription s;
-  s.model = kShapeSegment;
-  s.radius = 2.0f;
-  s.friction = 1.0f;
-  s.setPoints({ax, ay, bx, by});
-  return s;
-}
-
 // The walls and floor of both worlds.
-const PhysicsShapeDescription kWalls[] = {segment(0, 320, 480, 320), segment(0, -2000, 0, 320),
-                                          segment(480, -2000, 480, 320)};
+const PhysicsShapeDescription kWalls[] = {segmentShape(0, 320, 480, 320, 2), segmentShape(0, -2000, 0, 320, 2),
+                                          segmentShape(480, -2000, 480, 320, 2)};
 
 std::unique_ptr<CScenePhysics> makeScene(const std::vector<Spot>& spots) {
   auto scene = std::make_unique<CScenePhysics>();
@@ -78,7 +55,7 @@ std::unique_ptr<CScenePhysics> makeScene(const std::vector<Spot>& spots) {
     PhysicsBodyDescription d;
     d.mass = 1.0f;
     d.shapeCount = 1;
-    d.shapes[0] = s.box ? box(6) : circle(6);
+    d.shapes[0] = s.box ? boxShape(6, 6) : circleShape(6);
     auto* n = new CNodePhysics;
     n->setPosition(s.x, s.y, 0);
     n->createBody(d);
