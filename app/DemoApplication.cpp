@@ -4,6 +4,7 @@
 
 #include <GL/gl.h>
 
+#include "app/DemoTextScreen.h"
 #include "app/LocalizedText.h"
 #include "app/Options.h"
 #include "app/Settings.h"
@@ -82,7 +83,8 @@ class DemoSequence : public GameSequenceInterface {
   void touchEnded(int, int) override {
     if (!pressed_) return;
     pressed_ = false;
-    GameLoop::getInstance()->setCurrentSequence(1 - id_);
+    DemoApplication* loop = DemoApplication::getInstance();
+    loop->setCurrentSequence((id_ + 1) % loop->getSequenceCount());
   }
 
  private:
@@ -122,6 +124,7 @@ void DemoApplication::init() {
   std::fflush(stdout);
   addSequence(new DemoSequence(0, 0.2f, 0.6f, 1.0f));
   addSequence(new DemoSequence(1, 1.0f, 0.45f, 0.2f));
+  addSequence(createDemoTextScreen(2));
 }
 
 void DemoApplication::touchesHovered(int count, const TouchPoint points[kMaxTouches], bool track) {

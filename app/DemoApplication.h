@@ -10,6 +10,8 @@ class DemoApplication : public GameLoop {
   void init() override;
   void drawOverlay() override;
   void touchesHovered(int count, const TouchPoint points[kMaxTouches], bool track) override;
+  // Screens go round in id order.
+  using GameLoop::getSequenceCount;
 
  private:
   TouchPoint pointer_{-100, -100};

@@ -42,6 +42,9 @@ CNodeText::CNodeText(const CNodeText& o)
 }
 
 void CNodeText::init(std::uint32_t textId) {
+  // Lines start one font line apart (a default style's spacing of 1 pixel
+  // would draw every line over the first).
+  style_.lineSpacing = font_->getLineHeight();
   setTextId(textId);
   textNodes().push_back(this);
 }

@@ -81,7 +81,9 @@ class FormattedText {
 
 // 203 characters: letters, the accented letters of the game's languages and
 // their neighbours, signs and digits; the eight "?" + U+FFFD pairs leave slot 0
-// holding the replacement character.
+// holding the replacement character. Then the marks French, Spanish and German
+// texts need besides: guillemets, the no-break space, ordinals, and the
+// capitals the first part leaves out.
 const char kDefaultGlyphSet[] =
     "abcdefghijklmnopqrstuvwxyz"
     "\u00e6\u0153\u0111\u0142"
@@ -96,7 +98,8 @@ const char kDefaultGlyphSet[] =
     "\u00ce\u00cc?\ufffd\u0147\u00d1\u0143\u00d3\u00d4\u00d2\u00d6\u0158?\ufffd\u0160\u015a\u015e\u0164\u0162"
     "\u016e\u0170\u00da\u00db\u00d9\u00dc\u017d\u017b\u0179?\ufffd"
     "?!\u00bf\u00a1'\"#%$\u20ac&*+-=,.;:<>()@[]/\\_\u00a9\u00b0\u00ae\u2122"
-    "0123456789";
+    "0123456789"
+    "\u00ab\u00bb\u00a0\u00aa\u00ba\u00cd\u00cf\u00d5\u00dd\u0178\u00ff\u00b7\u00a3";
 static_assert(sizeof kDefaultGlyphSet == kDefaultGlyphSetBytes + 1);
 
 int glyphSlotOf(std::uint32_t codePoint) {
