@@ -11,7 +11,7 @@ inline RenderEngine::TextureGlBackend fuzzTextureGl() {
   RenderEngine::TextureGlBackend b = RenderEngine::TextureGlBackend::headless();
   b.texImage2D = [](GLenum, GLint, GLint, GLsizei w, GLsizei h, GLint, GLenum format, GLenum, const void* pixels) {
     if (w <= 0 || h <= 0 || pixels == nullptr) __builtin_trap();
-    const std::size_t bytes = static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * (format == GL_RGB ? 3u : 4u);
+    const std::size_t bytes = static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * (format == GL_RGB ? 3u : format == GL_LUMINANCE_ALPHA ? 2u : 4u);
     const auto* p = static_cast<const volatile std::uint8_t*>(pixels);
     (void)p[0];
     (void)p[bytes - 1];
