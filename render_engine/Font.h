@@ -212,7 +212,6 @@ class CFont {
     int widestRow = 0;
     int lineStep = 0;
     int padding = 0;
-    int right = 0;   // largest rectangle right edge
     int bottom = 0;  // largest rectangle bottom edge
   };
   // Places a bitmap of width w and rows r (bytes w per row) and returns its

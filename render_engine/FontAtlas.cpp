@@ -107,12 +107,11 @@ void CFont::packBitmap(const std::uint8_t* bitmap, int w, int r, int (&rect)[4])
   p.rowHeight = std::max(p.rowHeight, r);
   p.cursorX += w + pad2;
   // The texture covers every rectangle, the last row's included.
-  p.right = std::max(p.right, rect[2]);
   p.bottom = std::max(p.bottom, rect[3]);
 }
 
 void CFont::atlasSize(int& width, int& height) const {
-  width = nextPowerOfTwo(std::max({packer_.widestRow, packer_.cursorX, packer_.right}));
+  width = nextPowerOfTwo(std::max(packer_.widestRow, packer_.cursorX));
   height = nextPowerOfTwo(std::max(packer_.cursorY, packer_.bottom));
 }
 

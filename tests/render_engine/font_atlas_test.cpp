@@ -118,6 +118,39 @@ TEST_F(FontAtlasTest, PacksEveryGlyphInsideTheTextureWithoutOverlapAtEverySceneS
   }
 }
 
+// The packer's steps, on bitmaps of chosen sizes.
+class PackerProbe : public CFont {
+ public:
+  using CFont::atlasSize;
+  using CFont::composeFill;
+  void pack(int w, int r) {
+    const std::vector<std::uint8_t> bitmap(static_cast<std::size_t>(w) * r, 200);
+    int rect[4];
+    packBitmap(bitmap.data(), w, r, rect);
+  }
+  void finishRows() { packer_.cursorY += packer_.lineStep + 2 * packer_.padding; }
+};
+
+TEST(FontPacker, TheTextureCoversGlyphsTallerThanTheLineAndWiderThanThePitch) {
+  PackerProbe probe;
+  probe.setMetricsForTests(10, 12, 0);
+  probe.beginAtlas(400, "a", 1);  // pitch 16
+  probe.pack(40, 8);   // wider than the pitch, on a row of its own
+  probe.pack(5, 30);   // the last row, taller than the 10-pixel line step
+  probe.finishRows();  // cursor at 24, the last glyph reaches 44
+  int width = 0;
+  int height = 0;
+  probe.atlasSize(width, height);
+  EXPECT_EQ(width, 64);
+  EXPECT_EQ(height, 64);
+  std::vector<std::uint8_t> pixels;
+  probe.composeFill(pixels, width, height);  // every byte written inside (ASan)
+  const auto alpha = [&](int x, int y) { return pixels[(static_cast<std::size_t>(y) * width + x) * 2 + 1]; };
+  EXPECT_EQ(alpha(40, 3), 200);  // the wide glyph's last column
+  EXPECT_EQ(alpha(1, 42), 200);  // the tall glyph's last row
+  EXPECT_EQ(alpha(1, 43), 0);    // its padding
+}
+
 TEST_F(FontAtlasTest, AdvancesAndQuadsFollowTheFace) {
   CFont plain;
   plain.load("Arial Black.ttf", 28);

@@ -199,13 +199,10 @@ TEST_F(TextNodeTest, FitsTheRectangleAndRestoresTheSharedFont) {
   EXPECT_EQ(font->getParameters().fillColor[0], before.fillColor[0]);
   // Afterwards the GL colour is the one in force for the next nodes.
   EXPECT_EQ(Recorder::get().color[0], 1.0f);
-  CNode tinted;
-  tinted.setColor(128, 255, 255, 255);
-  auto* child = new CNodeText(kFont, 28, 2, id(0));
-  child->setFontParameters(style);
-  tinted.addChild(child);
-  tinted.draw(true, true);
-  EXPECT_NEAR(Recorder::get().color[0], 128 / 255.0f, 1e-6);
+  CNode::currentColor() = ColorRGBA{0.5f, 1.0f, 1.0f, 1.0f};  // inside a tinted parent
+  node.draw(true, true);
+  CNode::currentColor() = ColorRGBA{};
+  EXPECT_EQ(Recorder::get().color[0], 0.5f);
   // A rectangle narrower than the margins, or empty, neither hangs nor draws.
   node.setTextRect(0, 0, 3, 40);
   node.setTextRect(0, 0, 0, 0);
