@@ -119,7 +119,7 @@ void DemoApplication::init() {
   loadOptions();
   setLanguage(getLanguageCode(getOptionValue(OPTION_LANGUAGE)));
   requestFullscreen(getOptionValue(OPTION_FULLSCREEN) != 0);
-  // Nothing here draws text yet, so say which language the options chose.
+  // Say which language the options chose (the text screen shows it too).
   std::printf("Language: %s\n", getLanguageCode(getCurrentLanguageIndex()));
   std::fflush(stdout);
   addSequence(new DemoSequence(0, 0.2f, 0.6f, 1.0f));
