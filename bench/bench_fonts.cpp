@@ -36,13 +36,7 @@ struct Setup {
     std::filesystem::copy_file(QM_FONT_SANS_BOLD, dir.path() / "font/Arial Black.ttf");
     std::filesystem::current_path(dir.path());
     TextureGlBackend::set(TextureGlBackend::headless());
-    FontDrawBackend b{};
-    b.pushMatrix = [] {};
-    b.popMatrix = [] {};
-    b.scale = [](float, float, float) {};
-    b.translate = [](float, float, float) {};
-    b.color4f = [](float, float, float, float) {};
-    b.blendFunc = [](GLenum, GLenum) {};
+    FontDrawBackend b = FontDrawBackend::headless();
     b.drawTriangles = [](const GLshort* xy, const GLfloat* uv, int n) {
       benchmark::DoNotOptimize(xy);
       benchmark::DoNotOptimize(uv);

@@ -126,6 +126,17 @@ FontDrawBackend FontDrawBackend::defaultBackend() {
   return FontDrawBackend{&glPushEntry,  &glPopEntry,       &glScaleEntry,        &glTranslateEntry,
                          &glColorEntry, &glBlendFuncEntry, &glDrawTrianglesEntry};
 }
+FontDrawBackend FontDrawBackend::headless() {
+  FontDrawBackend b{};
+  b.pushMatrix = [] {};
+  b.popMatrix = [] {};
+  b.scale = [](float, float, float) {};
+  b.translate = [](float, float, float) {};
+  b.color4f = [](float, float, float, float) {};
+  b.blendFunc = [](GLenum, GLenum) {};
+  b.drawTriangles = [](const GLshort*, const GLfloat*, int) {};
+  return b;
+}
 FontDrawBackend FontDrawBackend::set(const FontDrawBackend& b) {
   FontDrawBackend old = drawBackend();
   drawBackend() = b;
@@ -168,12 +179,18 @@ void CFont::applyParameters(const fontParameters_& p) {
   std::copy(p.outlineColor, p.outlineColor + 4, outlineColor_);
 }
 
-void CFont::setColor(float r, float g, float b, float a) {
-  fillColor_[0] = r;
-  fillColor_[1] = g;
-  fillColor_[2] = b;
-  fillColor_[3] = a;
+namespace {
+
+void setRgba(float* out, float r, float g, float b, float a) {
+  out[0] = r;
+  out[1] = g;
+  out[2] = b;
+  out[3] = a;
 }
+
+}  // namespace
+
+void CFont::setColor(float r, float g, float b, float a) { setRgba(fillColor_, r, g, b, a); }
 
 void CFont::setColor(const float rgba[4]) { setColor(rgba[0], rgba[1], rgba[2], rgba[3]); }
 
@@ -416,23 +433,35 @@ void CFont::submit(int vertexCount, GLuint texture, const float* color) {
   gl.drawTriangles(vertexPositions_, vertexTexCoords_, vertexCount);
 }
 
-void CFont::drawText(float x, float y, float width, float height, int firstLine, int start, int end, int flags,
-                     const char* text) {
+int CFont::beginTextDraw(float x, float y, float width, float height, int firstLine, int start, int end,
+                         int flags, const char* text, float scaleZ) {
   int lines = 0;
   const int vertices = layout(width, height, firstLine, start, end, flags, text, lines);
+  // Outlined fonts count their lines too, so paging works on outlined text.
   linesDrawn_ = lines;
-  if (vertices == 0 || atlasTexture_ == 0) return;
+  if (vertices == 0 || atlasTexture_ == 0) return 0;
   const FontDrawBackend& gl = drawBackend();
   const float k = scale_;
   gl.pushMatrix();
-  gl.scale(k, k, k);
+  gl.scale(k, k, scaleZ);
   gl.translate(x / k, y / k, 0.0f);
   cachedEnableClientState(GL_VERTEX_ARRAY);
   cachedEnableClientState(GL_TEXTURE_COORD_ARRAY);
-  submit(vertices, atlasTexture_, fillColor_);
+  return vertices;
+}
+
+void CFont::endTextDraw() {
   cachedDisableClientState(GL_VERTEX_ARRAY);
   cachedDisableClientState(GL_TEXTURE_COORD_ARRAY);
-  gl.popMatrix();
+  drawBackend().popMatrix();
+}
+
+void CFont::drawText(float x, float y, float width, float height, int firstLine, int start, int end, int flags,
+                     const char* text) {
+  const int vertices = beginTextDraw(x, y, width, height, firstLine, start, end, flags, text, scale_);
+  if (vertices == 0) return;
+  submit(vertices, atlasTexture_, fillColor_);
+  endTextDraw();
 }
 
 // ---------------------------------------------------------------------------
@@ -542,41 +571,24 @@ void COutlinedFont::releaseTexture() {
 
 void COutlinedFont::applyParameters(const fontParameters_& parameters) { CFont::applyParameters(parameters); }
 
-void COutlinedFont::setOutlineColor(float r, float g, float b, float a) {
-  outlineColor_[0] = r;
-  outlineColor_[1] = g;
-  outlineColor_[2] = b;
-  outlineColor_[3] = a;
-}
+void COutlinedFont::setOutlineColor(float r, float g, float b, float a) { setRgba(outlineColor_, r, g, b, a); }
 
 void COutlinedFont::setOutlineColor(const float rgba[4]) { setOutlineColor(rgba[0], rgba[1], rgba[2], rgba[3]); }
 
 void COutlinedFont::drawText(float x, float y, float width, float height, int firstLine, int start, int end,
                              int flags, const char* text) {
-  int lines = 0;
-  const int vertices = layout(width, height, firstLine, start, end, flags, text, lines);
-  // Counted like a plain font's, so paging works on outlined text too.
-  linesDrawn_ = lines;
-  if (vertices == 0 || atlasTexture_ == 0) return;
-  const FontDrawBackend& gl = drawBackend();
-  const float k = scale_;
-  gl.pushMatrix();
-  gl.scale(k, k, 1.0f);
-  gl.translate(x / k, y / k, 0.0f);
-  cachedEnableClientState(GL_VERTEX_ARRAY);
-  cachedEnableClientState(GL_TEXTURE_COORD_ARRAY);
+  const int vertices = beginTextDraw(x, y, width, height, firstLine, start, end, flags, text, 1.0f);
+  if (vertices == 0) return;
   if (outlineColor_[0] != -1.0f && outlineTexture_ != 0) {
     submit(vertices, outlineTexture_, outlineColor_);
     // An unset fill draws in the colour in force, not in the outline's.
     if (fillColor_[0] == -1.0f) {
       const ColorRGBA& c = CNode::currentColor();
-      gl.color4f(c.r, c.g, c.b, c.a);
+      drawBackend().color4f(c.r, c.g, c.b, c.a);
     }
   }
   submit(vertices, atlasTexture_, fillColor_);
-  cachedDisableClientState(GL_VERTEX_ARRAY);
-  cachedDisableClientState(GL_TEXTURE_COORD_ARRAY);
-  gl.popMatrix();
+  endTextDraw();
 }
 
 }  // namespace RenderEngine

@@ -86,6 +86,9 @@ struct FontDrawBackend {
   void (*drawTriangles)(const GLshort* positions, const GLfloat* texCoords, int vertexCount);
 
   static FontDrawBackend defaultBackend();
+  // Calls nothing: for tools, fuzzers and benchmarks that lay text out
+  // without a context.
+  static FontDrawBackend headless();
   // Installs b and returns the previous backend.
   static FontDrawBackend set(const FontDrawBackend& b);
   static const FontDrawBackend& current();
@@ -219,6 +222,11 @@ class CFont {
   void packBitmap(const std::uint8_t* bitmap, int w, int r, int (&rect)[4]);
   // Lays the packed glyphs into a luminance-alpha buffer of width x height.
   void composeFill(std::vector<std::uint8_t>& out, int width, int height) const;
+  // The fill atlas at the size the packed glyphs need; throws when too large.
+  void buildFill(std::vector<std::uint8_t>& fill, int& width, int& height) const;
+  // Normalises the texture coordinates, keeps the pixels when asked, and
+  // frees the packer's glyphs.
+  void finishAtlas(int width, int height, std::vector<std::uint8_t>& fill);
   // The texture size the packed glyphs need (powers of two).
   void atlasSize(int& width, int& height) const;
   void normaliseTexCoords(int width, int height);
@@ -230,7 +238,12 @@ class CFont {
   int layout(float width, float height, int firstLine, int start, int end, int flags, const char* text, int& lines);
   // The line height used for layout: never below 1.
   float layoutLineHeight() const { return lineHeight_ < 1.0f ? 1.0f : lineHeight_; }
+  // Lays the text out and, when there is something to draw, sets the matrix
+  // and arrays up; returns the vertex count (0: nothing was set up).
+  int beginTextDraw(float x, float y, float width, float height, int firstLine, int start, int end, int flags,
+                    const char* text, float scaleZ);
   void submit(int vertexCount, GLuint texture, const float* color);
+  void endTextDraw();
 
   float scale_ = 1.0f;
   float lineHeight_ = 0.0f;

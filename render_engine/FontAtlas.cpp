@@ -150,21 +150,29 @@ void CFont::uploadTexture(GLuint name, const std::vector<std::uint8_t>& pixels, 
   gl.pixelStorei(GL_UNPACK_ALIGNMENT, 4);
 }
 
-void CFont::uploadAtlas() {
-  int width = 0;
-  int height = 0;
+void CFont::buildFill(std::vector<std::uint8_t>& fill, int& width, int& height) const {
   atlasSize(width, height);
   if (width > kMaxAtlasSide || height > kMaxAtlasSide || width == 0 || height == 0) {
     throw std::runtime_error("font atlas too large");
   }
-  std::vector<std::uint8_t> fill;
   composeFill(fill, width, height);
-  uploadTexture(atlasTexture_, fill, width, height);
+}
+
+void CFont::finishAtlas(int width, int height, std::vector<std::uint8_t>& fill) {
   normaliseTexCoords(width, height);
   if (gKeepAtlasPixels) atlasPixels_ = std::move(fill);
   packedGlyphs_.clear();
   packedBitmaps_.clear();
   packedBitmaps_.shrink_to_fit();
+}
+
+void CFont::uploadAtlas() {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint8_t> fill;
+  buildFill(fill, width, height);
+  uploadTexture(atlasTexture_, fill, width, height);
+  finishAtlas(width, height, fill);
 }
 
 void CFont::loadFace(const std::string& path, int size, int padding, const char* glyphSet) {
@@ -298,12 +306,8 @@ void COutlinedFont::reload(int mode) {
 void COutlinedFont::uploadAtlas() {
   int width = 0;
   int height = 0;
-  atlasSize(width, height);
-  if (width > kMaxAtlasSide || height > kMaxAtlasSide || width == 0 || height == 0) {
-    throw std::runtime_error("font atlas too large");
-  }
   std::vector<std::uint8_t> fill;
-  composeFill(fill, width, height);
+  buildFill(fill, width, height);
   const int o = outlineWidth_;
   const std::size_t texels = static_cast<std::size_t>(width) * height;
   // Every covered texel adds its alpha to the square of side 2o + 1 around it
@@ -347,14 +351,8 @@ void COutlinedFont::uploadAtlas() {
   }
   uploadTexture(outlineTexture_, outline, width, height);
   uploadTexture(atlasTexture_, fill, width, height);
-  normaliseTexCoords(width, height);
-  if (gKeepAtlasPixels) {
-    atlasPixels_ = std::move(fill);
-    outlinePixels_ = std::move(outline);
-  }
-  packedGlyphs_.clear();
-  packedBitmaps_.clear();
-  packedBitmaps_.shrink_to_fit();
+  if (gKeepAtlasPixels) outlinePixels_ = std::move(outline);
+  finishAtlas(width, height, fill);
 }
 
 }  // namespace RenderEngine

@@ -40,9 +40,7 @@ struct Recorder {
 };
 
 inline RenderEngine::FontDrawBackend recordingFontBackend() {
-  RenderEngine::FontDrawBackend b{};
-  b.pushMatrix = [] {};
-  b.popMatrix = [] {};
+  RenderEngine::FontDrawBackend b = RenderEngine::FontDrawBackend::headless();
   b.scale = [](float x, float, float) { Recorder::get().scale = x; };
   b.translate = [](float x, float y, float) {
     Recorder::get().translateX = x;
@@ -52,7 +50,6 @@ inline RenderEngine::FontDrawBackend recordingFontBackend() {
     float* c = Recorder::get().color;
     c[0] = r, c[1] = g, c[2] = bl, c[3] = a;
   };
-  b.blendFunc = [](GLenum, GLenum) {};
   b.drawTriangles = [](const GLshort* xy, const GLfloat* uv, int n) {
     DrawCall call;
     call.positions.assign(xy, xy + n * 2);
