@@ -116,8 +116,14 @@ void CFont::atlasSize(int& width, int& height) const {
 }
 
 void CFont::composeFill(std::vector<std::uint8_t>& out, int width, int height) const {
-  out.assign(static_cast<std::size_t>(width) * height * 2, 0);
-  for (std::size_t i = 0; i < out.size(); i += 2) out[i] = 255;
+  // Luminance 255, alpha 0: one row written, then copied down.
+  const std::size_t rowBytes = static_cast<std::size_t>(width) * 2;
+  out.resize(rowBytes * height);
+  for (std::size_t i = 0; i < rowBytes; i += 2) {
+    out[i] = 255;
+    out[i + 1] = 0;
+  }
+  for (int y = 1; y < height; ++y) std::memcpy(out.data() + rowBytes * y, out.data(), rowBytes);
   const int p = packer_.padding;
   for (const PackedGlyph& g : packedGlyphs_) {
     const std::uint8_t* src = packedBitmaps_.data() + g.offset;
