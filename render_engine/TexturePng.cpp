@@ -61,7 +61,12 @@ bool decode(PngReader& r) {
   png_set_sig_bytes(r.png, 8);
   png_set_user_limits(r.png, kMaxPictureSide, kMaxPictureSide);
   // A text or profile chunk may claim gigabytes in a file of a few bytes;
-  // libpng would allocate what the chunk claims before finding it cut short.
+  // libpng allocates what a chunk claims before finding it cut short. Only the
+  // transparency chunk changes the picture: every other ancillary chunk is
+  // skipped unread (without a buffer), and the rest are capped.
+  png_set_keep_unknown_chunks(r.png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
+  static const png_byte kTransparency[] = {'t', 'R', 'N', 'S', '\0'};
+  png_set_keep_unknown_chunks(r.png, PNG_HANDLE_CHUNK_AS_DEFAULT, kTransparency, 1);
   png_set_chunk_malloc_max(r.png, kMaxChunkBytes);
   png_set_chunk_cache_max(r.png, kMaxAncillaryChunks);
   png_read_info(r.png, r.info);

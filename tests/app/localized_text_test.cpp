@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstring>
 #include <string>
 #include <vector>
@@ -288,6 +290,37 @@ TEST_F(TextTablesTest, SystemLanguageFollowsTheEnvironment) {
     ScopedEnv env("LANG", std::string(lang));
     EXPECT_EQ(getSystemLanguageIndex(), index) << lang;
   }
+}
+
+TEST_F(TextTablesTest, FilesThatAreNoFilesOrTooLargeAreRefused) {
+  // A FIFO would block the open for ever; a text file larger than any real one
+  // could be held nine times over (every bank offset may name the same bytes).
+  tmp.write("text/I", textbank::encodeLanguageList({{"English", "en"}}));
+  std::string huge = textbank::encodeBankFile(banksFor("en"));
+  huge.append(9u << 20, 'x');
+  writeBank(0, huge);
+  testing::internal::CaptureStderr();
+  initTexts();
+  std::string messages = testing::internal::GetCapturedStderr();
+  EXPECT_STREQ(getText(0x00000005), "");
+  EXPECT_NE(messages.find("Cannot open the text file text/0 (too large)"), std::string::npos) << messages;
+
+  resetTexts();
+  std::filesystem::remove(tmp.path() / "text/0");
+  ASSERT_EQ(mkfifo((tmp.path() / "text/0").c_str(), 0600), 0);
+  testing::internal::CaptureStderr();
+  initTexts();
+  messages = testing::internal::GetCapturedStderr();
+  EXPECT_NE(messages.find("(not a regular file)"), std::string::npos) << messages;
+
+  resetTexts();
+  std::filesystem::remove(tmp.path() / "text/I");
+  ASSERT_EQ(mkfifo((tmp.path() / "text/I").c_str(), 0600), 0);
+  testing::internal::CaptureStderr();
+  initTexts();
+  messages = testing::internal::GetCapturedStderr();
+  EXPECT_NE(messages.find("Cannot open the language list text/I (not a regular file)"), std::string::npos) << messages;
+  EXPECT_STREQ(getLanguageCode(0), "");
 }
 
 TEST_F(TextTablesTest, DamagedOrMissingFilesGiveEmptyTexts) {

@@ -3,6 +3,10 @@
 // bound-texture cache, reloads and movie textures.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <filesystem>
+
 #include <string>
 #include <vector>
 
@@ -163,6 +167,26 @@ TEST_F(TextureManagerTest, MissingIndexIsReportedOnceAndNamesArePlainFiles) {
   EXPECT_EQ(tm.getTextureWidth("12"), 20);
   t->release(true);
   u->release(true);
+}
+
+TEST_F(TextureManagerTest, FilesThatAreNoFilesAreRefusedWithoutBlocking) {
+  // A FIFO blocks a plain open until someone writes; /dev/zero never ends.
+  std::filesystem::create_directories(dir.path() / "textures");
+  ASSERT_EQ(mkfifo(texturePath("tex.dat").c_str(), 0600), 0);
+  ASSERT_EQ(mkfifo(texturePath("fifo.bin").c_str(), 0600), 0);
+  std::string err;
+  ITexture* t = fetchQuietly("fifo", &err);
+  EXPECT_EQ(err, "Error loading texture index\n");
+  EXPECT_EQ(t->getImageWidth(), 0);
+  t->release(true);
+
+  tm.resetForTests();
+  std::filesystem::remove(texturePath("tex.dat"));
+  std::filesystem::create_symlink("/dev/zero", texturePath("tex.dat"));
+  testing::internal::CaptureStderr();
+  tm.loadAtlasIndex(texturePath("tex.dat"));
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "Error loading texture index\n");
+  EXPECT_TRUE(tm.hasAtlasIndexFailed());
 }
 
 TEST_F(TextureManagerTest, ReferencesAreCountedAndTheLastPurgingReleaseDeletes) {
