@@ -136,8 +136,9 @@ void GameLoop::render() {
   drawOverlay();
   lastRenderDrew_ = true;
 
-  // Drain every pending error so an earlier one cannot hide an invalid operation.
-  bool invalidOperation = false;
+  // Drain every pending error so an earlier one cannot hide an invalid
+  // operation; code that checked its own calls kept what it drained.
+  bool invalidOperation = RenderEngine::takeDrainedInvalidOperation();
   for (int guard = 0; guard < 32; ++guard) {
     const GLenum error = glGetError();
     if (error == GL_NO_ERROR) break;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "RecordingTextureGl.h"
+#include "render_engine/FrameDrawing.h"
 #include "render_engine/TextureManager.h"
 #include "render_engine/TexturePng.h"
 #include "support/TempDir.h"
@@ -370,10 +371,18 @@ TEST_F(TextureManagerTest, MovieTexturesUploadRawFramesAndKeepTheirSizes) {
   asC(t)->uploadImage(nullptr, 5, 3, 8, 4, true);
   EXPECT_EQ(recordedGl().images.size(), 2u);
 
-  recordedGl().pendingError = GL_INVALID_VALUE;
+  // The upload reports its own error...
+  recordedGl().errorOnUpload = GL_INVALID_VALUE;
   testing::internal::CaptureStdout();
   asC(t)->uploadImage(rgba.data(), 5, 3, 8, 4, true);
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "Error loadTextureFromMovieImage1281\n");
+  EXPECT_FALSE(RenderEngine::takeDrainedInvalidOperation());
+  // ...but not one that earlier code left, which stays for the end-of-frame check.
+  recordedGl().pendingError = GL_INVALID_OPERATION;
+  testing::internal::CaptureStdout();
+  asC(t)->uploadImage(rgba.data(), 5, 3, 8, 4, true);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+  EXPECT_TRUE(RenderEngine::takeDrainedInvalidOperation());
   t->release(true);
   EXPECT_EQ(tm.storedCount(), 0u);
 }
