@@ -420,6 +420,24 @@ TEST_F(NodeTest, ADeletedNodeLeavesNoEntryInALiveParent) {
   EXPECT_EQ(g_deleted, (std::vector<std::string>{"a", "b", "c"}));
 }
 
+TEST_F(NodeTest, ACopyKeepsAnimationVisibilityAndColour) {
+  CNode src;
+  src.addAnimationSegment(moveSegment(10, Vector3(0, 0, 0), Vector3(90, 0, 0)));
+  src.playAnimation(2);
+  src.update(100);
+  src.setVisible(false);
+  src.setColor(51, 102, 204, 128);
+  std::unique_ptr<CNode> copy(src.clone());
+  EXPECT_FALSE(copy->isVisible());
+  EXPECT_FLOAT_EQ(copy->getColor().r, 0.2f);
+  EXPECT_FLOAT_EQ(copy->getColor().g, 0.4f);
+  EXPECT_FLOAT_EQ(copy->getColor().b, 0.8f);
+  EXPECT_FLOAT_EQ(copy->getColor().a, 128.0f / 255.0f);
+  EXPECT_EQ(copy->getAnimation().getFrameCount(), 10);
+  EXPECT_EQ(copy->getAnimation().getFrame(), src.getAnimation().getFrame());
+  EXPECT_TRUE(copy->isAnimationPlaying());
+}
+
 TEST_F(NodeTest, CloneKeepsSharingInsideOneCopyOnly) {
   CNode src;
   CNode* shared = under(under(&src), 9);
