@@ -101,7 +101,8 @@ TEST_F(SampleDataTest, EverySampleLevelLoadsAndSettles) {
   int complexEntities = 0;
   std::set<int> rates;
   for (int level : levels) {
-    const levelbuild::ProbeResult r = levelbuild::probeLevel(kData.string(), level, 300);
+    // Thirty seconds with no one playing: nothing may be lost by itself.
+    const levelbuild::ProbeResult r = levelbuild::probeLevel(kData.string(), level, 900);
     ASSERT_TRUE(r.loaded) << level;
     EXPECT_TRUE(r.built.leftOut.empty()) << level;
     EXPECT_NE(r.built.sheepEater, nullptr) << level;
@@ -127,6 +128,38 @@ TEST_F(SampleDataTest, EverySampleLevelLoadsAndSettles) {
     for (const PhysicsModelDescription& j : reader.getComplexEntity(name).joints) jointKinds.insert(j.joint.type);
   }
   EXPECT_EQ(jointKinds.size(), 4u);
+}
+
+TEST_F(SampleDataTest, TheProbeReportsAnimalsLostWithNoOnePlaying) {
+  qmtest::TempDir tree;
+  std::filesystem::copy(kData, tree.path(), std::filesystem::copy_options::recursive);
+  auto level = [&](int number, const std::string& entities) {
+    tree.write("levels/" + std::to_string(number) + ".ynm",
+               "<level name=\"lost\"><baseentytylist>" + entities + "</baseentytylist><jointslist/></level>");
+  };
+  // A sheep dropped on spikes; a wolf that falls off the bottom into the
+  // SheepEater; a sheep that stays where it is put on the ground.
+  level(901, "<entity name=\"DeathZone\" x=\"24\" y=\"30\" angle=\"0\" id=\"1\"/>"
+             "<entity name=\"Sheep\" x=\"24\" y=\"26\" angle=\"0\" id=\"2\"/>");
+  level(902, "<entity name=\"Wolf\" x=\"24\" y=\"26\" angle=\"0\" id=\"1\"/>");
+  level(903, "<entity name=\"Ground\" x=\"24\" y=\"31\" angle=\"0\" id=\"1\"/>"
+             "<entity name=\"Sheep\" x=\"24\" y=\"28.8\" angle=\"0\" id=\"2\"/>");
+  struct Case {
+    int level;
+    std::vector<const char*> deathSays;
+  };
+  for (const Case& c : {Case{901, {"#2 Sheep touched a death zone at frame"}},
+                        Case{902, {"#1 Wolf left the screen at frame", "; touched the SheepEater at frame"}},
+                        Case{903, {}}}) {
+    SCOPED_TRACE(c.level);
+    const levelbuild::ProbeResult r = levelbuild::probeLevel(tree.str(), c.level, 120);
+    ASSERT_TRUE(r.loaded);
+    const std::string problem = levelbuild::settleProblem(r);
+    if (c.deathSays.empty()) {
+      EXPECT_EQ(problem, "");
+    }
+    for (const char* part : c.deathSays) EXPECT_NE(problem.find(part), std::string::npos) << problem;
+  }
 }
 
 TEST_F(SampleDataTest, ProbeOfAMissingLevelOrFolderSaysSo) {
