@@ -9,6 +9,8 @@
 
 #include "PhysicsTestSupport.h"
 #include "physics/CNodePhysics.h"
+#include "physics/CNodePhysicsJoint.h"
+#include "physics/CScenePhysics.h"
 #include "physics/CNodePhysicsReader.h"
 #include "physics/GameConfiguration.h"
 #include "render_engine/RecordingTextureGl.h"
@@ -160,6 +162,49 @@ TEST_F(SampleDataTest, TheProbeReportsAnimalsLostWithNoOnePlaying) {
     }
     for (const char* part : c.deathSays) EXPECT_NE(problem.find(part), std::string::npos) << problem;
   }
+}
+
+TEST_F(SampleDataTest, AComplexEntityPlacedAtAnAngleKeepsItsJoints) {
+  // The tied crates hang on a rope fixed to each crate's side: turned as one,
+  // the rope's ends stay as far apart as at angle 0.
+  qmtest::ScopedCwd cwd(kData);
+  MessageCollector messages;
+  loadConfiguration();
+  CNodePhysicsReader reader;
+  reader.setScale(getGridSize());
+  auto ropeLength = [&](float angle, float& centreX, float& centreY) {
+    RenderEngine::CScenePhysics scene;
+    RenderEngine::CNodePhysicsBaseInterface* crates = reader.createEntity("TiedCrates");
+    EXPECT_NE(crates, nullptr);
+    if (crates == nullptr) return 0.0;
+    crates->setPosition(200, 150, 0);
+    crates->setRotation(0, 0, angle);
+    scene.addPhysicsItem(crates);
+    double length = 0.0;
+    std::vector<cpVect> bodies;
+    for (RenderEngine::CNode* child : crates->getChildren()) {
+      if (auto* body = dynamic_cast<RenderEngine::CNodePhysics*>(child)) bodies.push_back(cpBodyGetPosition(body->getBody()));
+      auto* joint = dynamic_cast<RenderEngine::CNodePhysicsJoint*>(child);
+      if (joint == nullptr || joint->getConstraint() == nullptr) continue;
+      cpConstraint* c = joint->getConstraint();
+      const cpVect a = cpBodyLocalToWorld(cpConstraintGetBodyA(c), cpSlideJointGetAnchorA(c));
+      const cpVect b = cpBodyLocalToWorld(cpConstraintGetBodyB(c), cpSlideJointGetAnchorB(c));
+      length = cpvdist(a, b);
+    }
+    EXPECT_EQ(bodies.size(), 2u);
+    if (bodies.size() == 2) {
+      centreX = static_cast<float>((bodies[0].x + bodies[1].x) / 2);
+      centreY = static_cast<float>((bodies[0].y + bodies[1].y) / 2);
+    }
+    return length;
+  };
+  float x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+  const double straight = ropeLength(0, x0, y0);
+  const double turned = ropeLength(90, x1, y1);
+  EXPECT_GT(straight, 0.0);
+  EXPECT_NEAR(turned, straight, 1e-3);
+  EXPECT_NEAR(x1, x0, 1e-3);
+  EXPECT_NEAR(y1, y0, 1e-3);
 }
 
 TEST_F(SampleDataTest, ProbeOfAMissingLevelOrFolderSaysSo) {
