@@ -165,14 +165,15 @@ TEST_F(SampleDataTest, TheProbeReportsAnimalsLostWithNoOnePlaying) {
 }
 
 TEST_F(SampleDataTest, AComplexEntityPlacedAtAnAngleKeepsItsJoints) {
-  // The tied crates hang on a rope fixed to each crate's side: turned as one,
-  // the rope's ends stay as far apart as at angle 0.
+  // The tied crates, turned a quarter as one: they stand one above the other
+  // about the same centre, the rope as long as at angle 0, and each crate
+  // turned with them.
   qmtest::ScopedCwd cwd(kData);
   MessageCollector messages;
   loadConfiguration();
   CNodePhysicsReader reader;
   reader.setScale(getGridSize());
-  auto ropeLength = [&](float angle, float& centreX, float& centreY) {
+  auto ropeLength = [&](float angle, cpVect& centre, cpVect& apart) {
     RenderEngine::CScenePhysics scene;
     RenderEngine::CNodePhysicsBaseInterface* crates = reader.createEntity("TiedCrates");
     EXPECT_NE(crates, nullptr);
@@ -193,18 +194,20 @@ TEST_F(SampleDataTest, AComplexEntityPlacedAtAnAngleKeepsItsJoints) {
     }
     EXPECT_EQ(bodies.size(), 2u);
     if (bodies.size() == 2) {
-      centreX = static_cast<float>((bodies[0].x + bodies[1].x) / 2);
-      centreY = static_cast<float>((bodies[0].y + bodies[1].y) / 2);
+      centre = cpvlerp(bodies[0], bodies[1], 0.5);
+      apart = cpvsub(bodies[1], bodies[0]);
     }
     return length;
   };
-  float x0 = 0, y0 = 0, x1 = 0, y1 = 0;
-  const double straight = ropeLength(0, x0, y0);
-  const double turned = ropeLength(90, x1, y1);
+  cpVect c0 = cpvzero, c1 = cpvzero, apart0 = cpvzero, apart1 = cpvzero;
+  const double straight = ropeLength(0, c0, apart0);
+  const double turned = ropeLength(90, c1, apart1);
   EXPECT_GT(straight, 0.0);
   EXPECT_NEAR(turned, straight, 1e-3);
-  EXPECT_NEAR(x1, x0, 1e-3);
-  EXPECT_NEAR(y1, y0, 1e-3);
+  EXPECT_NEAR(cpvdist(c0, c1), 0.0, 1e-3);
+  EXPECT_NEAR(apart0.x, 30.0, 1e-3);
+  EXPECT_NEAR(apart1.x, 0.0, 1e-3);
+  EXPECT_NEAR(apart1.y, 30.0, 1e-3);
 }
 
 TEST_F(SampleDataTest, ProbeOfAMissingLevelOrFolderSaysSo) {
