@@ -106,7 +106,9 @@ ITexture* TextureManager::getTexture(const std::string& name) {
   const std::string resolved = resolveResourcePath(path);
   // A missing file stays an empty texture; keeping it stored means it is
   // neither probed again on every request nor lost when its holders let go.
-  if (fileExists(resolved)) texture->loadFromPng(resolved);
+  // The resolver has just found the file where it returns another path than
+  // the name; probing it once more would only open it again.
+  if (resolved != path || fileExists(resolved)) texture->loadFromPng(resolved);
   return texture;
 }
 
