@@ -299,26 +299,25 @@ TEST_F(TextTablesTest, FilesThatAreNoFilesOrTooLargeAreRefused) {
   std::string huge = textbank::encodeBankFile(banksFor("en"));
   huge.append(9u << 20, 'x');
   writeBank(0, huge);
-  testing::internal::CaptureStderr();
-  initTexts();
-  std::string messages = testing::internal::GetCapturedStderr();
+  auto initCapturingMessages = [] {
+    testing::internal::CaptureStderr();
+    initTexts();
+    return testing::internal::GetCapturedStderr();
+  };
+  std::string messages = initCapturingMessages();
   EXPECT_STREQ(getText(0x00000005), "");
   EXPECT_NE(messages.find("Cannot open the text file text/0 (too large)"), std::string::npos) << messages;
 
-  resetTexts();
-  std::filesystem::remove(tmp.path() / "text/0");
-  ASSERT_EQ(mkfifo((tmp.path() / "text/0").c_str(), 0600), 0);
-  testing::internal::CaptureStderr();
-  initTexts();
-  messages = testing::internal::GetCapturedStderr();
+  auto makeFifo = [&](const char* name) {
+    resetTexts();
+    std::filesystem::remove(tmp.path() / name);
+    return mkfifo((tmp.path() / name).c_str(), 0600) == 0;
+  };
+  ASSERT_TRUE(makeFifo("text/0"));
+  messages = initCapturingMessages();
   EXPECT_NE(messages.find("(not a regular file)"), std::string::npos) << messages;
-
-  resetTexts();
-  std::filesystem::remove(tmp.path() / "text/I");
-  ASSERT_EQ(mkfifo((tmp.path() / "text/I").c_str(), 0600), 0);
-  testing::internal::CaptureStderr();
-  initTexts();
-  messages = testing::internal::GetCapturedStderr();
+  ASSERT_TRUE(makeFifo("text/I"));
+  messages = initCapturingMessages();
   EXPECT_NE(messages.find("Cannot open the language list text/I (not a regular file)"), std::string::npos) << messages;
   EXPECT_STREQ(getLanguageCode(0), "");
 }
