@@ -1,7 +1,8 @@
 // Builds the game's sounds: make_sounds SOURCE_DIR OUT_DIR [NAME...]
 // renders every effect of SOURCE_DIR/effects.txt to a WAV file and every
 // SOURCE_DIR/*.score to an Ogg Vorbis file, all in OUT_DIR/win32_audio/.
-// With names, only those sounds are made.
+// With names, only those sounds are made; --effects-only and --scores-only
+// limit the run to one kind (the data build renders each piece on its own).
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
@@ -20,7 +21,14 @@ int main(int argc, char** argv) {
   }
   const fs::path src = argv[1];
   const fs::path out = fs::path(argv[2]) / "win32_audio";
-  std::vector<std::string> only(argv + 3, argv + argc);
+  std::vector<std::string> only;
+  bool effectsWanted = true, scoresWanted = true;
+  for (int i = 3; i < argc; ++i) {
+    const std::string a = argv[i];
+    if (a == "--effects-only") scoresWanted = false;
+    else if (a == "--scores-only") effectsWanted = false;
+    else only.push_back(a);
+  }
   auto wanted = [&only](const std::string& n) { return only.empty() || std::count(only.begin(), only.end(), n) > 0; };
   std::error_code ec;
   fs::create_directories(out, ec);
@@ -33,7 +41,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   for (const synth::Effect& e : effects) {
-    if (!wanted(e.name)) continue;
+    if (!effectsWanted || !wanted(e.name)) continue;
     const synth::Audio a = synth::renderEffect(e);
     soundwriter::WavLayout layout;
     layout.channels = e.channels;
@@ -57,7 +65,7 @@ int main(int argc, char** argv) {
       return 1;
     }
     if (score.name.empty()) score.name = p.stem().string() + ".ogg";
-    if (!wanted(score.name)) continue;
+    if (!scoresWanted || !wanted(score.name)) continue;
     const synth::Audio a = synth::renderScore(score);
     const std::vector<std::uint8_t> ogg = soundwriter::makeOgg(a.samples, a.channels, a.rate, 0.45f);
     if (ogg.empty() || !soundwriter::writeFile((out / score.name).string(), ogg)) {

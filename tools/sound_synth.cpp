@@ -53,10 +53,19 @@ double polyBlep(double t, double dt) {
   return 0;
 }
 
-double oscillator(const std::string& wave, double phase, double dt) {
+enum Wave { kSine, kSaw, kSquare, kTriangle };
+
+Wave waveOf(const std::string& name) {
+  if (name == "saw") return kSaw;
+  if (name == "square") return kSquare;
+  if (name == "triangle") return kTriangle;
+  return kSine;
+}
+
+double oscillator(Wave wave, double phase, double dt) {
   const double p = phase - std::floor(phase);
-  if (wave == "saw") return 2 * p - 1 - polyBlep(p, dt);
-  if (wave == "square") {
+  if (wave == kSaw) return 2 * p - 1 - polyBlep(p, dt);
+  if (wave == kSquare) {
     double v = p < 0.5 ? 1 : -1;
     v += polyBlep(p, dt);
     double q = p + 0.5;
@@ -64,16 +73,16 @@ double oscillator(const std::string& wave, double phase, double dt) {
     v -= polyBlep(q, dt);
     return v;
   }
-  if (wave == "triangle") return 1 - 4 * std::fabs(p - 0.5);
+  if (wave == kTriangle) return 1 - 4 * std::fabs(p - 0.5);
   return std::sin(2 * kPi * p);
 }
 
 // State-variable filter (topology-preserving), stable under modulation.
 struct Svf {
-  double ic1 = 0, ic2 = 0;
+  double ic1 = 0, ic2 = 0, lastFc = -1, g = 0;
   void run(double x, double fc, double q, int rate, double& low, double& band, double& high) {
     fc = std::clamp(fc, 10.0, 0.45 * rate);
-    const double g = std::tan(kPi * fc / rate);
+    if (fc != lastFc) g = std::tan(kPi * fc / rate), lastFc = fc;
     const double k = 1 / std::max(q, 0.05);
     const double a1 = 1 / (1 + g * (g + k)), a2 = g * a1, a3 = g * a2;
     const double v3 = x - ic2;
@@ -217,6 +226,9 @@ void renderLayerOnce(const Layer& L, int rate, double start, double pitchFactor,
   std::vector<Resonator> modes;
   for (auto [hz, decay] : L.modes) modes.emplace_back(hz * pitchFactor, decay, rate);
   double phase = 0, modPhase = 0, roughValue = 0, roughTarget = 0;
+  const Wave wave = waveOf(L.wave);
+  const bool noisy = L.wave == "noise" || L.wave == "pink", pink = L.wave == "pink";
+  const int filterKind = L.filter == "lp" ? 1 : (L.filter == "hp" ? 2 : (L.filter == "bp" ? 3 : 0));
   const double panL = std::sqrt(0.5 * (1 - L.pan)), panR = std::sqrt(0.5 * (1 + L.pan));
   for (std::size_t i = 0; i < n; ++i) {
     const double t = double(i) / rate;
@@ -224,22 +236,22 @@ void renderLayerOnce(const Layer& L, int rate, double start, double pitchFactor,
     if (L.vibratoDepth > 0) f *= std::pow(2.0, L.vibratoDepth / 12 * std::sin(2 * kPi * L.vibratoRate * t));
     const double dt = f / rate;
     double x;
-    if (L.wave == "noise" || L.wave == "pink") {
+    if (noisy) {
       x = noise.bipolar();
-      if (L.wave == "pink") x = pinkFilter.lp(x, 1200, 0.5, rate) * 2.5;
+      if (pink) x = pinkFilter.lp(x, 1200, 0.5, rate) * 2.5;
     } else if (L.fmRatio > 0) {
       const double index = curveAt(L.fmIndex, t);
       x = std::sin(2 * kPi * phase + index * std::sin(2 * kPi * modPhase));
     } else {
-      x = oscillator(L.wave, phase, dt);
+      x = oscillator(wave, phase, dt);
     }
     phase += dt;
     modPhase += dt * L.fmRatio;
     if (phase > 1e6) phase -= std::floor(phase);
-    if (!L.filter.empty()) {
-      const double fc = curveAt(L.cutoff, t, true) * (L.filter == "lp" ? 1 : pitchFactor);
-      if (L.filter == "lp") x = filter.lp(x, fc, L.filterQ, rate);
-      else if (L.filter == "hp") x = filter.hp(x, fc, L.filterQ, rate);
+    if (filterKind != 0) {
+      const double fc = curveAt(L.cutoff, t, true) * (filterKind == 1 ? 1 : pitchFactor);
+      if (filterKind == 1) x = filter.lp(x, fc, L.filterQ, rate);
+      else if (filterKind == 2) x = filter.hp(x, fc, L.filterQ, rate);
       else x = filter.bp(x, fc, L.filterQ, rate) * std::sqrt(L.filterQ);
     }
     if (!L.formants.empty()) {
@@ -385,13 +397,21 @@ std::vector<float> renderNote(const Instrument& ins, double freq, double seconds
       const double f = freq * ratio;
       if (f > 0.45 * rate) continue;
       const double d = decay / std::pow(ratio, 0.7);
-      double ph = rng.next();
+      // A rotating phasor and a running decay: no sine or exp per sample.
+      const double w = 2 * kPi * f / rate, ph = 2 * kPi * rng.next();
+      double re = std::cos(ph), im = std::sin(ph);
+      const double cr = std::cos(w), ci = std::sin(w);
+      const double fall = std::exp(-1.0 / (d * rate)), fallReleased = fall * std::exp(-1.0 / (release * rate));
+      const std::size_t gateEnd = std::size_t(seconds * rate), attackEnd = std::size_t(0.003 * rate) + 1;
+      double env = amp;
       for (std::size_t i = 0; i < out.size(); ++i) {
-        const double t = double(i) / rate;
-        double env = std::exp(-t / d) * std::min(1.0, t / 0.003);
-        if (t > seconds) env *= std::exp(-(t - seconds) / release);
-        out[i] += float(amp * env * std::sin(2 * kPi * ph));
-        ph += f / rate;
+        const double attack = i < attackEnd ? double(i) / attackEnd : 1.0;
+        out[i] += float(env * attack * im);
+        env *= i < gateEnd ? fall : fallReleased;
+        const double nre = re * cr - im * ci;
+        im = re * ci + im * cr;
+        re = nre;
+        if (env < 1e-5) break;
       }
     }
   } else if (k == "pad" || k == "bass" || k == "lead" || k == "flute") {
@@ -407,25 +427,26 @@ std::vector<float> renderNote(const Instrument& ins, double freq, double seconds
     Svf filter;
     double ph[3] = {rng.next(), rng.next(), rng.next()};
     const int voices = k == "pad" ? 3 : 1;
+    const bool flute = k == "flute", bass = k == "bass", lead = k == "lead";
     for (std::size_t i = 0; i < out.size(); ++i) {
       const double t = double(i) / rate;
-      const double vib = vibrato > 0 ? std::pow(2.0, vibrato / 12 * std::sin(2 * kPi * 5.2 * t) * std::min(1.0, t / 0.3)) : 1;
+      const double vib = vibrato > 0 ? std::exp2(vibrato / 12 * std::sin(2 * kPi * 5.2 * t) * std::min(1.0, t / 0.3)) : 1;
       double x = 0;
       for (int v = 0; v < voices; ++v) {
         const double f = freq * vib * std::pow(2.0, (v - 1) * detune / 12);
         const double dt = f / rate;
-        if (k == "flute") {
+        if (flute) {
           x += std::sin(2 * kPi * ph[v]) + 0.25 * std::sin(4 * kPi * ph[v]) + 0.08 * std::sin(6 * kPi * ph[v]);
-        } else if (k == "bass") {
-          x += 0.7 * oscillator("saw", ph[v], dt) + 0.5 * std::sin(2 * kPi * ph[v]);
-        } else if (k == "lead") {
-          x += oscillator("square", ph[v], dt) * 0.6 + oscillator("saw", ph[v], dt) * 0.3;
+        } else if (bass) {
+          x += 0.7 * oscillator(kSaw, ph[v], dt) + 0.5 * std::sin(2 * kPi * ph[v]);
+        } else if (lead) {
+          x += oscillator(kSquare, ph[v], dt) * 0.6 + oscillator(kSaw, ph[v], dt) * 0.3;
         } else {
-          x += oscillator("saw", ph[v], dt) / voices;
+          x += oscillator(kSaw, ph[v], dt) / voices;
         }
         ph[v] += dt;
       }
-      if (k == "flute") x += rng.bipolar() * 0.04 * std::exp(-t / 0.08);  // breath at the start
+      if (flute) x += rng.bipolar() * 0.04 * std::exp(-t / 0.08);  // breath at the start
       const double fc = cutoff + envCut * std::exp(-t / 0.12);
       x = filter.lp(x, fc, 0.8, rate);
       out[i] = float(x * envelope(t, seconds, attack, decay, sustain, release));
@@ -514,8 +535,11 @@ Audio renderScore(const Score& score) {
     a.samples.resize(loopFrames * 2);
   } else {
     // Keep the tail until it has died away.
+    float top = 0;
+    for (float s : a.samples) top = std::max(top, std::fabs(s));
+    const float quiet = top * 0.003f;  // about -50 dB
     std::size_t end = a.samples.size() / 2;
-    while (end > loopFrames && std::fabs(a.samples[end * 2 - 1]) < 1e-4f && std::fabs(a.samples[end * 2 - 2]) < 1e-4f)
+    while (end > loopFrames && std::fabs(a.samples[end * 2 - 1]) < quiet && std::fabs(a.samples[end * 2 - 2]) < quiet)
       --end;
     a.samples.resize(end * 2);
     const std::size_t fade = std::min<std::size_t>(end, std::size_t(0.05 * a.rate));
@@ -567,9 +591,12 @@ bool parseCurve(const std::vector<std::string>& w, std::size_t from, Curve& c) {
   return !c.empty();
 }
 
+// A comment starts with '#' at the start of a word (F#4 is a note).
 std::string stripComment(const std::string& line) {
-  const std::size_t hash = line.find('#');
-  return hash == std::string::npos ? line : line.substr(0, hash);
+  for (std::size_t i = 0; i < line.size(); ++i) {
+    if (line[i] == '#' && (i == 0 || line[i - 1] == ' ' || line[i - 1] == '\t')) return line.substr(0, i);
+  }
+  return line;
 }
 
 bool fail(std::string* error, int line, const std::string& what) {
@@ -712,7 +739,7 @@ bool expand(const std::vector<std::string>& tokens, std::size_t& i, std::vector<
       int times = 1;
       if (i < tokens.size() && tokens[i].size() > 1 && tokens[i][0] == 'x') {
         double n;
-        if (!toNumber(tokens[i].substr(1), n) || n < 1 || n > 64) return false;
+        if (!toNumber(tokens[i].substr(1), n) || n < 1 || n > 512) return false;
         times = int(n);
         ++i;
       }

@@ -26,7 +26,7 @@
 //   instrument NAME KIND key=value...   kinds: piano bell marimba pad bass lead flute
 //                                        kick snare hat shaker clap tom
 //   track INSTRUMENT [gain=G] [pan=P] [octave=N]
-//     notes, one or more lines: C4/1 (pitch/beats), C4+E4+G4/2 (chord),
+//     notes, one or more lines: C4/1 (pitch/beats; F#4, Bb3), C4+E4+G4/2 (chord),
 //     r/1 (rest), x/0.5 (a drum hit), !0.6 after a note sets its velocity,
 //     ( ... )xN repeats, '|' is only a bar line for the reader.
 // A looping piece renders exactly its bars; the tails of its last notes are
