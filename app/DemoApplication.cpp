@@ -4,6 +4,7 @@
 
 #include <GL/gl.h>
 
+#include "app/DemoSound.h"
 #include "app/LocalizedText.h"
 #include "app/Options.h"
 #include "app/Settings.h"
@@ -71,6 +72,7 @@ class DemoSequence : public GameSequenceInterface {
   void resume() override {}
   void unloadTextures() override {}
   void touchBegan(int x, int y) override {
+    playDemoClick();
     pressed_ = true;
     pressX_ = x;
     pressY_ = y;
@@ -117,6 +119,7 @@ void DemoApplication::init() {
   loadOptions();
   setLanguage(getLanguageCode(getOptionValue(OPTION_LANGUAGE)));
   requestFullscreen(getOptionValue(OPTION_FULLSCREEN) != 0);
+  startDemoSound();
   // Nothing here draws text yet, so say which language the options chose.
   std::printf("Language: %s\n", getLanguageCode(getCurrentLanguageIndex()));
   std::fflush(stdout);

@@ -61,10 +61,11 @@ bool readWav(cAural::cWavDecoder& wav, std::vector<std::uint8_t>& pcm, int frame
 bool readOgg(cAural::cOggDecoder& ogg, std::vector<std::uint8_t>& pcm, int frame) {
   const std::int64_t declared = static_cast<std::int64_t>(ogg.getTotalSize()) * 2;
   const std::int64_t plausible = static_cast<std::int64_t>(ogg.getCompressedSize()) * 64 + (1 << 20);
+  constexpr std::int32_t kChunk = 64 * 1024;
   std::int64_t reserve = std::min<std::int64_t>(declared, plausible);
   reserve = std::min<std::int64_t>(reserve, static_cast<std::int64_t>(kMaxDecodedBytes));
-  if (reserve > 0) pcm.reserve(static_cast<std::size_t>(reserve));
-  constexpr std::int32_t kChunk = 64 * 1024;
+  // Room for the last read's chunk too: a true length never moves the block.
+  if (reserve > 0) pcm.reserve(static_cast<std::size_t>(reserve) + kChunk);
   int holes = 0;
   std::size_t got = 0;
   for (;;) {
@@ -76,7 +77,7 @@ bool readOgg(cAural::cOggDecoder& ogg, std::vector<std::uint8_t>& pcm, int frame
     if (got > kMaxDecodedBytes) return false;
   }
   pcm.resize(got - got % static_cast<std::size_t>(frame));
-  pcm.shrink_to_fit();
+  if (pcm.capacity() - pcm.size() > (1u << 20)) pcm.shrink_to_fit();  // a header that claimed too much
   return true;
 }
 

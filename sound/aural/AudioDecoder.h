@@ -118,7 +118,7 @@ class CAURAL_API cWavDecoder : public IAudioDecoder, public cMemoryOverride {
 
  private:
   bool readHeader();
-  std::int32_t bytesPerSecond() const;
+  std::int64_t bytesPerSecond() const;
   std::int32_t frameBytes() const;
 
   std::uint16_t channels_ = 0;

@@ -11,6 +11,8 @@ std::uint32_t le32(const std::uint8_t* p) {
 }
 std::uint16_t le16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
 constexpr int kMaxChunks = 4096;
+// Far above any real recording; larger values are damage.
+constexpr std::int32_t kMaxSampleRate = 768000;
 }  // namespace
 
 cWavDecoder::cWavDecoder(IDataSource* source) : IAudioDecoder(source) {
@@ -59,7 +61,7 @@ bool cWavDecoder::readHeader() {
       bitsPerSample_ = le16(fmt + 14);
       if (channels_ != 1 && channels_ != 2) return false;
       if (bitsPerSample_ != 8 && bitsPerSample_ != 16) return false;
-      if (sampleRate_ <= 0) return false;
+      if (sampleRate_ <= 0 || sampleRate_ > kMaxSampleRate) return false;
       haveFormat = true;
     } else if (std::memcmp(chunk, "data", 4) == 0 && !haveData) {
       // A size past the file (or the "unknown" 0xFFFFFFFF of a streamed
@@ -81,7 +83,9 @@ AudioFormat cWavDecoder::getFormat() {
   return FORMAT_STEREO16;
 }
 
-std::int32_t cWavDecoder::bytesPerSecond() const { return sampleRate_ * channels_ * (bitsPerSample_ / 8); }
+std::int64_t cWavDecoder::bytesPerSecond() const {
+  return static_cast<std::int64_t>(sampleRate_) * channels_ * (bitsPerSample_ / 8);
+}
 
 std::int32_t cWavDecoder::frameBytes() const { return channels_ * (bitsPerSample_ / 8); }
 
@@ -125,7 +129,7 @@ bool cWavDecoder::seek(float seconds, bool relative) {
 }
 
 float cWavDecoder::getTotalTime() {
-  const std::int32_t bps = bytesPerSecond();
+  const std::int64_t bps = bytesPerSecond();
   return bps > 0 ? static_cast<float>(source_->getSize()) / static_cast<float>(bps) : 0.0f;
 }
 
@@ -134,7 +138,7 @@ std::int32_t cWavDecoder::getTotalSize() { return hasUsableSource() ? source_->g
 std::int32_t cWavDecoder::getCompressedSize() { return getTotalSize(); }
 
 float cWavDecoder::getCurrentTime() {
-  const std::int32_t bps = bytesPerSecond();
+  const std::int64_t bps = bytesPerSecond();
   return bps > 0 ? static_cast<float>(source_->getCurrentPos()) / static_cast<float>(bps) : 0.0f;
 }
 

@@ -244,6 +244,7 @@ TEST(WavDecoder, RejectsWhatItCannotPlay) {
   EXPECT_FALSE(decodes(patched(22, {3, 0})));            // three channels
   EXPECT_FALSE(decodes(patched(34, {24, 0})));           // 24 bits
   EXPECT_FALSE(decodes(patched(24, {0, 0, 0, 0})));      // no sample rate
+  EXPECT_FALSE(decodes(patched(24, {0, 0, 0, 0x7F})));   // a rate no recording has (and an overflow)
   EXPECT_FALSE(decodes(patched(8, {'W', 'A', 'V', 'X'})));
   for (std::size_t cut : {0u, 8u, 12u, 20u, 36u, 40u}) EXPECT_FALSE(decodes({good.begin(), good.begin() + cut})) << cut;
   EXPECT_FALSE(decodes(std::vector<std::uint8_t>(100, 0)));
