@@ -81,7 +81,7 @@ TEST(DataSources, MemorySourceBoundaries) {
   const char data[10] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9};
   cMemorySource m(data, 10, true);
   ASSERT_TRUE(m.isValid());
-  char buf[8] = {};
+  char buf[16] = {};
   ASSERT_TRUE(m.seek(8, false));
   EXPECT_EQ(m.read(buf, 5), 2);
   EXPECT_EQ(buf[0], 8);

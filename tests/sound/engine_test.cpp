@@ -7,6 +7,7 @@
 #include <gmock/gmock.h>
 
 #include "EngineFixture.h"
+#include "sound/SoundDecoding.h"
 
 using namespace AudioEngine;
 using qmtest::EngineTest;
@@ -287,4 +288,11 @@ TEST_F(EngineTest, StreamRingHoldsTwoBlocksAndNeverHangs) {
   EXPECT_EQ(queueStreamData(fixed, block.data(), size, AL_FORMAT_STEREO16, 22050, 3, true), -1);
   releaseStream(fixed);
   EXPECT_EQ(alGetError(), AL_NO_ERROR);
+}
+
+TEST(SoundFiles, ExtensionComesFromTheLastPathComponent) {
+  EXPECT_EQ(soundfile::extensionOf("win32_audio/main_menu.ogg"), "ogg");
+  EXPECT_EQ(soundfile::extensionOf("./sounds/beep"), "");
+  EXPECT_EQ(soundfile::extensionOf("a.ogg/beep"), "");
+  EXPECT_EQ(soundfile::extensionOf("x.tar.wav"), "wav");
 }
