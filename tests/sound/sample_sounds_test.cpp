@@ -1,6 +1,7 @@
 // The game's sounds in the built data tree: every name of the table is there,
 // decodes, and is a sound of its own; the music lasts 20 to 60 seconds; the
 // files use every WAV layout the decoders take.
+#include <cmath>
 #include <set>
 
 #include <AL/al.h>
