@@ -101,13 +101,15 @@ class DemoSequence : public GameSequenceInterface {
 
 }  // namespace
 
+namespace {
+GameLoop* makeDemoApplication() { return new DemoApplication(); }
+// Before main: whoever asks GameLoop first gets this class's one object.
+const bool g_factoryRegistered = GameLoop::setApplicationFactory(&makeDemoApplication);
+}  // namespace
+
 DemoApplication* DemoApplication::getInstance() {
-  static DemoApplication* instance = nullptr;
-  if (instance == nullptr) {
-    instance = new DemoApplication();
-    installInstance(instance);
-  }
-  return instance;
+  (void)g_factoryRegistered;
+  return static_cast<DemoApplication*>(GameLoop::getInstance());
 }
 
 void DemoApplication::init() {

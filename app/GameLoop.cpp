@@ -22,9 +22,25 @@ LoadingScreen* LoadingScreen::getInstance() {
 
 GameLoop* GameLoop::instance_ = nullptr;
 
+GameLoop::ApplicationFactory GameLoop::factory_ = nullptr;
+
 GameLoop* GameLoop::getInstance() {
-  if (instance_ == nullptr) instance_ = new GameLoop();
+  if (instance_ == nullptr) {
+    // The program's own application class when it named one, so an early
+    // call from anywhere makes that object and never a plain one beside it.
+    GameLoop* made = factory_ != nullptr ? factory_() : new GameLoop();
+    if (instance_ == nullptr) instance_ = made;
+  }
   return instance_;
+}
+
+bool GameLoop::setApplicationFactory(ApplicationFactory make) {
+  if (instance_ != nullptr) {
+    std::fprintf(stderr, "GameLoop: the application object exists already\n");
+    return false;
+  }
+  factory_ = make;
+  return true;
 }
 
 bool GameLoop::hasInstance() { return instance_ != nullptr; }
@@ -136,8 +152,9 @@ void GameLoop::render() {
   drawOverlay();
   lastRenderDrew_ = true;
 
-  // Drain every pending error so an earlier one cannot hide an invalid operation.
-  bool invalidOperation = false;
+  // Drain every pending error so an earlier one cannot hide an invalid
+  // operation; code that checked its own calls kept what it drained.
+  bool invalidOperation = RenderEngine::takeDrainedInvalidOperation();
   for (int guard = 0; guard < 32; ++guard) {
     const GLenum error = glGetError();
     if (error == GL_NO_ERROR) break;
@@ -243,8 +260,23 @@ void GameLoop::setActive(bool on) {
   active_ = on;
 }
 
+namespace {
+// A press or a release must get through: a lost release leaves a touch held.
+bool isPressOrRelease(const Event& event) {
+  const int phase = event.getData().phase;
+  return event.getType() == Event::kMultiTouch && (phase == kPhaseBegan || phase == kPhaseEnded);
+}
+}  // namespace
+
 void GameLoop::pushEvent(const Event& event) {
-  if (eventQueue_.size() >= kMaxQueuedEvents) return;
+  if (eventQueue_.size() >= kMaxQueuedEvents) {
+    if (!isPressOrRelease(event)) return;
+    // Full: a press or release takes the place of the oldest hover or move.
+    auto drop = std::find_if(eventQueue_.begin(), eventQueue_.end(),
+                             [](const Event& queued) { return !isPressOrRelease(queued); });
+    if (drop == eventQueue_.end()) return;
+    eventQueue_.erase(drop);
+  }
   eventQueue_.push_back(event);
 }
 

@@ -32,9 +32,15 @@ class LoadingScreen {
 
 class GameLoop {
  public:
-  // The one instance. Creates a plain GameLoop when no application object has
-  // been installed yet; the game installs its own before anything asks.
+  // The one instance, made on first use by the factory the program named (a
+  // plain GameLoop when it named none). There is never a second one.
   static GameLoop* getInstance();
+  using ApplicationFactory = GameLoop* (*)();
+  // Names how the application object is made. The program's application
+  // class registers itself before main runs (a static registration), so the
+  // first call of getInstance from anywhere makes an object of that class.
+  // False once the instance exists.
+  static bool setApplicationFactory(ApplicationFactory make);
   // True when there is an instance already (nothing is created).
   static bool hasInstance();
 
@@ -116,6 +122,7 @@ class GameLoop {
   void queueTouch(int phase, int count, const TouchPoint points[kMaxTouches], bool track);
 
   static GameLoop* instance_;
+  static ApplicationFactory factory_;
 
   int currentIndex_ = -1;
   LoadingScreen* loadingScreen_ = nullptr;

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/DataFiles.h"
 #include "app/Options.h"
 #include "app/ResourcePaths.h"
 #include "app/StringUtils.h"
@@ -52,14 +53,26 @@ void report(const std::string& message) {
   std::cerr << message << std::endl;
 }
 
+// No real text file comes near this: five languages of every string the game
+// shows fit in well under a megabyte. Nine banks may point at the same bytes,
+// so a larger file could cost nine times its size.
+constexpr unsigned long kMaxTextFileSize = 8ul * 1024 * 1024;
+
 // Bounded reads from a data file whose size is known up front.
 class DataFile {
  public:
-  explicit DataFile(const std::string& path) : file_(std::fopen(path.c_str(), "rb")) {
+  explicit DataFile(const std::string& path) : file_(openRegularFile(path, status_)) {
     if (file_ == nullptr) return;
     if (std::fseek(file_, 0, SEEK_END) == 0) {
       const long size = std::ftell(file_);
       size_ = size > 0 ? static_cast<unsigned long>(size) : 0;
+    }
+    if (size_ > kMaxTextFileSize) {
+      std::fclose(file_);
+      file_ = nullptr;
+      size_ = 0;
+      status_ = FileStatus::TooLarge;
+      return;
     }
     std::rewind(file_);
   }
@@ -70,6 +83,8 @@ class DataFile {
   DataFile& operator=(const DataFile&) = delete;
 
   bool isOpen() const { return file_ != nullptr; }
+  // Why the file did not open ("missing", "too large", ...).
+  const char* problem() const { return describeFileStatus(status_); }
   unsigned long size() const { return size_; }
   bool seek(unsigned long offset) {
     return offset <= size_ && std::fseek(file_, static_cast<long>(offset), SEEK_SET) == 0;
@@ -105,6 +120,7 @@ class DataFile {
   }
 
  private:
+  FileStatus status_ = FileStatus::Ok;
   std::FILE* file_ = nullptr;
   unsigned long size_ = 0;
 };
@@ -145,7 +161,7 @@ std::unique_ptr<BankData> readBank(int language, int bank) {
   const std::string name = "text/" + toString(language);
   DataFile file(resolveResourcePath(name));
   if (!file.isOpen()) {
-    report("Cannot open the text file " + name);
+    report("Cannot open the text file " + name + " (" + file.problem() + ")");
     return data;
   }
   unsigned long offsets[kTextBankCount];
@@ -226,7 +242,7 @@ void loadLanguageList() {
   const std::string name = "text/I";
   DataFile file(resolveResourcePath(name));
   if (!file.isOpen()) {
-    report("Cannot open the language list " + name);
+    report("Cannot open the language list " + name + " (" + file.problem() + ")");
     return;
   }
   unsigned count = 0;

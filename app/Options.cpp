@@ -5,8 +5,7 @@
 #include <iostream>
 #include <vector>
 
-#include <unistd.h>
-
+#include "app/DataFiles.h"
 #include "app/LocalizedText.h"
 #include "app/ResourcePaths.h"
 #include "app/StringUtils.h"
@@ -81,25 +80,6 @@ std::string formatOptions() {
 
 // A hostile file could be of any size; a real one is a few hundred bytes.
 constexpr std::size_t kMaxOptionsFileSize = 64 * 1024;
-
-enum class ReadResult { Read, Missing, Failed };
-
-ReadResult readWholeFile(const std::string& path, std::string& out) {
-  std::FILE* f = std::fopen(path.c_str(), "r");
-  if (f == nullptr) return ReadResult::Missing;
-  char buf[4096];
-  std::size_t n;
-  while (out.size() < kMaxOptionsFileSize && (n = std::fread(buf, 1, sizeof buf, f)) > 0) {
-    out.append(buf, n);
-  }
-  // A read that stopped on an error is not the end of the file: what came
-  // before it is no whole file to judge or repair.
-  const bool failed = std::ferror(f) != 0;
-  std::fclose(f);
-  if (failed) return ReadResult::Failed;
-  if (out.size() > kMaxOptionsFileSize) out.resize(kMaxOptionsFileSize);
-  return ReadResult::Read;
-}
 
 // One block read from the file: a name line and up to five value lines.
 struct PendingBlock {
@@ -195,40 +175,28 @@ std::string optionNameFromId(int id) { return (id >= 0 && id < kOptionCount) ? k
 
 bool saveOptions() {
   const std::string path = getSaveFilePath("options.dat");
-  const std::string temp = path + ".tmp";
-  const std::string text = formatOptions();
-  std::FILE* f = std::fopen(temp.c_str(), "w");
-  bool ok = f != nullptr;
-  if (ok) {
-    ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
-    ok = std::fflush(f) == 0 && ok;
-    ok = fsync(fileno(f)) == 0 && ok;  // the rename must not land before the data
-    ok = std::fclose(f) == 0 && ok;
-  }
-  if (ok) ok = std::rename(temp.c_str(), path.c_str()) == 0;
-  if (!ok) {
-    std::remove(temp.c_str());
-    std::cerr << "Cannot write the options file " << path << std::endl;
-  }
-  return ok;
+  if (writeFileAtomically(path, formatOptions())) return true;
+  std::cerr << "Cannot write the options file " << path << std::endl;
+  return false;
 }
 
 void loadOptions() {
   const std::string path = getSaveFilePath("options.dat");
   std::string text;
-  switch (readWholeFile(path, text)) {
-    case ReadResult::Missing:
-      createDefaultOptions();
-      saveOptions();
-      return;
-    case ReadResult::Failed:
-      // The player's settings may still be on the disk: run on the defaults
-      // without writing them over the file.
-      std::cerr << "Cannot read the options file " << path << "; using the defaults for this run" << std::endl;
-      createDefaultOptions();
-      return;
-    case ReadResult::Read:
-      break;
+  const FileStatus status = readRegularFile(path, kMaxOptionsFileSize, text);
+  if (status == FileStatus::Missing) {
+    createDefaultOptions();
+    saveOptions();
+    return;
+  }
+  if (status != FileStatus::Ok) {
+    // Only a file that is not there is a first start. One that is there but
+    // cannot be read may still hold the player's settings: run on the
+    // defaults without writing them over it.
+    std::cerr << "Cannot read the options file " << path << " (" << describeFileStatus(status)
+              << "); using the defaults for this run and keeping the file" << std::endl;
+    createDefaultOptions();
+    return;
   }
   parseOptions(text);
   createDefaultOptions();  // whatever the file lacked

@@ -1,18 +1,93 @@
 #include "app/ResourcePaths.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <iostream>
 #include <vector>
 
-#include <sys/stat.h>
 #include <tinyxml.h>
+
+#include "app/DataFiles.h"
 
 #include "app/StringUtils.h"
 #include "platform/platform.h"
 
+namespace {
+
+// No data file of the game comes near these: the largest level is a few
+// hundred elements a few levels deep. The parser recurses once per level of
+// nesting (a deep file overflows the stack) and holds a large file several
+// times over, so both are refused before it sees them.
+constexpr std::size_t kMaxXmlFileSize = 16u * 1024u * 1024u;
+constexpr int kMaxXmlDepth = 64;
+
+std::size_t skipPast(const std::string& text, std::size_t from, const char* end) {
+  const std::size_t at = text.find(end, from);
+  return at == std::string::npos ? text.size() : at + std::strlen(end);
+}
+
+// The deepest element nesting of an XML text, counted generously: every tag
+// opening that is not closed again counts, whether or not the parser would
+// accept it, so what the parser can recurse into is never deeper than this.
+int xmlNestingDepth(const std::string& text) {
+  int depth = 0;
+  int deepest = 0;
+  std::size_t i = 0;
+  while (i < text.size()) {
+    if (text[i] != '<') {
+      ++i;
+      continue;
+    }
+    if (text.compare(i, 4, "<!--") == 0) {
+      i = skipPast(text, i + 4, "-->");
+    } else if (text.compare(i, 9, "<![CDATA[") == 0) {
+      i = skipPast(text, i + 9, "]]>");
+    } else if (i + 1 < text.size() && (text[i + 1] == '?' || text[i + 1] == '!')) {
+      i = skipPast(text, i + 2, ">");
+    } else if (i + 1 < text.size() && text[i + 1] == '/') {
+      if (depth > 0) --depth;
+      i = skipPast(text, i + 2, ">");
+    } else {
+      // An opening tag: find its end outside quoted attribute values. A '<'
+      // before the end starts the next tag, and this one stays open.
+      ++depth;
+      deepest = std::max(deepest, depth);
+      std::size_t j = i + 1;
+      char quote = 0;
+      bool selfClosing = false;
+      while (j < text.size()) {
+        const char c = text[j];
+        if (quote != 0) {
+          if (c == quote) quote = 0;
+        } else if (c == '"' || c == '\'') {
+          quote = c;
+        } else if (c == '<') {
+          break;
+        } else if (c == '>') {
+          selfClosing = text[j - 1] == '/';
+          ++j;
+          break;
+        }
+        ++j;
+      }
+      if (selfClosing) --depth;
+      i = j;
+    }
+  }
+  return deepest;
+}
+
+void refuseDocument(TiXmlDocument& doc, const std::string& name, const std::string& why) {
+  std::cerr << "XML file error : " << name << " " << why << std::endl;
+  doc.SetError(TiXmlBase::TIXML_ERROR_OPENING_FILE, nullptr, nullptr, TIXML_ENCODING_UNKNOWN);
+}
+
+}  // namespace
+
 bool fileExists(const std::string& path) {
-  struct stat st {};
-  if (path.empty() || stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
-  std::FILE* f = std::fopen(path.c_str(), "rb");
+  FileStatus status = FileStatus::Ok;
+  std::FILE* f = openRegularFile(path, status);
   if (f == nullptr) return false;
   std::fclose(f);
   return true;
@@ -59,30 +134,28 @@ std::string getSaveFilePath(const std::string& fileName) {
 
 bool loadXmlResource(TiXmlDocument& doc, const std::string& name) {
   const std::string path = resolveResourcePath(name);
-  // TinyXML opens folders happily and then reports a confusing empty document.
-  if (!fileExists(path)) {
-    doc.SetError(TiXmlBase::TIXML_ERROR_OPENING_FILE, nullptr, nullptr, TIXML_ENCODING_UNKNOWN);
-    return false;
-  }
-  // Read the file ourselves and hand the parser a copy padded with NULs: the
-  // parser looks a few bytes ahead of a multi-byte character, which reads past
-  // the end of a file cut inside one. Line ends are made "\n" as its own file
-  // loading would.
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (f == nullptr) {
-    doc.SetError(TiXmlBase::TIXML_ERROR_OPENING_FILE, nullptr, nullptr, TIXML_ENCODING_UNKNOWN);
-    return false;
-  }
   std::string text;
-  char chunk[8192];
-  std::size_t got = 0;
-  while ((got = std::fread(chunk, 1, sizeof chunk, f)) > 0) text.append(chunk, got);
-  const bool readFailed = std::ferror(f) != 0;
-  std::fclose(f);
-  if (readFailed) {
+  const FileStatus status = readRegularFile(path, kMaxXmlFileSize, text);
+  if (status == FileStatus::TooLarge) {
+    refuseDocument(doc, name, "is larger than " + toString(static_cast<int>(kMaxXmlFileSize >> 20)) + " MB");
+    return false;
+  }
+  if (status == FileStatus::NotRegular) {
+    // TinyXML would open a folder happily and report a confusing empty document.
+    refuseDocument(doc, name, "is not a regular file");
+    return false;
+  }
+  if (status != FileStatus::Ok) {
     doc.SetError(TiXmlBase::TIXML_ERROR_OPENING_FILE, nullptr, nullptr, TIXML_ENCODING_UNKNOWN);
     return false;
   }
+  if (xmlNestingDepth(text) > kMaxXmlDepth) {
+    refuseDocument(doc, name, "nests elements deeper than " + toString(kMaxXmlDepth) + " levels");
+    return false;
+  }
+  // Hand the parser a copy padded with NULs: it looks a few bytes ahead of a
+  // multi-byte character, which reads past the end of a file cut inside one.
+  // Line ends are made "\n" as its own file loading would.
   std::string normalized;
   normalized.reserve(text.size() + 8);
   for (std::size_t i = 0; i < text.size(); ++i) {

@@ -90,6 +90,16 @@ bool isTouchButton(int button) {
 
 namespace {
 
+void glutGameModeStringEntry(const char* mode) { glutGameModeString(mode); }
+void glutWindowStatusFuncEntry(void (*callback)(int)) { glutWindowStatusFunc(callback); }
+void glViewportEntry(int x, int y, int width, int height) { glViewport(x, y, width, height); }
+
+GlutCalls& glutCalls() {
+  static GlutCalls calls{&glutGetModifiers, &glutGameModeStringEntry, &glutFullScreen, &glutReshapeWindow,
+                         &glutPositionWindow, &glutSetCursor, &glutWindowStatusFuncEntry, &glViewportEntry};
+  return calls;
+}
+
 GameLoop* g_application = nullptr;
 int g_screenWidth = kPictureWidth;
 int g_screenHeight = kPictureHeight;
@@ -127,6 +137,18 @@ void onDisplay() {
   glutPostRedisplay();
 }
 
+}  // namespace
+
+GlutCalls setGlutCalls(const GlutCalls& calls) {
+  GlutCalls old = glutCalls();
+  glutCalls() = calls;
+  return old;
+}
+
+bool isFullscreen() { return g_isFullscreen; }
+
+namespace {
+
 // Every position-carrying callback maps through the letterbox; with no picture
 // on screen yet the input has nowhere to land and is ignored.
 bool toPoints(int x, int y, TouchPoint points[kMaxTouches]) {
@@ -136,6 +158,8 @@ bool toPoints(int x, int y, TouchPoint points[kMaxTouches]) {
   points[0] = TouchPoint{px, py};
   return true;
 }
+
+}  // namespace
 
 void onMouse(int button, int state, int x, int y) {
   if (!isTouchButton(button)) return;
@@ -166,7 +190,7 @@ void onKeyboard(unsigned char key, int x, int y) {
 void onSpecialKey(int key, int x, int y) {
   if (g_application == nullptr) return;
   char code = 0;
-  switch (routeSpecialKey(key, glutGetModifiers(), code)) {
+  switch (routeSpecialKey(key, glutCalls().getModifiers(), code)) {
     case SpecialKeyAction::Quit: g_application->quit(); break;
     case SpecialKeyAction::Ignore: break;
     case SpecialKeyAction::KeyPressed: {
@@ -177,30 +201,33 @@ void onSpecialKey(int key, int x, int y) {
   }
 }
 
-void onWindowStatus(int state);
+namespace {
 
-void registerWindowStatus() { glutWindowStatusFunc(&onWindowStatus); }
-
-void onWindowStatus(int state) {
-  if (g_application != nullptr) g_application->setActive(state != GLUT_HIDDEN);
-  glutWindowStatusFunc(nullptr);
-  registerWindowStatus();
-}
+void registerWindowStatus() { glutCalls().windowStatusFunc(&onWindowStatus); }
 
 void setFullscreen(bool on) {
   if (on == g_isFullscreen) return;
+  const GlutCalls& glut = glutCalls();
   if (on) {
-    glutGameModeString(g_gameModeString.c_str());
-    glutFullScreen();
-    glutSetCursor(GLUT_CURSOR_NONE);
+    glut.gameModeString(g_gameModeString.c_str());
+    glut.fullScreen();
+    glut.setCursor(GLUT_CURSOR_NONE);
     g_reshapePending = true;
   } else {
-    glutReshapeWindow(kPictureWidth, kPictureHeight);
+    glut.reshapeWindow(kPictureWidth, kPictureHeight);
     onReshape(kPictureWidth, kPictureHeight);
-    glutPositionWindow((g_screenWidth >> 1) - kPictureWidth / 2, (g_screenHeight >> 1) - kPictureHeight / 2);
-    glutSetCursor(GLUT_CURSOR_NONE);
+    glut.positionWindow((g_screenWidth >> 1) - kPictureWidth / 2, (g_screenHeight >> 1) - kPictureHeight / 2);
+    glut.setCursor(GLUT_CURSOR_NONE);
   }
   g_isFullscreen = on;
+}
+
+}  // namespace
+
+void onWindowStatus(int state) {
+  if (g_application != nullptr) g_application->setActive(state != GLUT_HIDDEN);
+  glutCalls().windowStatusFunc(nullptr);
+  registerWindowStatus();
 }
 
 void onIdle() {
@@ -215,6 +242,8 @@ void onClose() {
   // so the sound is shut down as on Alt+F4.
   if (g_application != nullptr) g_application->quit();
 }
+
+namespace {
 
 void registerCallbacks() {
   glutDisplayFunc(&onDisplay);
@@ -233,7 +262,7 @@ void registerCallbacks() {
 
 void onReshape(int width, int height) {
   g_viewport = computeLetterbox(width, height);
-  glViewport(g_viewport.x, g_viewport.y, g_viewport.width, g_viewport.height);
+  glutCalls().viewport(g_viewport.x, g_viewport.y, g_viewport.width, g_viewport.height);
 }
 
 const Viewport& currentViewport() { return g_viewport; }

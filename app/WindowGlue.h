@@ -64,6 +64,31 @@ bool isTouchButton(int button);
 // createApplication, starts it and runs the main loop, which never returns.
 [[noreturn]] void runProgram(int argc, char** argv, GameLoop* (*createApplication)());
 
+// The GLUT (and viewport) calls the callbacks make. Replaceable, so that a test
+// drives the callbacks below with no window; returns the calls it replaced.
+struct GlutCalls {
+  int (*getModifiers)();
+  void (*gameModeString)(const char*);
+  void (*fullScreen)();
+  void (*reshapeWindow)(int, int);
+  void (*positionWindow)(int, int);
+  void (*setCursor)(int);
+  void (*windowStatusFunc)(void (*)(int));
+  void (*viewport)(int, int, int, int);
+};
+GlutCalls setGlutCalls(const GlutCalls& calls);
+
+// The callbacks runProgram registers with GLUT.
+void onMouse(int button, int state, int x, int y);
+void onMotion(int x, int y);
+void onPassiveMotion(int x, int y);
+void onKeyboard(unsigned char key, int x, int y);
+void onSpecialKey(int key, int x, int y);
+void onIdle();
+void onWindowStatus(int state);
+void onClose();
+bool isFullscreen();
+
 // Pieces of runProgram for tests that drive a real window frame by frame.
 void openWindow(int& argc, char** argv);  // window, initial GL state, callbacks
 void attachApplication(GameLoop* app);

@@ -38,9 +38,12 @@ std::vector<Spot> pileSpots(int count) {
   return spots;
 }
 
-// The walls and floor of both worlds.
+// The walls and floor of both worlds, and the pile's shapes: one description
+// each, which the scene takes and the bare side builds by hand (bareShape).
 const PhysicsShapeDescription kWalls[] = {segmentShape(0, 320, 480, 320, 2), segmentShape(0, -2000, 0, 320, 2),
                                           segmentShape(480, -2000, 480, 320, 2)};
+
+PhysicsShapeDescription pileShape(const Spot& s) { return s.box ? boxShape(6, 6) : circleShape(6); }
 
 std::unique_ptr<CScenePhysics> makeScene(const std::vector<Spot>& spots) {
   auto scene = std::make_unique<CScenePhysics>();
@@ -55,7 +58,7 @@ std::unique_ptr<CScenePhysics> makeScene(const std::vector<Spot>& spots) {
     PhysicsBodyDescription d;
     d.mass = 1.0f;
     d.shapeCount = 1;
-    d.shapes[0] = s.box ? boxShape(6, 6) : circleShape(6);
+    d.shapes[0] = pileShape(s);
     auto* n = new CNodePhysics;
     n->setPosition(s.x, s.y, 0);
     n->createBody(d);
@@ -64,7 +67,51 @@ std::unique_ptr<CScenePhysics> makeScene(const std::vector<Spot>& spots) {
   return scene;
 }
 
-// The same world made straight on the library.
+// The bare side's shape for a description the scene side is given: the same
+// geometry and the same materials, so both worlds hold the same bodies.
+cpShape* bareShape(cpBody* body, const PhysicsShapeDescription& d) {
+  cpShape* shape = nullptr;
+  if (d.model == kShapeCircle) {
+    shape = cpCircleShapeNew(body, d.radius, cpv(d.offset.x, d.offset.y));
+  } else if (d.model == kShapeSegment) {
+    shape = cpSegmentShapeNew(body, cpv(d.pointX(0), d.pointY(0)), cpv(d.pointX(1), d.pointY(1)), d.radius);
+  } else {
+    std::vector<cpVect> v;
+    for (int i = 0; i < d.availablePoints(); ++i) v.push_back(cpv(d.pointX(i), d.pointY(i)));
+    shape = cpPolyShapeNew(body, static_cast<int>(v.size()), v.data(), cpTransformIdentity, 0.0);
+  }
+  cpShapeSetElasticity(shape, d.elasticity);
+  cpShapeSetFriction(shape, d.friction);
+  return shape;
+}
+
+double bareMoment(double mass, const PhysicsShapeDescription& d) {
+  if (d.model == kShapeCircle) return cpMomentForCircle(mass, 0, d.radius, cpv(d.offset.x, d.offset.y));
+  std::vector<cpVect> v;
+  for (int i = 0; i < d.availablePoints(); ++i) v.push_back(cpv(d.pointX(i), d.pointY(i)));
+  return cpMomentForPoly(mass, static_cast<int>(v.size()), v.data(), cpvzero, 0.0);
+}
+
+// Contact points in a space right now, each touching pair counted once.
+int contactCount(cpSpace* space) {
+  int count = 0;
+  cpSpaceEachBody(
+      space,
+      [](cpBody* body, void* data) {
+        cpBodyEachArbiter(
+            body,
+            [](cpBody* owner, cpArbiter* arbiter, void* total) {
+              CP_ARBITER_GET_BODIES(arbiter, a, b);
+              (void)b;
+              if (a == owner) *static_cast<int*>(total) += cpArbiterGetCount(arbiter);
+            },
+            data);
+      },
+      &count);
+  return count;
+}
+
+// The same world made straight on the library, from the same descriptions.
 struct BareSpace {
   cpSpace* space = nullptr;
   std::vector<cpShape*> shapes;
@@ -77,25 +124,15 @@ struct BareSpace {
     cpBody* ground = cpBodyNewStatic();
     bodies.push_back(ground);
     for (const auto& w : kWalls) {
-      cpShape* s = cpSegmentShapeNew(ground, cpv(w.pointX(0), w.pointY(0)), cpv(w.pointX(1), w.pointY(1)), 2.0);
-      cpShapeSetFriction(s, 1.0);
+      cpShape* s = bareShape(ground, w);
       cpSpaceAddShape(space, s);
       shapes.push_back(s);
     }
     for (const Spot& sp : spots) {
-      cpShape* s = nullptr;
-      cpBody* b = nullptr;
-      if (sp.box) {
-        const cpVect v[4] = {cpv(-6, -6), cpv(6, -6), cpv(6, 6), cpv(-6, 6)};
-        b = cpBodyNew(1.0, cpMomentForPoly(1.0, 4, v, cpvzero, 0.0));
-        s = cpPolyShapeNew(b, 4, v, cpTransformIdentity, 0.0);
-      } else {
-        b = cpBodyNew(1.0, cpMomentForCircle(1.0, 0, 6, cpvzero));
-        s = cpCircleShapeNew(b, 6, cpvzero);
-      }
+      const PhysicsShapeDescription d = pileShape(sp);
+      cpBody* b = cpBodyNew(1.0, bareMoment(1.0, d));
+      cpShape* s = bareShape(b, d);
       cpBodySetPosition(b, cpv(sp.x, sp.y));
-      cpShapeSetElasticity(s, 0.1);
-      cpShapeSetFriction(s, 0.7);
       cpSpaceAddShape(space, s);
       cpSpaceAddBody(space, b);
       shapes.push_back(s);
@@ -126,6 +163,8 @@ void BM_PhysicsPile(benchmark::State& state) {
   double sceneSeconds = 0;
   double bareSeconds = 0;
   std::int64_t steps = 0;
+  std::int64_t sceneContacts = 0;
+  std::int64_t bareContacts = 0;
   using Clock = std::chrono::steady_clock;
   for (auto _ : state) {
     if (steps % 300 == 0) {
@@ -147,11 +186,18 @@ void BM_PhysicsPile(benchmark::State& state) {
         bareSeconds += std::chrono::duration<double>(Clock::now() - t0).count();
       }
     }
+    state.PauseTiming();
+    sceneContacts += contactCount(scene->getSpace());
+    bareContacts += contactCount(bare->space);
+    state.ResumeTiming();
     ++steps;
   }
   state.counters["scene_us_per_step"] = 1e6 * sceneSeconds / static_cast<double>(steps);
   state.counters["bare_us_per_step"] = 1e6 * bareSeconds / static_cast<double>(steps);
   state.counters["overhead_ratio"] = sceneSeconds / bareSeconds;
+  // The same bodies and materials give the same contacts; a mismatch shows here.
+  state.counters["scene_contacts"] = static_cast<double>(sceneContacts) / static_cast<double>(steps);
+  state.counters["bare_contacts"] = static_cast<double>(bareContacts) / static_cast<double>(steps);
 }
 BENCHMARK(BM_PhysicsPile)->Arg(100)->Arg(500)->Iterations(1800)->Unit(benchmark::kMicrosecond);
 

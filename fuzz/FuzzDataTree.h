@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -38,3 +39,33 @@ class FuzzDataTree {
  private:
   std::string root_;
 };
+
+// The data tree changes the working folder, and libFuzzer reads corpus folders
+// and writes artifacts by the paths it was given: relative ones would then
+// point into the tree. Every such path is made absolute before libFuzzer
+// reads its arguments, so a target works from any folder.
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+  static std::vector<std::string> storage;
+  static std::vector<char*> pointers;
+  const std::string here = std::filesystem::current_path().string() + "/";
+  const char* const pathFlags[] = {"-artifact_prefix=", "-exact_artifact_path=", "-dict=", "-features_dir="};
+  storage.reserve(static_cast<std::size_t>(*argc));
+  for (int i = 0; i < *argc; ++i) {
+    std::string arg = (*argv)[i];
+    if (i > 0 && !arg.empty() && arg[0] != '-' && arg[0] != '/') {
+      arg = here + arg;  // a corpus folder or an input file
+    } else {
+      for (const char* flag : pathFlags) {
+        const std::string f = flag;
+        if (arg.compare(0, f.size(), f) == 0 && arg.size() > f.size() && arg[f.size()] != '/') {
+          arg = f + here + arg.substr(f.size());
+        }
+      }
+    }
+    storage.push_back(arg);
+  }
+  for (std::string& arg : storage) pointers.push_back(arg.data());
+  pointers.push_back(nullptr);
+  *argv = pointers.data();
+  return 0;
+}

@@ -1,6 +1,8 @@
 #include "physics/CNodePhysicsContainer.h"
 
 #include <algorithm>
+#include <cmath>
+#include <numbers>
 #include <unordered_set>
 
 #include "physics/CNodePhysics.h"
@@ -56,10 +58,27 @@ void CNodePhysicsContainer::setPosition(float x, float y, float z) {
   for (CNode* child : children_) child->moveBy(delta.x, delta.y, delta.z);
 }
 
+// The parts turn as one body about the container's origin: turning each about
+// its own origin alone (as the parts of a complex entity placed at an angle
+// once did) pulls the joints between them apart.
 void CNodePhysicsContainer::setRotation(float x, float y, float z) {
   const Vector3 delta = subtract(Vector3(x, y, z), rotation_);
   rotation_ = Vector3(x, y, z);
-  for (CNode* child : children_) child->rotateBy(delta.x, delta.y, delta.z);
+  const double radians = static_cast<double>(delta.z) * std::numbers::pi / 180.0;
+  const double c = std::cos(radians);
+  const double s = std::sin(radians);
+  for (CNode* child : children_) {
+    // A joint follows its bodies; its own place is taken from them.
+    if (delta.z != 0.0f && dynamic_cast<CNodePhysicsJoint*>(child) == nullptr) {
+      const Vector3 at = child->getPosition();
+      const double rx = static_cast<double>(at.x) - position_.x;
+      const double ry = static_cast<double>(at.y) - position_.y;
+      const auto nx = static_cast<float>(position_.x + c * rx - s * ry);
+      const auto ny = static_cast<float>(position_.y + s * rx + c * ry);
+      child->moveBy(nx - at.x, ny - at.y, 0.0f);
+    }
+    child->rotateBy(delta.x, delta.y, delta.z);
+  }
 }
 
 void CNodePhysicsContainer::setScale(float x, float y, float z) {

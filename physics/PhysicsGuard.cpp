@@ -58,7 +58,11 @@ bool polygonGeometryImpl(const PhysicsShapeDescription& d, std::vector<cpVect>& 
     if (!quiet) report("physics: polygon skipped: it needs 3 points, it has %d", n);
     return false;
   }
-  std::vector<cpVect> in(static_cast<std::size_t>(n));
+  // Room to spare in both arrays: the library's hull reduction reads an entry
+  // past the points it is given (seen under valgrind); the spare entries are
+  // zero and never part of the result.
+  constexpr std::size_t kSpare = 2;
+  std::vector<cpVect> in(static_cast<std::size_t>(n) + kSpare, cpvzero);
   for (int i = 0; i < n; ++i) {
     in[static_cast<std::size_t>(i)] = cpv(d.pointX(i), d.pointY(i));
     if (!isUsable(in[static_cast<std::size_t>(i)])) {
@@ -73,7 +77,7 @@ bool polygonGeometryImpl(const PhysicsShapeDescription& d, std::vector<cpVect>& 
   }
   // The library keeps the convex hull of the points; a hull without area has
   // no moment and would stop the simulation.
-  vertices.resize(in.size());
+  vertices.assign(in.size(), cpvzero);
   const int hull = cpConvexHull(n, in.data(), vertices.data(), nullptr, 0.0);
   vertices.resize(static_cast<std::size_t>(hull < 0 ? 0 : hull));
   if (hull < 3 || !(cpAreaForPoly(hull, vertices.data(), 0.0) > 0.0)) {

@@ -13,9 +13,12 @@ namespace {
 ColorRGBA gCurrentColor;
 int gBulkDeleteDepth = 0;
 TraversalMark gLastMark = 0;
-// Depth of nested node copies: only the outermost one clears the source's
-// clone links.
-bool gCopyingChild = false;
+// The child a node copy is cloning right now. Only the copy of exactly that
+// node keeps the source's clone links (a node reached twice inside one copy is
+// copied once); any other copy made meanwhile (a template cloned by a kind
+// whose clone does not go through the copy constructor) clears its source's
+// links, so two copies never share nodes.
+const CNode* gChildBeingCopied = nullptr;
 
 void glPushEntry() { glPushMatrix(); }
 void glPopEntry() { glPopMatrix(); }
@@ -94,15 +97,15 @@ CNode::CNode(const CNode& o)
   // a node being copied keeps them, so a node reached twice is copied once; any
   // other copy (the outermost one, or a template cloned by a derived copy
   // constructor) clears its source's links first.
-  const bool nested = gCopyingChild;
-  gCopyingChild = false;
+  const bool nested = gChildBeingCopied == &o;
+  gChildBeingCopied = nullptr;
   if (!nested) clearCloneLinksOf(o);
   children_.reserve(o.children_.size());
   for (CNode* child : o.children_) {
     if (child->cloneLink_ == nullptr) {
-      gCopyingChild = true;
+      gChildBeingCopied = child;
       child->cloneLink_ = child->clone();
-      gCopyingChild = false;  // a clone that built its node another way left it set
+      gChildBeingCopied = nullptr;  // a clone that built its node another way left it set
     }
     CNode::addChild(child->cloneLink_);
   }
@@ -110,9 +113,18 @@ CNode::CNode(const CNode& o)
 }
 
 CNode::~CNode() {
+  // A node deleted on its own leaves no entry behind in a parent that lives
+  // on (a batch detaches its nodes from live parents before it deletes).
+  if (parent_ != nullptr) parent_->forgetChild(this);
   // In a batch the children are in the same batch; a node deleted by some
   // other owner while a batch runs still takes its subtree with it.
   if (!inBatch_) deleteChildren();
+}
+
+void CNode::forgetChild(CNode* node) {
+  const auto before = children_.size();
+  children_.erase(std::remove(children_.begin(), children_.end(), node), children_.end());
+  if (children_.size() != before) boundsDirty_ = true;
 }
 
 CNode* CNode::clone() const { return new CNode(*this); }
@@ -183,6 +195,10 @@ void CNode::deleteChildren() {
   NodeList roots;
   roots.swap(children_);
   if (!roots.empty()) boundsDirty_ = true;
+  // They die with this node: no need to find them in its emptied list.
+  for (CNode* child : roots) {
+    if (child->parent_ == this) child->parent_ = nullptr;
+  }
   deleteTrees(roots);
 }
 
@@ -202,6 +218,22 @@ void CNode::deleteTrees(const NodeList& roots) {
     if (n->inBatch_) continue;
     n->inBatch_ = true;
     ranked.emplace_back(n->deletionRank(), n);
+  }
+  // A doomed node whose parent lives on (a node both a scene's child and
+  // registered with it, flushed as registered) leaves that parent's list now;
+  // one under a doomed parent goes with it. Each live parent is combed once.
+  std::vector<CNode*> liveParents;
+  for (const auto& entry : ranked) {
+    CNode* parent = entry.second->parent_;
+    if (parent == nullptr) continue;
+    if (!parent->inBatch_) liveParents.push_back(parent);
+    entry.second->parent_ = nullptr;
+  }
+  std::sort(liveParents.begin(), liveParents.end());
+  liveParents.erase(std::unique(liveParents.begin(), liveParents.end()), liveParents.end());
+  for (CNode* parent : liveParents) {
+    std::erase_if(parent->children_, [](const CNode* child) { return child->inBatch_; });
+    parent->boundsDirty_ = true;
   }
   std::stable_sort(ranked.begin(), ranked.end(),
                    [](const auto& a, const auto& b) { return a.first < b.first; });

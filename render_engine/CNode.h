@@ -250,6 +250,8 @@ class CNode : public IRenderEngineItem {
   // After a change of position, rotation, scale, skew or anchor.
   void transformChanged();
   static void clearCloneLinksOf(const CNode& root);
+  // Drops every entry of node from the children (node is dying).
+  void forgetChild(CNode* node);
 };
 
 }  // namespace RenderEngine

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "render_engine/FrameDrawing.h"
 #include "render_engine/TextureManager.h"
 #include "render_engine/TexturePng.h"
 
@@ -121,6 +122,8 @@ void CTexture::uploadImage(const std::uint8_t* pixels, int imageWidth, int image
     return;
   }
   const TextureGlBackend& gl = backend();
+  // The check below is about this upload only.
+  drainPendingGlErrors(gl.getError);
   const GLenum format = alpha ? GL_RGBA : GL_RGB;
   // RGB rows of odd widths are not 4-byte aligned.
   gl.pixelStorei(GL_UNPACK_ALIGNMENT, 1);

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "app/DataFiles.h"
 #include "app/ResourcePaths.h"
 #include "platform/platform.h"
 
@@ -10,6 +11,8 @@ namespace RenderEngine {
 namespace {
 
 constexpr std::size_t kIndexRecordSize = 12;
+// Names are 16-bit numbers, so a real index holds at most one record for each.
+constexpr std::size_t kMaxIndexRecords = 65536;
 
 std::int16_t readInt16Le(const unsigned char* p) {
   return static_cast<std::int16_t>(static_cast<std::uint16_t>(p[0] | (p[1] << 8)));
@@ -30,7 +33,9 @@ void TextureManager::ensureAtlasIndex() {
 
 void TextureManager::loadAtlasIndex(const std::string& path) {
   atlas_.clear();
-  std::FILE* f = std::fopen(path.c_str(), "rb");
+  // Only a regular file: a FIFO would block the open, a device never ends.
+  FileStatus status = FileStatus::Ok;
+  std::FILE* f = openRegularFile(path, status);
   if (f == nullptr) {
     atlasFailed_ = true;
     atlasPending_ = false;
@@ -39,7 +44,9 @@ void TextureManager::loadAtlasIndex(const std::string& path) {
   }
   unsigned char record[kIndexRecordSize];
   // A trailing piece shorter than a record is not a record.
-  while (std::fread(record, 1, kIndexRecordSize, f) == kIndexRecordSize) {
+  std::size_t records = 0;
+  while (records < kMaxIndexRecords && std::fread(record, 1, kIndexRecordSize, f) == kIndexRecordSize) {
+    ++records;
     TextureAtlasEntry entry;
     entry.sheet = readInt16Le(record + 2);
     entry.x = readInt16Le(record + 4);
@@ -99,7 +106,9 @@ ITexture* TextureManager::getTexture(const std::string& name) {
   const std::string resolved = resolveResourcePath(path);
   // A missing file stays an empty texture; keeping it stored means it is
   // neither probed again on every request nor lost when its holders let go.
-  if (fileExists(resolved)) texture->loadFromPng(resolved);
+  // The resolver has just found the file where it returns another path than
+  // the name; probing it once more would only open it again.
+  if (resolved != path || fileExists(resolved)) texture->loadFromPng(resolved);
   return texture;
 }
 

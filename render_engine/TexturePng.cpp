@@ -2,6 +2,8 @@
 
 #include <png.h>
 
+#include "app/DataFiles.h"
+
 #include <csetjmp>
 #include <cstdio>
 #include <vector>
@@ -17,6 +19,11 @@ int nextPowerOfTwo(int n) {
 }
 
 namespace {
+
+// No picture of the game carries an ancillary chunk anywhere near this; image
+// data is streamed and not bound by it.
+constexpr png_alloc_size_t kMaxChunkBytes = 8u * 1024u * 1024u;
+constexpr png_uint_32 kMaxAncillaryChunks = 1000;
 
 // Everything the decoder owns lives here, outside the function that calls
 // setjmp, so a jump back from libpng finds it intact and it is freed once.
@@ -53,6 +60,15 @@ bool decode(PngReader& r) {
   png_init_io(r.png, r.file);
   png_set_sig_bytes(r.png, 8);
   png_set_user_limits(r.png, kMaxPictureSide, kMaxPictureSide);
+  // A text or profile chunk may claim gigabytes in a file of a few bytes;
+  // libpng allocates what a chunk claims before finding it cut short. Only the
+  // transparency chunk changes the picture: every other ancillary chunk is
+  // skipped unread (without a buffer), and the rest are capped.
+  png_set_keep_unknown_chunks(r.png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
+  static const png_byte kTransparency[] = {'t', 'R', 'N', 'S', '\0'};
+  png_set_keep_unknown_chunks(r.png, PNG_HANDLE_CHUNK_AS_DEFAULT, kTransparency, 1);
+  png_set_chunk_malloc_max(r.png, kMaxChunkBytes);
+  png_set_chunk_cache_max(r.png, kMaxAncillaryChunks);
   png_read_info(r.png, r.info);
 
   png_uint_32 width = 0;
@@ -100,7 +116,8 @@ PixelBuffer loadPngImage(const std::string& path, int& textureWidth, int& textur
   textureWidth = textureHeight = imageWidth = imageHeight = 0;
   PngReader r;
   bool ok = false;
-  r.file = std::fopen(path.c_str(), "rb");
+  FileStatus status = FileStatus::Ok;
+  r.file = openRegularFile(path, status);
   if (r.file != nullptr) {
     png_byte signature[8] = {};
     if (std::fread(signature, 1, sizeof signature, r.file) == sizeof signature &&

@@ -31,6 +31,23 @@ std::vector<std::string>& collected() {
 
 void collect(const std::string& message) { collected().push_back(message); }
 
+constexpr int kDeathZoneType = 8;
+
+// Animals that touched a death zone while the probe ran, and what they touched.
+struct DeathRecord {
+  CNodePhysics* animal;
+  CNodePhysics* killer;
+};
+std::vector<DeathRecord>& deaths() {
+  static std::vector<DeathRecord> records;
+  return records;
+}
+
+int recordDeath(CNodePhysics* animal, CNodePhysics* zone, int, ContactList) {
+  deaths().push_back({animal, zone});
+  return 1;
+}
+
 }  // namespace
 
 
@@ -235,6 +252,18 @@ ProbeResult probeLevel(const std::string& dataDir, int level, int frames) {
           }
           result.bodies.push_back(r);
         }
+        // No rules run here, so a lost animal is watched for: a touch of a
+        // death zone (the SheepEater is one) or a place off the screen.
+        deaths().clear();
+        for (const int animal : {1, 9, 12, 13}) scene->addCollisionHandler(animal, kDeathZoneType, &recordDeath);
+        // Each way of dying is told once, at its first frame.
+        std::vector<unsigned> waysSeen(bodies.size(), 0u);
+        auto noteDeath = [&](std::size_t i, unsigned way, const std::string& how) {
+          if ((waysSeen[i] & way) != 0) return;
+          waysSeen[i] |= way;
+          std::string& death = result.bodies[i].death;
+          death += (death.empty() ? "" : "; ") + how;
+        };
         for (int frame = 0; frame < frames; ++frame) {
           scene->update(kFrameMs);
           for (std::size_t i = 0; i < bodies.size(); ++i) {
@@ -242,7 +271,25 @@ ProbeResult probeLevel(const std::string& dataDir, int level, int frames) {
             if (b == nullptr || bodies[i]->isStatic()) continue;
             const auto speed = static_cast<float>(cpvlength(cpBodyGetVelocity(b)));
             if (speed > result.bodies[i].maxSpeed) result.bodies[i].maxSpeed = speed;
+            if (!isAnimalType(bodies[i]->getCollisionType())) continue;
+            const cpVect p = cpBodyGetPosition(b);
+            if (p.x < 0.0 || p.x > kScreenWidth || p.y < 0.0 || p.y > kScreenHeight) {
+              char where[96];
+              std::snprintf(where, sizeof where, "left the screen at frame %d (%.1f, %.1f)", frame + 1, p.x, p.y);
+              noteDeath(i, 1u, where);
+            }
           }
+          for (const DeathRecord& d : deaths()) {
+            for (std::size_t i = 0; i < bodies.size(); ++i) {
+              if (bodies[i] != d.animal) continue;
+              const bool eater = result.built.sheepEater != nullptr &&
+                                 d.killer == dynamic_cast<CNodePhysics*>(result.built.sheepEater);
+              noteDeath(i, eater ? 2u : 4u,
+                        std::string(eater ? "touched the SheepEater" : "touched a death zone") + " at frame " +
+                            std::to_string(frame + 1));
+            }
+          }
+          deaths().clear();
         }
         result.frames = frames;
         for (std::size_t i = 0; i < bodies.size(); ++i) {
@@ -295,6 +342,7 @@ void printReport(const ProbeResult& r, int level, std::FILE* out) {
                      b.entity, b.model.c_str(), typeName(b.collisionType).c_str(), b.startX, b.startY, b.x, b.y,
                      b.angle, b.speed, b.maxSpeed);
       }
+      if (!b.death.empty()) std::fprintf(out, "    lost: %s\n", b.death.c_str());
     }
   }
   for (const std::string& m : r.messages) std::fprintf(out, "message: %s\n", m.c_str());
@@ -307,6 +355,11 @@ void printReport(const ProbeResult& r, int level, std::FILE* out) {
 
 std::string settleProblem(const ProbeResult& r) {
   char buffer[256];
+  for (const BodyReport& b : r.bodies) {
+    if (b.death.empty()) continue;
+    std::snprintf(buffer, sizeof buffer, "#%d %s %s", b.entity, b.model.c_str(), b.death.c_str());
+    return buffer;
+  }
   for (const BodyReport& b : r.bodies) {
     if (b.isStatic) continue;
     const char* problem = nullptr;

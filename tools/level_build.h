@@ -48,6 +48,9 @@ struct BodyReport {
   float speed = 0.0f;     // points per second at the end
   float spin = 0.0f;      // radians per second at the end
   float maxSpeed = 0.0f;  // over the whole run
+  // For animals: how it died with no one playing ("" while alive): it touched
+  // a death zone or the SheepEater, or left the screen.
+  std::string death;
 };
 
 struct ProbeResult {
@@ -71,8 +74,8 @@ ProbeResult probeLevel(const std::string& dataDir, int level, int frames);
 
 void printReport(const ProbeResult& result, int level, std::FILE* out);
 
-// Empty when every moving body ended at rest inside the world and none ever
-// flew off at an absurd speed; otherwise what went wrong.
+// Empty when no animal died, every moving body ended at rest inside the world
+// and none ever flew off at an absurd speed; otherwise what went wrong.
 std::string settleProblem(const ProbeResult& result);
 
 // The limits settleProblem applies, in points and points per second.
@@ -82,5 +85,8 @@ inline constexpr float kExplosionSpeed = 1200.0f;
 inline constexpr float kWorldLeft = -80.0f;
 inline constexpr float kWorldRight = 560.0f;
 inline constexpr float kWorldBottom = 380.0f;
+// The screen in points: an animal outside it is lost.
+inline constexpr float kScreenWidth = 480.0f;
+inline constexpr float kScreenHeight = 320.0f;
 
 }  // namespace levelbuild

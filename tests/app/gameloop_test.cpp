@@ -104,6 +104,56 @@ TEST(GameLoop, NothingRegisteredFinishesLoadingAndDropsInput) {
   EXPECT_EQ(loop.getQueuedEventCount(), GameLoop::kMaxQueuedEvents);
 }
 
+TEST(GameLoop, AFullQueueDropsHoverAndMoveBeforeAPressOrARelease) {
+  Log log;
+  TestLoop loop(log);
+  loop.addSequence(new RecordingSequence("a", log));
+  loop.start();
+  loop.frame();
+  loop.frame();
+  loop.frame();
+  log.clear();
+  loop.queueTouchBegan(1, pts, false);
+  for (std::size_t i = 1; i < GameLoop::kMaxQueuedEvents; ++i) loop.queueTouchMoved(1, pts, false);
+  loop.queueTouchHover(1, pts, false);  // full: dropped
+  loop.queueTouchEnded(1, pts, false);  // full: takes the place of a move
+  EXPECT_EQ(loop.getQueuedEventCount(), GameLoop::kMaxQueuedEvents);
+  loop.frame();
+  Log touches;
+  for (const std::string& entry : log) {
+    if (entry.find(" 10,20") != std::string::npos) touches.push_back(entry);
+  }
+  ASSERT_EQ(touches.size(), GameLoop::kMaxQueuedEvents);
+  EXPECT_EQ(touches.front(), "a.began 10,20");
+  EXPECT_EQ(touches.back(), "a.ended 10,20");
+  EXPECT_FALSE(contains(touches, "a.hover 10,20"));
+}
+
+// The program's application class, made by the factory it registers.
+int g_appsMade = 0;
+class FactoryApp : public GameLoop {
+ public:
+  FactoryApp() { ++g_appsMade; }
+  static GameLoop* make() { return new FactoryApp(); }
+};
+
+TEST(GameLoopInstance, EveryCallerGetsTheOneObjectOfTheProgramsClass) {
+  ASSERT_FALSE(GameLoop::hasInstance());
+  ASSERT_TRUE(GameLoop::setApplicationFactory(&FactoryApp::make));
+  // Something asks the base class first, as a screen or a tool might.
+  GameLoop* first = GameLoop::getInstance();
+  EXPECT_NE(dynamic_cast<FactoryApp*>(first), nullptr);
+  EXPECT_EQ(GameLoop::getInstance(), first);
+  EXPECT_EQ(g_appsMade, 1);
+  // Too late to name another class once the object exists.
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(GameLoop::setApplicationFactory(&FactoryApp::make));
+  testing::internal::GetCapturedStderr();
+  delete first;
+  EXPECT_FALSE(GameLoop::hasInstance());
+  GameLoop::setApplicationFactory(nullptr);
+}
+
 TEST(GameLoop, SwitchSkipsItsRenderAndTheNextFrameAndElapsedTimeIsCapped) {
   Log log;
   TestLoop loop(log);

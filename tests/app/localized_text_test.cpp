@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstring>
 #include <string>
 #include <vector>
@@ -288,6 +290,36 @@ TEST_F(TextTablesTest, SystemLanguageFollowsTheEnvironment) {
     ScopedEnv env("LANG", std::string(lang));
     EXPECT_EQ(getSystemLanguageIndex(), index) << lang;
   }
+}
+
+TEST_F(TextTablesTest, FilesThatAreNoFilesOrTooLargeAreRefused) {
+  // A FIFO would block the open for ever; a text file larger than any real one
+  // could be held nine times over (every bank offset may name the same bytes).
+  tmp.write("text/I", textbank::encodeLanguageList({{"English", "en"}}));
+  std::string huge = textbank::encodeBankFile(banksFor("en"));
+  huge.append(9u << 20, 'x');
+  writeBank(0, huge);
+  auto initCapturingMessages = [] {
+    testing::internal::CaptureStderr();
+    initTexts();
+    return testing::internal::GetCapturedStderr();
+  };
+  std::string messages = initCapturingMessages();
+  EXPECT_STREQ(getText(0x00000005), "");
+  EXPECT_NE(messages.find("Cannot open the text file text/0 (too large)"), std::string::npos) << messages;
+
+  auto makeFifo = [&](const char* name) {
+    resetTexts();
+    std::filesystem::remove(tmp.path() / name);
+    return mkfifo((tmp.path() / name).c_str(), 0600) == 0;
+  };
+  ASSERT_TRUE(makeFifo("text/0"));
+  messages = initCapturingMessages();
+  EXPECT_NE(messages.find("(not a regular file)"), std::string::npos) << messages;
+  ASSERT_TRUE(makeFifo("text/I"));
+  messages = initCapturingMessages();
+  EXPECT_NE(messages.find("Cannot open the language list text/I (not a regular file)"), std::string::npos) << messages;
+  EXPECT_STREQ(getLanguageCode(0), "");
 }
 
 TEST_F(TextTablesTest, DamagedOrMissingFilesGiveEmptyTexts) {

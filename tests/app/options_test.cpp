@@ -4,6 +4,9 @@
 #include <fstream>
 #include <sstream>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "app/LocalizedText.h"
 #include "app/Options.h"
 #include "support/TempDir.h"
@@ -225,6 +228,41 @@ TEST_F(OptionsTest, AFileThatFailsToReadIsNotOverwrittenWithTheDefaults) {
   EXPECT_EQ(getOptionValue(OPTION_LANGUAGE), 3);
 }
 
+TEST_F(OptionsTest, AFileThatExistsButDoesNotOpenIsKeptAndNeverBlocks) {
+  // Only a file that does not exist is a first start. A link that loops, a
+  // FIFO (which would block a plain open for ever) and, for an ordinary user,
+  // a file without read permission all keep what is on the disk.
+  const std::string saved = block("SOUND_VOLUME", 5, 0, 10, 2, 0);
+  std::filesystem::create_directories(optionsPath().parent_path());
+  auto expectKept = [&](const char* what) {
+    clearOptions();
+    testing::internal::CaptureStderr();
+    loadOptions();
+    const std::string messages = testing::internal::GetCapturedStderr();
+    EXPECT_NE(messages.find("Cannot read the options file"), std::string::npos) << what << ": " << messages;
+    EXPECT_EQ(getOptionValue(OPTION_SOUND_VOLUME), 5) << what;
+    EXPECT_FALSE(std::filesystem::exists(optionsPath().string() + ".tmp")) << what;
+  };
+
+  std::filesystem::create_symlink("options.dat", optionsPath());  // ELOOP
+  expectKept("looping link");
+  EXPECT_TRUE(std::filesystem::is_symlink(optionsPath()));
+  std::filesystem::remove(optionsPath());
+
+  ASSERT_EQ(mkfifo(optionsPath().c_str(), 0600), 0);
+  expectKept("FIFO");
+  EXPECT_EQ(std::filesystem::status(optionsPath()).type(), std::filesystem::file_type::fifo);
+  std::filesystem::remove(optionsPath());
+
+  writeOptions(saved);
+  if (geteuid() != 0) {
+    std::filesystem::permissions(optionsPath(), std::filesystem::perms::none);
+    expectKept("mode 000");
+    std::filesystem::permissions(optionsPath(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    EXPECT_EQ(readOptions(), saved);
+  }
+}
+
 // What the game does at start: texts first, then the options, then the
 // language the options name.
 class StartSequenceTest : public OptionsTest {
@@ -274,6 +312,24 @@ TEST_F(OptionsTest, AFailedSaveLeavesTheOldFile) {
   EXPECT_EQ(getOptionValue(OPTION_SOUND_VOLUME), 3);
   EXPECT_FALSE(saveOptions());
   EXPECT_EQ(readOptions(), old);
+}
+
+TEST_F(OptionsTest, ASaveNeverWritesThroughALinkAtTheTemporaryName) {
+  // A link planted at the temporary name must not redirect the save into the
+  // file it points to: the temporary file is made afresh.
+  writeOptions(firstStartFile(3));
+  const std::filesystem::path victim = tmp.write("victim.txt", "precious");
+  std::filesystem::create_symlink(victim, optionsPath().string() + ".tmp");
+  loadOptions();
+  setOptionValue(OPTION_MUSIC_VOLUME, 9);
+  EXPECT_TRUE(saveOptions());
+  std::ifstream in(victim, std::ios::binary);
+  std::stringstream victimText;
+  victimText << in.rdbuf();
+  EXPECT_EQ(victimText.str(), "precious");
+  EXPECT_NE(readOptions().find("MUSIC_VOLUME\ndefault=5\nmin=0\nmax=10\ncurrent=9\n"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::is_symlink(optionsPath()));
+  EXPECT_FALSE(std::filesystem::exists(optionsPath().string() + ".tmp"));
 }
 
 TEST_F(OptionsTest, AnUnreadableSaveFolderStillGivesTheDefaults) {

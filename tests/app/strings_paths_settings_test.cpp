@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 #include <tinyxml.h>
 
 #include <filesystem>
@@ -102,6 +104,45 @@ TEST_F(ResourceTree, XmlResourceCutInsideACharacterIsAnErrorNotAnOverRead) {
   TiXmlDocument empty;
   tmp.write("gamedesign/empty.ynm", "");
   EXPECT_FALSE(loadXmlResource(empty, "gamedesign/empty.ynm"));
+}
+
+TEST_F(ResourceTree, HostileXmlIsRefusedBeforeTheParserSeesIt) {
+  ScopedCwd cwd(tmp.path());
+  // The parser recurses once per nested element: 100,000 of them overflow the stack.
+  std::string deep = "<settings>";
+  for (int i = 0; i < 100000; ++i) deep += "<a>";
+  tmp.write("gamedesign/deep.ynm", deep);
+  // A file no real data file comes near in size is not read whole and parsed.
+  std::string large = "<settings>";
+  large.reserve(17u << 20);
+  while (large.size() < (17u << 20)) large += "<setting name=\"n\" value=\"1\" description=\"padding\"/>\n";
+  large += "</settings>";
+  tmp.write("gamedesign/large.ynm", large);
+  ASSERT_EQ(mkfifo((tmp.path() / "gamedesign/fifo.ynm").c_str(), 0600), 0);
+  struct Case {
+    const char* name;
+    const char* message;
+  };
+  for (const Case& c : {Case{"gamedesign/deep.ynm", "nests elements deeper than 64 levels"},
+                        Case{"gamedesign/large.ynm", "is larger than 16 MB"},
+                        Case{"gamedesign/fifo.ynm", ""}}) {
+    SCOPED_TRACE(c.name);
+    TiXmlDocument doc;
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(loadXmlResource(doc, c.name));
+    const std::string messages = testing::internal::GetCapturedStderr();
+    EXPECT_NE(messages.find(c.message), std::string::npos) << messages;
+    EXPECT_TRUE(doc.Error());
+  }
+  // Real files nest a few levels; comments, CDATA, declarations and quoted
+  // angle brackets do not count as nesting.
+  std::string fine = "<?xml version=\"1.0\"?><!-- <<<< --><r v=\"<<\"><![CDATA[<<<<]]>";
+  for (int i = 0; i < 62; ++i) fine += "<a><b/>";
+  for (int i = 0; i < 62; ++i) fine += "</a>";
+  fine += "</r>";
+  tmp.write("gamedesign/fine.ynm", fine);
+  TiXmlDocument ok;
+  EXPECT_TRUE(loadXmlResource(ok, "gamedesign/fine.ynm")) << ok.ErrorDesc();
 }
 
 TEST(SaveFolder, BuiltUnderXdgDataHomeAndCreated) {

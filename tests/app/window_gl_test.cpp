@@ -9,6 +9,7 @@
 #include "app/WindowGlue.h"
 #include "platform/platform.h"
 #include "render_engine/GlStateCache.h"
+#include "render_engine/Texture.h"
 
 namespace {
 
@@ -25,6 +26,13 @@ class MarkerSequence : public GameSequenceInterface {
     RenderEngine::drawSolidRect(0, 0, 10, 10);
     glColor4f(1, 1, 1, 1);
     if (breakGl) glEnd();  // glEnd without glBegin: an invalid operation
+    if (breakGl && uploadAfterBreak) {
+      // An upload checks its own calls; the error left before it must still
+      // reach the end-of-frame check.
+      const unsigned char pixels[4 * 4 * 4] = {};
+      RenderEngine::CTexture texture;
+      texture.uploadImage(pixels, 4, 4, 4, 4, true);
+    }
   }
   void enter() override {}
   void leave() override {}
@@ -32,11 +40,18 @@ class MarkerSequence : public GameSequenceInterface {
   void resume() override {}
   void unloadTextures() override {}
   bool breakGl = false;
+  bool uploadAfterBreak = false;
 };
 
 class Loop : public GameLoop {
  public:
   explicit Loop(MarkerSequence* s) { addSequence(s); }
+  // While a test waits for it, every quit reaches the exit handler (the real
+  // one runs only once); the window's close at process exit changes nothing.
+  void quit() override {
+    if (quitReachesHandler) platform::exitProcess(getExitStatus());
+  }
+  bool quitReachesHandler = false;
 };
 
 struct ExitCalled : std::runtime_error {
@@ -133,22 +148,31 @@ TEST_F(WindowTest, PointZeroIsTopLeftAndBarsAppearWhenWidened) {
 }
 
 TEST_F(WindowTest, InvalidOperationQuitsWithFailureStatus) {
-  platform::ExitHandler old = platform::setExitHandler([](int status) { throw ExitCalled(status); });
-  sequence->breakGl = true;
-  testing::internal::CaptureStderr();
-  int status = -1;
-  try {
-    window::drawFrame();
-  } catch (const ExitCalled& e) {
-    status = e.status;
+  for (const bool upload : {false, true}) {
+    SCOPED_TRACE(upload ? "texture upload after the error" : "error alone");
+    platform::ExitHandler old = platform::setExitHandler([](int status) { throw ExitCalled(status); });
+    sequence->breakGl = true;
+    sequence->uploadAfterBreak = upload;
+    loop->quitReachesHandler = true;
+    testing::internal::CaptureStderr();
+    testing::internal::CaptureStdout();
+    int status = -1;
+    try {
+      window::drawFrame();
+    } catch (const ExitCalled& e) {
+      status = e.status;
+    }
+    const std::string out = testing::internal::GetCapturedStdout();
+    const std::string err = testing::internal::GetCapturedStderr();
+    sequence->breakGl = false;
+    loop->quitReachesHandler = false;
+    platform::setExitHandler(old);
+    EXPECT_EQ(status, 1);
+    EXPECT_NE(err.find("invalid operation"), std::string::npos) << err;
+    EXPECT_EQ(out.find("Error loadTextureFromMovieImage"), std::string::npos) << out;
+    glMatrixMode(GL_MODELVIEW);
+    glPopMatrix();  // the quit left drawFrame before it popped
   }
-  const std::string err = testing::internal::GetCapturedStderr();
-  sequence->breakGl = false;
-  platform::setExitHandler(old);
-  EXPECT_EQ(status, 1);
-  EXPECT_NE(err.find("invalid operation"), std::string::npos) << err;
-  glMatrixMode(GL_MODELVIEW);
-  glPopMatrix();  // the quit left drawFrame before it popped
 }
 
 }  // namespace

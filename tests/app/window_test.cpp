@@ -3,7 +3,10 @@
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
+
+#include "app/GameLoop.h"
 
 using window::computeLetterbox;
 using window::FrameLimiter;
@@ -112,4 +115,106 @@ TEST(Keys, AltF4QuitsModifiersAloneAreIgnored) {
   EXPECT_TRUE(window::isTouchButton(GLUT_RIGHT_BUTTON));
   EXPECT_TRUE(window::isTouchButton(7));
   for (int wheel = 3; wheel <= 6; ++wheel) EXPECT_FALSE(window::isTouchButton(wheel));
+}
+
+// --- The callbacks themselves, driven with no window -------------------------
+
+namespace {
+
+std::vector<std::string> g_glut;
+int g_modifiers = 0;
+
+window::GlutCalls recordingGlut() {
+  window::GlutCalls c{};
+  c.getModifiers = [] { return g_modifiers; };
+  c.gameModeString = [](const char* mode) { g_glut.push_back(std::string("gameMode ") + mode); };
+  c.fullScreen = [] { g_glut.push_back("fullScreen"); };
+  c.reshapeWindow = [](int w, int h) { g_glut.push_back("reshape " + std::to_string(w) + "x" + std::to_string(h)); };
+  c.positionWindow = [](int, int) { g_glut.push_back("position"); };
+  c.setCursor = [](int) {};
+  c.windowStatusFunc = [](void (*f)(int)) { g_glut.push_back(f == nullptr ? "status off" : "status on"); };
+  c.viewport = [](int, int, int, int) {};
+  return c;
+}
+
+// Records what the callbacks ask of the application object.
+class CallbackApp : public GameLoop {
+ public:
+  std::vector<std::string> calls;
+  void queueTouchBegan(int, const TouchPoint p[kMaxTouches], bool) override { note("began", p); }
+  void queueTouchMoved(int, const TouchPoint p[kMaxTouches], bool) override { note("moved", p); }
+  void queueTouchEnded(int, const TouchPoint p[kMaxTouches], bool) override { note("ended", p); }
+  void queueTouchHover(int, const TouchPoint p[kMaxTouches], bool) override { note("hover", p); }
+  void keyPressed(char key, int, int) override { calls.push_back("key " + std::to_string(key)); }
+  void quit() override { calls.push_back("quit"); }
+  void setActive(bool on) override {
+    calls.push_back(on ? "active" : "inactive");
+    GameLoop::setActive(on);
+  }
+
+ private:
+  void note(const char* what, const TouchPoint p[kMaxTouches]) {
+    calls.push_back(std::string(what) + " " + std::to_string(p[0].x) + "," + std::to_string(p[0].y));
+  }
+};
+
+}  // namespace
+
+TEST(WindowCallbacks, InputReachesTheApplicationObjectAsTheGameExpects) {
+  g_glut.clear();
+  const window::GlutCalls old = window::setGlutCalls(recordingGlut());
+  CallbackApp app;
+  window::attachApplication(&app);
+  window::onReshape(960, 640);
+
+  // Any button but the wheel's is the touch: press began, release ended.
+  window::onMouse(GLUT_LEFT_BUTTON, GLUT_DOWN, 100, 60);
+  window::onMotion(120, 80);
+  window::onMouse(GLUT_RIGHT_BUTTON, GLUT_UP, 120, 80);
+  for (int wheel = 3; wheel <= 6; ++wheel) window::onMouse(wheel, GLUT_DOWN, 10, 10);
+  window::onPassiveMotion(2000, -5);  // clamped into the point space
+  EXPECT_EQ(app.calls, (std::vector<std::string>{"began 50,30", "moved 60,40", "ended 60,40", "hover 480,0"}));
+
+  // Alt+F4 quits; F4 alone is a key.
+  app.calls.clear();
+  g_modifiers = GLUT_ACTIVE_ALT;
+  window::onSpecialKey(GLUT_KEY_F4, 0, 0);
+  g_modifiers = 0;
+  window::onSpecialKey(GLUT_KEY_F4, 0, 0);
+  window::onKeyboard('p', 0, 0);
+  EXPECT_EQ(app.calls, (std::vector<std::string>{"quit", "key 4", "key 112"}));
+
+  // A full-screen request waits for the idle callback, which applies it once.
+  app.calls.clear();
+  app.requestFullscreen(true);
+  EXPECT_TRUE(g_glut.empty());
+  window::onIdle();
+  EXPECT_TRUE(window::isFullscreen());
+  EXPECT_FALSE(app.isFullscreenChangeRequested());
+  ASSERT_EQ(g_glut.size(), 2u);
+  EXPECT_EQ(g_glut[1], "fullScreen");
+  window::onIdle();
+  EXPECT_EQ(g_glut.size(), 2u);
+  app.requestFullscreen(false);
+  window::onIdle();
+  EXPECT_FALSE(window::isFullscreen());
+  EXPECT_EQ(g_glut[2], "reshape 960x640");
+
+  // Hiding the window makes the application inactive (its sound paused), and
+  // the callback registers itself again.
+  g_glut.clear();
+  window::onWindowStatus(GLUT_HIDDEN);
+  EXPECT_FALSE(app.isActive());
+  window::onWindowStatus(GLUT_FULLY_RETAINED);
+  EXPECT_TRUE(app.isActive());
+  EXPECT_EQ(app.calls, (std::vector<std::string>{"inactive", "active"}));
+  EXPECT_EQ(g_glut, (std::vector<std::string>{"status off", "status on", "status off", "status on"}));
+
+  // Closing the window leaves through the application object.
+  app.calls.clear();
+  window::onClose();
+  EXPECT_EQ(app.calls, (std::vector<std::string>{"quit"}));
+
+  window::attachApplication(nullptr);
+  window::setGlutCalls(old);
 }

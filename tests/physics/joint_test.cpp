@@ -287,9 +287,20 @@ TEST_F(PhysicsJoint, ContainerHandsItsTransformsToItsChildren) {
   EXPECT_NEAR(cpBodyGetPosition(right->getBody()).x, 20.0, 1e-6);
   EXPECT_FALSE(group->hasTransform());  // its own matrix is never used
 
-  group->setRotation(0, 0, 90);  // each child turns about its own origin
+  // The parts turn as one about the container's origin (10, 0), so the joint
+  // between them holds.
+  group->setRotation(0, 0, 90);
   EXPECT_NEAR(cpBodyGetAngle(left->getBody()), M_PI / 2, 1e-6);
-  EXPECT_NEAR(cpBodyGetPosition(left->getBody()).x, 0.0, 1e-6);
+  EXPECT_NEAR(cpBodyGetPosition(left->getBody()).x, 10.0, 1e-4);
+  EXPECT_NEAR(cpBodyGetPosition(left->getBody()).y, -10.0, 1e-4);
+  EXPECT_NEAR(cpBodyGetPosition(right->getBody()).x, 10.0, 1e-4);
+  EXPECT_NEAR(cpBodyGetPosition(right->getBody()).y, 10.0, 1e-4);
+  const cpVect a1 = cpBodyLocalToWorld(left->getBody(), cpPinJointGetAnchorA(j->getConstraint()));
+  const cpVect a2 = cpBodyLocalToWorld(right->getBody(), cpPinJointGetAnchorB(j->getConstraint()));
+  EXPECT_NEAR(cpvdist(a1, a2), cpPinJointGetDist(j->getConstraint()), 1e-3);
+  group->setRotation(0, 0, 0);
+  EXPECT_NEAR(cpBodyGetPosition(left->getBody()).x, 0.0, 1e-4);
+  EXPECT_NEAR(cpBodyGetPosition(left->getBody()).y, 0.0, 1e-4);
 
   group->setScale(2, 2, 2);
   EXPECT_NEAR(cpCircleShapeGetRadius(left->getShape(0)), 4.0, 1e-6);

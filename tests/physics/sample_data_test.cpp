@@ -9,6 +9,8 @@
 
 #include "PhysicsTestSupport.h"
 #include "physics/CNodePhysics.h"
+#include "physics/CNodePhysicsJoint.h"
+#include "physics/CScenePhysics.h"
 #include "physics/CNodePhysicsReader.h"
 #include "physics/GameConfiguration.h"
 #include "render_engine/RecordingTextureGl.h"
@@ -101,7 +103,8 @@ TEST_F(SampleDataTest, EverySampleLevelLoadsAndSettles) {
   int complexEntities = 0;
   std::set<int> rates;
   for (int level : levels) {
-    const levelbuild::ProbeResult r = levelbuild::probeLevel(kData.string(), level, 300);
+    // Thirty seconds with no one playing: nothing may be lost by itself.
+    const levelbuild::ProbeResult r = levelbuild::probeLevel(kData.string(), level, 900);
     ASSERT_TRUE(r.loaded) << level;
     EXPECT_TRUE(r.built.leftOut.empty()) << level;
     EXPECT_NE(r.built.sheepEater, nullptr) << level;
@@ -127,6 +130,84 @@ TEST_F(SampleDataTest, EverySampleLevelLoadsAndSettles) {
     for (const PhysicsModelDescription& j : reader.getComplexEntity(name).joints) jointKinds.insert(j.joint.type);
   }
   EXPECT_EQ(jointKinds.size(), 4u);
+}
+
+TEST_F(SampleDataTest, TheProbeReportsAnimalsLostWithNoOnePlaying) {
+  qmtest::TempDir tree;
+  std::filesystem::copy(kData, tree.path(), std::filesystem::copy_options::recursive);
+  auto level = [&](int number, const std::string& entities) {
+    tree.write("levels/" + std::to_string(number) + ".ynm",
+               "<level name=\"lost\"><baseentytylist>" + entities + "</baseentytylist><jointslist/></level>");
+  };
+  // A sheep dropped on spikes; a wolf that falls off the bottom into the
+  // SheepEater; a sheep that stays where it is put on the ground.
+  level(901, "<entity name=\"DeathZone\" x=\"24\" y=\"30\" angle=\"0\" id=\"1\"/>"
+             "<entity name=\"Sheep\" x=\"24\" y=\"26\" angle=\"0\" id=\"2\"/>");
+  level(902, "<entity name=\"Wolf\" x=\"24\" y=\"26\" angle=\"0\" id=\"1\"/>");
+  level(903, "<entity name=\"Ground\" x=\"24\" y=\"31\" angle=\"0\" id=\"1\"/>"
+             "<entity name=\"Sheep\" x=\"24\" y=\"28.8\" angle=\"0\" id=\"2\"/>");
+  struct Case {
+    int level;
+    std::vector<const char*> deathSays;
+  };
+  for (const Case& c : {Case{901, {"#2 Sheep touched a death zone at frame"}},
+                        Case{902, {"#1 Wolf left the screen at frame", "; touched the SheepEater at frame"}},
+                        Case{903, {}}}) {
+    SCOPED_TRACE(c.level);
+    const levelbuild::ProbeResult r = levelbuild::probeLevel(tree.str(), c.level, 120);
+    ASSERT_TRUE(r.loaded);
+    const std::string problem = levelbuild::settleProblem(r);
+    if (c.deathSays.empty()) {
+      EXPECT_EQ(problem, "");
+    }
+    for (const char* part : c.deathSays) EXPECT_NE(problem.find(part), std::string::npos) << problem;
+  }
+}
+
+TEST_F(SampleDataTest, AComplexEntityPlacedAtAnAngleKeepsItsJoints) {
+  // The tied crates, turned a quarter as one: they stand one above the other
+  // about the same centre, the rope as long as at angle 0, and each crate
+  // turned with them.
+  qmtest::ScopedCwd cwd(kData);
+  MessageCollector messages;
+  loadConfiguration();
+  CNodePhysicsReader reader;
+  reader.setScale(getGridSize());
+  auto ropeLength = [&](float angle, cpVect& centre, cpVect& apart) {
+    RenderEngine::CScenePhysics scene;
+    RenderEngine::CNodePhysicsBaseInterface* crates = reader.createEntity("TiedCrates");
+    EXPECT_NE(crates, nullptr);
+    if (crates == nullptr) return 0.0;
+    crates->setPosition(200, 150, 0);
+    crates->setRotation(0, 0, angle);
+    scene.addPhysicsItem(crates);
+    double length = 0.0;
+    std::vector<cpVect> bodies;
+    for (RenderEngine::CNode* child : crates->getChildren()) {
+      if (auto* body = dynamic_cast<RenderEngine::CNodePhysics*>(child)) bodies.push_back(cpBodyGetPosition(body->getBody()));
+      auto* joint = dynamic_cast<RenderEngine::CNodePhysicsJoint*>(child);
+      if (joint == nullptr || joint->getConstraint() == nullptr) continue;
+      cpConstraint* c = joint->getConstraint();
+      const cpVect a = cpBodyLocalToWorld(cpConstraintGetBodyA(c), cpSlideJointGetAnchorA(c));
+      const cpVect b = cpBodyLocalToWorld(cpConstraintGetBodyB(c), cpSlideJointGetAnchorB(c));
+      length = cpvdist(a, b);
+    }
+    EXPECT_EQ(bodies.size(), 2u);
+    if (bodies.size() == 2) {
+      centre = cpvlerp(bodies[0], bodies[1], 0.5);
+      apart = cpvsub(bodies[1], bodies[0]);
+    }
+    return length;
+  };
+  cpVect c0 = cpvzero, c1 = cpvzero, apart0 = cpvzero, apart1 = cpvzero;
+  const double straight = ropeLength(0, c0, apart0);
+  const double turned = ropeLength(90, c1, apart1);
+  EXPECT_GT(straight, 0.0);
+  EXPECT_NEAR(turned, straight, 1e-3);
+  EXPECT_NEAR(cpvdist(c0, c1), 0.0, 1e-3);
+  EXPECT_NEAR(apart0.x, 30.0, 1e-3);
+  EXPECT_NEAR(apart1.x, 0.0, 1e-3);
+  EXPECT_NEAR(apart1.y, 30.0, 1e-3);
 }
 
 TEST_F(SampleDataTest, ProbeOfAMissingLevelOrFolderSaysSo) {

@@ -27,6 +27,7 @@ struct RecordedGl {
   int parameterCalls = 0;
   int flushes = 0;
   GLenum pendingError = GL_NO_ERROR;
+  GLenum errorOnUpload = GL_NO_ERROR;  // raised by the next texImage2D
   // Names deleted go back to a free list and are handed out again first, as
   // some drivers do.
   bool reuseNames = false;
@@ -68,6 +69,10 @@ inline RenderEngine::TextureGlBackend recordingBackend() {
   b.texImage2D = [](GLenum, GLint, GLint internalFormat, GLsizei w, GLsizei h, GLint, GLenum format, GLenum,
                     const void* pixels) {
     const auto* p = static_cast<const std::uint8_t*>(pixels);
+    if (recordedGl().errorOnUpload != GL_NO_ERROR) {
+      recordedGl().pendingError = recordedGl().errorOnUpload;
+      recordedGl().errorOnUpload = GL_NO_ERROR;
+    }
     recordedGl().images.push_back(
         TexImageCall{recordedGl().bound, internalFormat, w, h, format, std::vector<std::uint8_t>(p, p + 4)});
   };

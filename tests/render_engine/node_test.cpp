@@ -373,6 +373,71 @@ TEST_F(NodeTest, TemplateClonedInsideANestedCopyIsNotShared) {
   g_template = nullptr;
 }  // deleting both copies must not free one piece twice (ASan)
 
+// A kind whose clone builds a fresh node (not through the copy constructor)
+// and gives it a clone of a template.
+class FreshCloneUser : public CNode {
+ public:
+  CNode* clone() const override {
+    auto* n = new FreshCloneUser;
+    n->addChild(g_template->clone());
+    return n;
+  }
+};
+
+TEST_F(NodeTest, TemplateClonedByAFreshlyBuiltCloneIsNotShared) {
+  CNode templ;
+  under(under(&templ));
+  g_template = &templ;
+  CNode holder;
+  holder.addChild(new FreshCloneUser);
+  std::unique_ptr<CNode> a(holder.clone());
+  std::unique_ptr<CNode> b(holder.clone());
+  NodeList inA, inB;
+  a->collectAll(inA);
+  b->collectAll(inB);
+  EXPECT_EQ(inA.size(), 5u);
+  for (CNode* n : inA) EXPECT_EQ(std::count(inB.begin(), inB.end(), n), 0);
+  g_template = nullptr;
+}  // deleting both copies must not free one piece twice (ASan)
+
+TEST_F(NodeTest, ADeletedNodeLeavesNoEntryInALiveParent) {
+  CNode root;
+  auto* a = new CountedNode("a");
+  auto* b = new CountedNode("b");
+  root.addChild(a);
+  root.addChild(b);
+  root.addChild(a);  // twice: both entries go
+  delete a;          // deleted while still attached
+  ASSERT_EQ(root.getChildCount(), 1u);
+  EXPECT_EQ(root.getChild(0), b);
+  // A batch over a child of a parent outside the batch detaches it too.
+  auto* c = new CountedNode("c");
+  b->addChild(c);
+  CNode::deleteTrees({b});
+  EXPECT_EQ(root.getChildCount(), 0u);
+  root.update(33);  // walks the children: nothing freed is reached (ASan)
+  std::sort(g_deleted.begin(), g_deleted.end());
+  EXPECT_EQ(g_deleted, (std::vector<std::string>{"a", "b", "c"}));
+}
+
+TEST_F(NodeTest, ACopyKeepsAnimationVisibilityAndColour) {
+  CNode src;
+  src.addAnimationSegment(moveSegment(10, Vector3(0, 0, 0), Vector3(90, 0, 0)));
+  src.playAnimation(2);
+  src.update(100);
+  src.setVisible(false);
+  src.setColor(51, 102, 204, 128);
+  std::unique_ptr<CNode> copy(src.clone());
+  EXPECT_FALSE(copy->isVisible());
+  EXPECT_FLOAT_EQ(copy->getColor().r, 0.2f);
+  EXPECT_FLOAT_EQ(copy->getColor().g, 0.4f);
+  EXPECT_FLOAT_EQ(copy->getColor().b, 0.8f);
+  EXPECT_FLOAT_EQ(copy->getColor().a, 128.0f / 255.0f);
+  EXPECT_EQ(copy->getAnimation().getFrameCount(), 10);
+  EXPECT_EQ(copy->getAnimation().getFrame(), src.getAnimation().getFrame());
+  EXPECT_TRUE(copy->isAnimationPlaying());
+}
+
 TEST_F(NodeTest, CloneKeepsSharingInsideOneCopyOnly) {
   CNode src;
   CNode* shared = under(under(&src), 9);

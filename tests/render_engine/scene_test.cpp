@@ -95,6 +95,18 @@ TEST_F(SceneTest, RemovalsWaitForTheFlushAndDeleteOnce) {
   delete stranger;  // not registered: the scene left it alone
 }
 
+TEST_F(SceneTest, ANodeBothChildAndRegisteredLeavesTheChildrenWhenFlushed) {
+  CScene scene;
+  auto* n = new Probe("n");
+  scene.addChild(n);
+  scene.registerNode(n);
+  scene.queueRemoval(n);
+  scene.update(33);  // flushed: deleted once
+  scene.update(33);  // the children no longer hold it (ASan)
+  EXPECT_EQ(only("delete"), (Strings{"delete n"}));
+  EXPECT_EQ(scene.getChildCount(), 0u);
+}
+
 TEST_F(SceneTest, OneFlushDeletesJointsBeforeTheBodiesTheyBind) {
   CScene scene;
   auto* body = new Probe("body");

@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "RecordingTextureGl.h"
 #include "support/TempDir.h"
@@ -62,6 +65,44 @@ TEST_F(SpriteTest, QuadIsCentredOnTheOriginWithItsOffset) {
   CSprite hundred("hundred");
   EXPECT_FLOAT_EQ(hundred.getVertex(0).u, 0.78125f);
   EXPECT_FLOAT_EQ(hundred.getVertex(0).v, 0.78125f);
+}
+
+TEST_F(SpriteTest, BoundsFollowTheSpritesOwnPlaceTurnAndScale) {
+  CSprite sprite("pic");  // 64 x 32 about its origin
+  sprite.setPosition(100, 50, 0);
+  sprite.setScale(2, 2, 1);
+  sprite.setRotation(0, 0, 90);
+  const BoundingRect* box = sprite.getBoundingBox();
+  ASSERT_NE(box, nullptr);
+  // Scaled to 128 x 64, turned a quarter: 64 wide and 128 tall about (100, 50).
+  EXPECT_NEAR(box->minX, 68, 1e-3);
+  EXPECT_NEAR(box->maxX, 132, 1e-3);
+  EXPECT_NEAR(box->minY, -14, 1e-3);
+  EXPECT_NEAR(box->maxY, 114, 1e-3);
+}
+
+std::vector<std::string> g_colours;
+void recordColour(float r, float g, float b, float a) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%.2f %.2f %.2f %.2f", r, g, b, a);
+  g_colours.push_back(text);
+}
+
+TEST_F(SpriteTest, ASpriteIsDrawnInItsOwnColour) {
+  NodeDrawBackend gl = CNode::defaultDrawBackend();
+  gl.pushMatrix = [] {};
+  gl.popMatrix = [] {};
+  gl.multMatrix = [](const float*) {};
+  gl.color4f = &recordColour;
+  const NodeDrawBackend old = CNode::setDrawBackend(gl);
+  CNode::currentColor() = ColorRGBA{1, 1, 1, 1};
+  g_colours.clear();
+  CSprite sprite("pic");
+  sprite.setColor(255, 0, 51, 128);
+  sprite.draw(true, true);
+  CNode::setDrawBackend(old);
+  // Its own colour while the quad is drawn, the inherited one back after it.
+  EXPECT_EQ(g_colours, (std::vector<std::string>{"1.00 0.00 0.20 0.50", "1.00 1.00 1.00 1.00"}));
 }
 
 TEST_F(SpriteTest, NumberedSpriteDrawsItsPartOfTheSheet) {

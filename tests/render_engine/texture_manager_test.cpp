@@ -3,10 +3,15 @@
 // bound-texture cache, reloads and movie textures.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <filesystem>
+
 #include <string>
 #include <vector>
 
 #include "RecordingTextureGl.h"
+#include "render_engine/FrameDrawing.h"
 #include "render_engine/TextureManager.h"
 #include "render_engine/TexturePng.h"
 #include "support/TempDir.h"
@@ -163,6 +168,26 @@ TEST_F(TextureManagerTest, MissingIndexIsReportedOnceAndNamesArePlainFiles) {
   EXPECT_EQ(tm.getTextureWidth("12"), 20);
   t->release(true);
   u->release(true);
+}
+
+TEST_F(TextureManagerTest, FilesThatAreNoFilesAreRefusedWithoutBlocking) {
+  // A FIFO blocks a plain open until someone writes; /dev/zero never ends.
+  std::filesystem::create_directories(dir.path() / "textures");
+  ASSERT_EQ(mkfifo(texturePath("tex.dat").c_str(), 0600), 0);
+  ASSERT_EQ(mkfifo(texturePath("fifo.bin").c_str(), 0600), 0);
+  std::string err;
+  ITexture* t = fetchQuietly("fifo", &err);
+  EXPECT_EQ(err, "Error loading texture index\n");
+  EXPECT_EQ(t->getImageWidth(), 0);
+  t->release(true);
+
+  tm.resetForTests();
+  std::filesystem::remove(texturePath("tex.dat"));
+  std::filesystem::create_symlink("/dev/zero", texturePath("tex.dat"));
+  testing::internal::CaptureStderr();
+  tm.loadAtlasIndex(texturePath("tex.dat"));
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "Error loading texture index\n");
+  EXPECT_TRUE(tm.hasAtlasIndexFailed());
 }
 
 TEST_F(TextureManagerTest, ReferencesAreCountedAndTheLastPurgingReleaseDeletes) {
@@ -346,10 +371,18 @@ TEST_F(TextureManagerTest, MovieTexturesUploadRawFramesAndKeepTheirSizes) {
   asC(t)->uploadImage(nullptr, 5, 3, 8, 4, true);
   EXPECT_EQ(recordedGl().images.size(), 2u);
 
-  recordedGl().pendingError = GL_INVALID_VALUE;
+  // The upload reports its own error...
+  recordedGl().errorOnUpload = GL_INVALID_VALUE;
   testing::internal::CaptureStdout();
   asC(t)->uploadImage(rgba.data(), 5, 3, 8, 4, true);
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "Error loadTextureFromMovieImage1281\n");
+  EXPECT_FALSE(RenderEngine::takeDrainedInvalidOperation());
+  // ...but not one that earlier code left, which stays for the end-of-frame check.
+  recordedGl().pendingError = GL_INVALID_OPERATION;
+  testing::internal::CaptureStdout();
+  asC(t)->uploadImage(rgba.data(), 5, 3, 8, 4, true);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+  EXPECT_TRUE(RenderEngine::takeDrainedInvalidOperation());
   t->release(true);
   EXPECT_EQ(tm.storedCount(), 0u);
 }
