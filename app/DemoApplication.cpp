@@ -4,6 +4,7 @@
 
 #include <GL/gl.h>
 
+#include "app/DemoSound.h"
 #include "app/DemoTextScreen.h"
 #include "app/LocalizedText.h"
 #include "app/Options.h"
@@ -15,7 +16,7 @@
 namespace {
 
 // One screen: a textured backdrop, sprites from the sample sheets and a tinted
-// block sliding across; a click (press and release) switches to the other screen.
+// block sliding across; a click (press and release) goes on to the next screen.
 class DemoSequence : public GameSequenceInterface {
  public:
   DemoSequence(int id, float r, float g, float b) : id_(id), r_(r), g_(g), b_(b) {}
@@ -72,6 +73,7 @@ class DemoSequence : public GameSequenceInterface {
   void resume() override {}
   void unloadTextures() override {}
   void touchBegan(int x, int y) override {
+    playDemoClick();
     pressed_ = true;
     pressX_ = x;
     pressY_ = y;
@@ -121,6 +123,7 @@ void DemoApplication::init() {
   loadOptions();
   setLanguage(getLanguageCode(getOptionValue(OPTION_LANGUAGE)));
   requestFullscreen(getOptionValue(OPTION_FULLSCREEN) != 0);
+  startDemoSound();
   // Say which language the options chose (the text screen shows it too).
   std::printf("Language: %s\n", getLanguageCode(getCurrentLanguageIndex()));
   std::fflush(stdout);

@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 
 #include "app/DemoApplication.h"
+#include "app/DemoSound.h"
 #include "app/LocalizedText.h"
 #include "render_engine/CNodeText.h"
 #include "render_engine/CScene.h"
@@ -77,6 +78,7 @@ class DemoTextScreen : public GameSequenceInterface {
   void resume() override {}
   void unloadTextures() override {}
   void touchEnded(int, int) override {
+    playDemoClick();
     int languages = 0;
     while (getLanguageCode(languages)[0] != '\0') ++languages;
     if (languages == 0) return;

@@ -1,0 +1,298 @@
+// The sound engine on OpenAL Soft's null backend.
+#include <chrono>
+#include <thread>
+
+#include <AL/al.h>
+
+#include <gmock/gmock.h>
+
+#include "EngineFixture.h"
+#include "sound/SoundDecoding.h"
+
+using namespace AudioEngine;
+using qmtest::EngineTest;
+using testing::HasSubstr;
+using testing::internal::CaptureStdout;
+using testing::internal::GetCapturedStdout;
+
+namespace {
+
+ALint bufferValue(std::uint32_t id, ALenum what) {
+  ALint buffer = 0, v = -1;
+  alGetSourcei(sourceOf(id), AL_BUFFER, &buffer);
+  alGetBufferi(static_cast<ALuint>(buffer), what, &v);
+  return v;
+}
+
+float gainOf(std::uint32_t id) {
+  float g = -1;
+  alGetSourcef(sourceOf(id), AL_GAIN, &g);
+  return g;
+}
+
+bool loops(std::uint32_t id) {
+  ALint v = 0;
+  alGetSourcei(sourceOf(id), AL_LOOPING, &v);
+  return v == AL_TRUE;
+}
+
+}  // namespace
+
+TEST_F(EngineTest, LoadsEachFormatWithItsExactSize) {
+  ASSERT_TRUE(hasDevice());
+  struct Case {
+    std::uint32_t id;
+    int size, frequency, channels, bits;
+  };
+  for (Case c : {Case{5, 6615 * 2, 22050, 1, 16}, Case{16, 132300 * 4, 44100, 2, 16}, Case{22, 4410, 22050, 1, 8},
+                 Case{23, 4410 * 2, 22050, 2, 8}, Case{46, 44100 * 4, 44100, 2, 16}, Case{39, 22050 * 2, 22050, 1, 16}}) {
+    EXPECT_EQ(loadSound(soundFileTable[c.id]), c.id);
+    ASSERT_TRUE(isLoaded(c.id)) << c.id;
+    EXPECT_EQ(bufferValue(c.id, AL_SIZE), c.size) << c.id;  // no silent tail
+    EXPECT_EQ(bufferValue(c.id, AL_FREQUENCY), c.frequency);
+    EXPECT_EQ(bufferValue(c.id, AL_CHANNELS), c.channels);
+    EXPECT_EQ(bufferValue(c.id, AL_BITS), c.bits);
+  }
+  EXPECT_EQ(loadSound("button_click.wav"), 5u);  // already loaded: the same id
+  unloadSound(5);
+  EXPECT_FALSE(isLoaded(5));
+  EXPECT_EQ(loadSound("button_click.wav"), 5u);
+  EXPECT_EQ(alGetError(), AL_NO_ERROR);
+}
+
+TEST_F(EngineTest, BadFilesGiveTheirMessageAndASilentSlot) {
+  struct Case {
+    std::uint32_t id;
+    const char* message;
+  };
+  for (Case c : {Case{26, "error decoding file "}, Case{27, "error decoding file "},
+                 Case{0, "error loading file "}}) {
+    CaptureStdout();
+    EXPECT_EQ(loadSound(soundFileTable[c.id]), kNoSound);
+    const std::string out = GetCapturedStdout();
+    EXPECT_THAT(out, HasSubstr(std::string("AudioEngine ERROR : ") + c.message)) << c.id;
+    EXPECT_THAT(out, HasSubstr("unable to load sound " + std::to_string(c.id) + " " + soundFileTable[c.id]));
+    EXPECT_FALSE(isLoaded(c.id));
+    playSound(c.id, false);  // plays nothing, leaves no error behind
+    EXPECT_EQ(alGetError(), AL_NO_ERROR);
+  }
+  CaptureStdout();
+  EXPECT_EQ(loadSound(""), kNoSound);
+  loadSoundByIndex(48);
+  loadSoundByIndex(4000);
+  EXPECT_EQ(GetCapturedStdout(), "");
+}
+
+TEST_F(EngineTest, VolumesAndTheMusicRule) {
+  soundVolume = 0.8f;
+  playSound(5, false);
+  EXPECT_FLOAT_EQ(gainOf(5), 0.8f);
+  playSound(22, false, 0.3f);
+  EXPECT_FLOAT_EQ(gainOf(22), 0.3f);
+  playSound(39, false, 0.3f);  // music takes the music volume whatever is asked
+  EXPECT_FLOAT_EQ(gainOf(39), 0.7f);
+  stopSound(39);
+
+  playMusic(46, true, 0.4f);
+  EXPECT_TRUE(isCurrentMusic(46));
+  EXPECT_FLOAT_EQ(gainOf(46), 0.4f);
+  EXPECT_TRUE(loops(46));
+  playMusic(46, false, 0.9f);  // the current music: nothing changes, not even the volume
+  EXPECT_FLOAT_EQ(musicVolume, 0.4f);
+  EXPECT_TRUE(loops(46));
+  setMusicVolume(0.25f);  // applies at once
+  EXPECT_FLOAT_EQ(gainOf(46), 0.25f);
+  setMusicVolume(-1);
+  EXPECT_FLOAT_EQ(gainOf(46), 0.8f);
+  setSoundVolume(0.6f);
+  EXPECT_FLOAT_EQ(gainOf(46), 0.6f);
+  setMusicVolume(0.5f);
+  playMusic(39, true, -1);  // -1 keeps the music volume
+  EXPECT_FALSE(isPlaying(46));
+  EXPECT_FLOAT_EQ(gainOf(39), 0.5f);
+  stopMusic();
+  EXPECT_EQ(getCurrentMusic(), kNoSound);
+
+  // An unnamed slot (a movie's sound track) plays as music.
+  const std::uint32_t movie = addSlot();
+  const auto pcm = qmtest::sineFrames(0.5, 22050, 2);
+  const auto bytes = soundwriter::toPcm(pcm, 16);
+  queueSingleBuffer(movie, bytes.data(), static_cast<int>(bytes.size()), AL_FORMAT_STEREO16, 22050, 1);
+  playSound(movie, false, 0.1f);
+  EXPECT_FLOAT_EQ(gainOf(movie), 0.5f);
+  releaseStream(movie);
+}
+
+TEST_F(EngineTest, PauseAllAndResumeAllKeepLoopingAndGain) {
+  playSound(5, false, 0.3f);
+  playSound(16, false);
+  playMusic(46, true, 0.45f);
+  pauseAll();
+  for (std::uint32_t id : {5u, 16u, 46u}) EXPECT_TRUE(isPaused(id)) << id;
+  resumeAll();
+  for (std::uint32_t id : {5u, 16u, 46u}) EXPECT_TRUE(isPlaying(id)) << id;
+  EXPECT_TRUE(loops(46));
+  EXPECT_FLOAT_EQ(gainOf(46), 0.45f);
+  EXPECT_FLOAT_EQ(gainOf(5), 0.3f);
+  pauseSound(46);
+  resumeMusic();
+  EXPECT_TRUE(isPlaying(46));
+  EXPECT_TRUE(loops(46));
+}
+
+TEST_F(EngineTest, DiagnosticsAndIdChecks) {
+  const std::uint32_t count = getSoundCount();
+  CaptureStdout();
+  playSound(count, false);
+  pauseSound(count);
+  stopSound(count);
+  std::string out = GetCapturedStdout();
+  EXPECT_THAT(out, HasSubstr("could not play sound " + std::to_string(count) + " not found"));
+  EXPECT_THAT(out, HasSubstr("could not pause sound " + std::to_string(count) + " not found"));
+  EXPECT_THAT(out, HasSubstr("could not stop sound " + std::to_string(count) + " not found"));
+
+  playSound(16, false);
+  pauseSound(16);
+  CaptureStdout();
+  stopSound(16);
+  EXPECT_THAT(GetCapturedStdout(), HasSubstr("could not stop sound 16 not playing"));
+  EXPECT_TRUE(isPaused(16));  // stopping a paused sound leaves it paused
+
+  // Every entry point takes any id.
+  for (std::uint32_t id : {kNoSound, count, count + 100}) {
+    EXPECT_FALSE(isLoaded(id));
+    EXPECT_EQ(getSourceState(id), -1);
+    EXPECT_EQ(getPlaybackPosition(id), -1);
+    setGain(id, 1);
+    setPitch(id, 1);
+    unloadSound(id);
+    releaseStream(id);
+    EXPECT_EQ(queueSingleBuffer(id, "x", 4, AL_FORMAT_MONO16, 22050, 1), -1);
+    EXPECT_EQ(queueStreamData(id, "x", 4, AL_FORMAT_MONO16, 22050, 50, false), -1);
+  }
+  // A stale error does not make the next unload fail.
+  alSourcePlay(0);
+  unloadSound(16);
+  EXPECT_FALSE(isLoaded(16));
+  playSound(16, false);
+  EXPECT_TRUE(isPlaying(16));
+}
+
+TEST_F(EngineTest, NamesAndSlotsKeepTheirIds) {
+  const std::uint32_t first = getSoundCount();
+  EXPECT_GE(first, kBuiltInSoundCount);  // earlier tests may have added slots
+  const std::uint32_t movie = addSlot();
+  const std::uint32_t named = getSoundId("extra.wav");
+  EXPECT_EQ(movie, first);
+  EXPECT_EQ(named, first + 1);
+  EXPECT_EQ(getSoundId("extra.wav"), named);
+  EXPECT_EQ(getSoundId("good.wav"), 16u);
+  EXPECT_EQ(getSoundId(""), kNoSound);
+}
+
+TEST_F(EngineTest, CallsBeforeInitAndAfterShutdownDoNothing) {
+  playSound(5, false);
+  shutdown();
+  shutdown();
+  playSound(5, false);
+  unloadSound(16);
+  stopAll();
+  pauseAll();
+  resumeAll();
+  playMusic(46, true, 0.5f);
+  EXPECT_EQ(getCurrentMusic(), kNoSound);
+  EXPECT_EQ(loadSound("good.wav"), kNoSound);
+  EXPECT_FALSE(isPlaying(5));
+  update(33);
+  init();  // a second life works as the first
+  EXPECT_EQ(loadSound("good.wav"), 16u);
+}
+
+TEST(PlaybackClock, InterpolatesBetweenWholeSeconds) {
+  PlaybackClock clock(3);
+  std::vector<int> seen;
+  for (int offset : {0, 0, 0, 1000}) {
+    clock.update(33, offset);
+    seen.push_back(clock.getPosition());
+  }
+  EXPECT_EQ(seen, (std::vector<int>{33, 66, 99, 1000}));
+  clock.update(33, -1);
+  EXPECT_EQ(clock.getPosition(), 1000);
+}
+
+TEST_F(EngineTest, OffsetsInWholeSeconds) {
+  playSound(16, false);
+  alSourcef(sourceOf(16), AL_SEC_OFFSET, 2.7f);
+  EXPECT_EQ(getSourceOffsetMs(16), 2000);
+  EXPECT_EQ(getPlaybackPosition(16), 2000);
+  stopSound(16);
+  EXPECT_EQ(getSourceOffsetMs(16), -1);
+}
+
+TEST_F(EngineTest, SingleBufferMovieSound) {
+  const std::uint32_t id = addSlot();
+  const auto bytes = soundwriter::toPcm(qmtest::sineFrames(2.0, 22050, 2), 16);
+  // An odd total is cut to whole frames; a count too big for the block is refused.
+  EXPECT_EQ(queueSingleBuffer(id, bytes.data(), static_cast<int>(bytes.size()) - 3, AL_FORMAT_STEREO16, 22050, 1), 0);
+  playSound(id, false);
+  const auto start = std::chrono::steady_clock::now();
+  int last = -1;
+  while (std::chrono::steady_clock::now() - start < std::chrono::milliseconds(300)) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(33));
+    update(33);
+    const int pos = getPlaybackPosition(id);
+    EXPECT_GE(pos, last);
+    last = pos;
+  }
+  EXPECT_GE(last, 200);
+  // A second sound track for the slot replaces the first and starts over.
+  EXPECT_EQ(queueSingleBuffer(id, bytes.data(), 4000, AL_FORMAT_STEREO16, 22050, 2), 0);
+  EXPECT_FALSE(isPlaying(id));
+  playSound(id, false);
+  EXPECT_TRUE(isPlaying(id));
+  EXPECT_EQ(alGetError(), AL_NO_ERROR);
+  const ALuint source = sourceOf(id);
+  releaseStream(id);
+  releaseStream(id);
+  EXPECT_FALSE(alIsSource(source));
+  EXPECT_EQ(alGetError(), AL_NO_ERROR);
+}
+
+TEST_F(EngineTest, StreamRingHoldsTwoBlocksAndNeverHangs) {
+  const std::uint32_t id = addSlot();
+  const auto block = soundwriter::toPcm(qmtest::sineFrames(0.05, 22050, 2), 16);
+  const int size = static_cast<int>(block.size());
+  EXPECT_GE(queueStreamData(id, block.data(), size, AL_FORMAT_STEREO16, 22050, 50, false), 0);
+  EXPECT_GE(queueStreamData(id, block.data(), size, AL_FORMAT_STEREO16, 22050, 50, false), 0);
+  auto t0 = std::chrono::steady_clock::now();
+  EXPECT_GE(queueStreamData(id, block.data(), size, AL_FORMAT_STEREO16, 22050, 50, false), 1);
+  const auto waited = std::chrono::steady_clock::now() - t0;
+  EXPECT_LT(waited, std::chrono::milliseconds(500));  // about one block
+  ALint queued = 0;
+  alGetSourcei(sourceOf(id), AL_BUFFERS_QUEUED, &queued);
+  EXPECT_EQ(queued, 2);
+  for (int i = 0; i < 60; ++i) queueStreamData(id, block.data(), size, AL_FORMAT_STEREO16, 22050, 50, false);
+  // Paused: no buffer can finish, so the call returns at once instead of waiting for ever.
+  pauseSound(id);
+  t0 = std::chrono::steady_clock::now();
+  EXPECT_EQ(queueStreamData(id, block.data(), size, AL_FORMAT_STEREO16, 22050, 50, false), -1);
+  EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::milliseconds(200));
+  EXPECT_TRUE(isPaused(id));
+  releaseStream(id);
+  EXPECT_EQ(alGetError(), AL_NO_ERROR);
+
+  // Fixed buffers: never more than asked for.
+  const std::uint32_t fixed = addSlot();
+  for (int i = 0; i < 3; ++i)
+    EXPECT_GE(queueStreamData(fixed, block.data(), size, AL_FORMAT_STEREO16, 22050, 3, true), 0);
+  EXPECT_EQ(queueStreamData(fixed, block.data(), size, AL_FORMAT_STEREO16, 22050, 3, true), -1);
+  releaseStream(fixed);
+  EXPECT_EQ(alGetError(), AL_NO_ERROR);
+}
+
+TEST(SoundFiles, ExtensionComesFromTheLastPathComponent) {
+  EXPECT_EQ(soundfile::extensionOf("win32_audio/main_menu.ogg"), "ogg");
+  EXPECT_EQ(soundfile::extensionOf("./sounds/beep"), "");
+  EXPECT_EQ(soundfile::extensionOf("a.ogg/beep"), "");
+  EXPECT_EQ(soundfile::extensionOf("x.tar.wav"), "wav");
+}
