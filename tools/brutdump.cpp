@@ -1,0 +1,26 @@
+// brutdump FILE: loads a scene file through the game's reader, without a
+// window, and prints its node tree. Pictures and fonts load when the working
+// folder holds them (then sprites show their pictures' sizes); otherwise the
+// tree is shown without them. Exit status 0 when the file loaded, 1 with the
+// reader's message when it did not.
+#include <cstdio>
+
+#include "render_engine/CNodeReader.h"
+#include "render_engine/Font.h"
+#include "render_engine/Texture.h"
+#include "tools/scene_tree.h"
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: brutdump FILE\n");
+    return 2;
+  }
+  RenderEngine::TextureGlBackend::set(RenderEngine::TextureGlBackend::headless());
+  RenderEngine::FontDrawBackend::set(RenderEngine::FontDrawBackend::headless());
+  ExportCNode::CNodeReader reader(argv[1]);
+  RenderEngine::CNode* root = reader.readFile(argv[1]);
+  const bool ok = reader.getError().empty();
+  if (ok) std::fputs(SceneTree::printTree(root).c_str(), stdout);
+  delete root;
+  return ok ? 0 : 1;
+}
