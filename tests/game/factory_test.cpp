@@ -69,25 +69,19 @@ TEST(Factory, BlocksShowTheirKindAndFloatingBlocksGetTheirStep) {
   EXPECT_EQ(crate->getVisual()->getParent()->getTag(), 909);
   auto* balloon = dynamic_cast<QMRBloc*>(reader.createEntity("Balloon"));
   ASSERT_NE(balloon, nullptr);
-  {
-    CScenePhysics scene;
-    initScene(scene, 100.0f);
-    crate->setPosition(300, 100, 0);
-    scene.addPhysicsItem(crate);
-    scene.addPhysicsItem(balloon);
-    scene.update(33);
-    EXPECT_LT(balloon->getVelocity().y, 0.0f);
-    EXPECT_GT(crate->getVelocity().y, 0.0f);
-    crate->removeFromSpace();
-    balloon->removeFromSpace();
-  }
+  CScenePhysics scene;  // owns them from here on
+  initScene(scene, 100.0f);
+  crate->setPosition(300, 100, 0);
+  scene.addPhysicsItem(crate);
+  scene.addPhysicsItem(balloon);
+  scene.update(33);
+  EXPECT_LT(balloon->getVelocity().y, 0.0f);
+  EXPECT_GT(crate->getVelocity().y, 0.0f);
   auto* eater = dynamic_cast<QMRBloc*>(reader.createEntity("SheepEater"));
   ASSERT_NE(eater, nullptr);
   EXPECT_EQ(eater->getVisual(), nullptr);
   EXPECT_EQ(eater->getChildCount(), 0u);
   eater->update(33);
-  delete crate;
-  delete balloon;
   delete eater;
 }
 
