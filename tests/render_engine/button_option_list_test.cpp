@@ -112,6 +112,38 @@ TEST(OptionalNodeList, SelectorSegmentOnlyWithoutAnAnimation) {
   EXPECT_EQ(animatedList.getCurrentOption(), 2);
 }
 
+TEST(OptionalNodeList, OwnAnimationPosesOnlyTheCurrentOption) {
+  CountingNode* kids[3];
+  auto list = twoOptions(kids);
+  // Two segments of its own: a pose moves option 0's children to x = 7.
+  list->getAnimation().clear();
+  CPath move(4);
+  KeyframeTransform p;
+  p.position = Vector3(7, 0, 0);
+  p.scale = Vector3(1, 1, 1);
+  move.addPoint(p);
+  move.addPoint(p);
+  list->addAnimationSegment(move);
+  list->addAnimationSegment(move);
+  list->showFrame(0);
+  list->applyAnimation();
+  EXPECT_FLOAT_EQ(kids[0]->getPosition().x, 7);
+  EXPECT_FLOAT_EQ(kids[1]->getPosition().x, 7);
+  EXPECT_FLOAT_EQ(kids[2]->getPosition().x, 200);
+  // With only the selector segment, nothing is posed (its points are zero).
+  COptionalNodeList plain;
+  auto* child = new CountingNode();
+  child->setPosition(5, 5, 0);
+  plain.addChild(child);
+  const std::uint16_t words[] = {1, 0, 0};
+  plain.setupOptions(2, 3, words);
+  plain.showFrame(1);
+  plain.showFrame(0);
+  plain.applyAnimation();
+  EXPECT_FLOAT_EQ(child->getPosition().x, 5);
+  EXPECT_FLOAT_EQ(child->getScale().x, 1);
+}
+
 TEST(OptionalNodeList, OnlyTheCurrentOptionIsUpdatedDrawnBoundedAndFound) {
   NullDraw nullDraw;
   CountingNode* kids[3];
@@ -133,6 +165,12 @@ TEST(OptionalNodeList, OnlyTheCurrentOptionIsUpdatedDrawnBoundedAndFound) {
   EXPECT_EQ(list->findVisibleByTag(51), kids[1]);
   EXPECT_EQ(list->findVisibleByTag(52), nullptr);
   EXPECT_TRUE(list->isAnimating());
+  kids[0]->stopAnimation();
+  kids[1]->stopAnimation();
+  EXPECT_FALSE(list->isAnimating());  // option 1's child still plays, unseen
+  kids[0]->setVisible(false);
+  EXPECT_EQ(list->findVisibleByTag(50), nullptr);
+  kids[0]->setVisible(true);
 
   list->showFrame(1);
   box = list->getBoundingBox();
