@@ -414,6 +414,7 @@ TEST_F(SceneReader, SourceFormat) {
       <text text="1:10" font="1" size="101 30" tag="222" spacing="2" line="-3"/>
       <text text="1:10" font="1" size="50 30" color="200 100 50"/>
       <node rot="-90" scale="2" skew="10 0" pos="3 -3"><key frames="10" to-pos="2 5" to-rot="45"/></node>
+      <node color="255 255 255" scale="2 3"><key frames="3" to-scale="0.5 0.25"/></node>
     </node>
   </scene>)";
   ASSERT_TRUE(SceneSource::parseSceneText(source, "s.xml", scene, error)) << error;
@@ -427,6 +428,10 @@ TEST_F(SceneReader, SourceFormat) {
   EXPECT_NE(dump.find("| options=2 current=0 [0] [1]"), std::string::npos) << dump;
   EXPECT_NE(dump.find("flags=13"), std::string::npos) << dump;
   EXPECT_NE(dump.find("rot=(0,0,270)"), std::string::npos) << dump;
+  EXPECT_NE(dump.find("scale=(2,3,1) skew=(0,0) color=(255,255,255,255)"), std::string::npos) << dump;
+  EXPECT_NE(dump.find("scale=(0.5,0.25,1)"), std::string::npos) << dump;
+  EXPECT_NE(dump.find("| texture=300 size=0x0 offset=(0,4) opaque"), std::string::npos) << dump;
+  EXPECT_NE(dump.find("options tag=9"), std::string::npos) << dump;
 }
 
 // Every scene of the data tree compiles, and reading the file gives the tree
