@@ -33,10 +33,13 @@ const NodeList& COptionalNodeList::getOption(int option) const {
 void COptionalNodeList::setupOptions(int optionCount, std::uint32_t wordCount, const std::uint16_t* words) {
   optionCount_ = optionCount < 0 ? 0 : optionCount;
   words_.assign(words, words + (words != nullptr ? wordCount : 0));
-  options_.assign(static_cast<std::size_t>(optionCount_), NodeList());
+  // Every option with members has a count word, so lists beyond the words
+  // would all be empty: they are not made (a hostile count stays cheap).
+  options_.assign(std::min(static_cast<std::size_t>(optionCount_), words_.size()), NodeList());
   std::size_t at = 0;
   int skipped = 0;
   bool cut = false;
+  if (options_.size() < static_cast<std::size_t>(optionCount_)) cut = true;
   for (NodeList& members : options_) {
     if (at >= words_.size()) {
       cut = true;
@@ -77,6 +80,7 @@ void COptionalNodeList::addToOption(CNode* node, int option) {
   CNode::addChild(node);
   if (node == nullptr || node == this) return;
   if (option < 0 || option >= optionCount_) return;
+  if (static_cast<std::size_t>(option) >= options_.size()) options_.resize(static_cast<std::size_t>(option) + 1);
   options_[static_cast<std::size_t>(option)].push_back(node);
   boundsDirty_ = true;
 }

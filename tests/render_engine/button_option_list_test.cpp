@@ -195,6 +195,17 @@ TEST(OptionalNodeList, SetupSkipsPositionsOutsideTheChildren) {
   EXPECT_EQ(list->getOption(1)[0], kids[1]);
   EXPECT_NE(err.find("1 child position(s) outside its 3 children skipped"), std::string::npos) << err;
   EXPECT_NE(err.find("end before"), std::string::npos) << err;
+  // A huge option count costs nothing beyond its words.
+  const std::uint16_t one[] = {1, 2};
+  testing::internal::CaptureStderr();
+  list->setupOptions(60000, 2, one);
+  testing::internal::GetCapturedStderr();
+  EXPECT_EQ(list->getOptionCount(), 60000);
+  EXPECT_EQ(list->getOption(0)[0], kids[2]);
+  list->showFrame(70000);
+  EXPECT_EQ(list->getCurrentOption(), 59999);
+  EXPECT_TRUE(list->getOption(59999).empty());
+  list->draw(false, false);
 }
 
 TEST(OptionalNodeList, CopiesRebuildTheirOptionsOverTheirOwnChildren) {
