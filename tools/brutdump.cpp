@@ -12,6 +12,7 @@
 #include "render_engine/CNodeReader.h"
 #include "render_engine/Font.h"
 #include "render_engine/Texture.h"
+#include "render_engine/TextureManager.h"
 #include "tools/scene_tree.h"
 
 int main(int argc, char** argv) {
@@ -27,5 +28,8 @@ int main(int argc, char** argv) {
   const bool ok = reader.getError().empty();
   if (ok) std::fputs(SceneTree::printTree(root).c_str(), stdout);
   delete root;
+  // The registry keeps fonts for the process; a tool gives them back.
+  RenderEngine::resetFontRegistryForTests();
+  RenderEngine::TextureManager::instance().resetForTests();
   return ok ? 0 : 1;
 }
