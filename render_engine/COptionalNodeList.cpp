@@ -82,12 +82,30 @@ void COptionalNodeList::addToOption(CNode* node, int option) {
   if (option < 0 || option >= optionCount_) return;
   if (static_cast<std::size_t>(option) >= options_.size()) options_.resize(static_cast<std::size_t>(option) + 1);
   options_[static_cast<std::size_t>(option)].push_back(node);
+  rebuildWords();
   boundsDirty_ = true;
 }
 
+// The words follow the options as they stand, so a copy rebuilds the same
+// options over its own children.
+void COptionalNodeList::rebuildWords() {
+  words_.clear();
+  for (int o = 0; o < optionCount_; ++o) {
+    const NodeList& members = getOption(o);
+    words_.push_back(static_cast<std::uint16_t>(members.size()));
+    for (const CNode* member : members) {
+      const auto at = std::find(children_.begin(), children_.end(), member) - children_.begin();
+      words_.push_back(static_cast<std::uint16_t>(at));
+    }
+  }
+}
+
 void COptionalNodeList::forgetMember(const CNode* node) {
-  if (std::find(children_.begin(), children_.end(), node) != children_.end()) return;  // still a child
-  for (NodeList& members : options_) std::erase(members, node);
+  // Still a child (it was listed twice): only the positions moved.
+  if (std::find(children_.begin(), children_.end(), node) == children_.end()) {
+    for (NodeList& members : options_) std::erase(members, node);
+  }
+  rebuildWords();
 }
 
 void COptionalNodeList::removeChild(CNode* node) {
@@ -99,6 +117,7 @@ void COptionalNodeList::deleteChild(CNode* node) {
   if (std::find(children_.begin(), children_.end(), node) == children_.end()) return;
   for (NodeList& members : options_) std::erase(members, node);
   CNode::deleteChild(node);
+  rebuildWords();
 }
 
 void COptionalNodeList::showFrame(int frame) {

@@ -243,12 +243,23 @@ TEST(OptionalNodeList, TouchTargetsAddToOptionAndRemovals) {
   list->collectTouchTargets(targets);
   EXPECT_TRUE(targets.empty());
   list->setVisible(true);
+  // Copies keep what was added to the options, and what was taken out.
+  std::unique_ptr<CNode> copy(list->duplicate());
+  auto* c = static_cast<COptionalNodeList*>(copy.get());
+  ASSERT_EQ(c->getOption(1).size(), 1u);
+  EXPECT_EQ(c->getOption(1)[0], c->getChild(1));
   // A child taken out leaves its option.
   list->deleteChild(a);
   EXPECT_TRUE(list->getOption(0).empty());
   list->removeChild(b);
   EXPECT_TRUE(list->getOption(1).empty());
   delete b;
+  auto* d = new CButton();
+  list->addToOption(d, 1);
+  copy.reset(list->duplicate());
+  c = static_cast<COptionalNodeList*>(copy.get());
+  ASSERT_EQ(c->getOption(1).size(), 1u);
+  EXPECT_EQ(c->getOption(1)[0], c->getChild(1));  // positions moved up with the removals
 }
 
 TEST(Button, StateIsShownOnEveryChildIncludingLaterOnes) {
