@@ -150,6 +150,12 @@ TEST_F(SceneReader, SmallestFileLayout) {
   std::unique_ptr<CNode> fromFile(byName.read());
   EXPECT_EQ(byName.getError(), "");
   EXPECT_TRUE(fromFile->hasOwnColor());
+  // Read again after a larger scene: nothing of the first is left over.
+  const std::string large = everyFeature().bytes();
+  std::unique_ptr<CNode> first(byName.readBytes(reinterpret_cast<const std::uint8_t*>(large.data()), large.size()));
+  std::unique_ptr<CNode> again(byName.readBytes(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
+  EXPECT_EQ(byName.getError(), "");
+  EXPECT_EQ(again->getChildCount(), 0u);
 }
 
 TEST_F(SceneReader, EveryFeatureRoundTrip) {
