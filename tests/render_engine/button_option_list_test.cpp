@@ -6,31 +6,22 @@
 
 #include "render_engine/CButton.h"
 #include "render_engine/COptionalNodeList.h"
+#include "support/BoxNode.h"
 
 using namespace RenderEngine;
 
 namespace {
 
 // A w x h box centred on its origin that counts its draws.
-class CountingNode : public CNode {
+class CountingNode : public qmtest::BoxNode {
  public:
-  CountingNode(float w = 10, float h = 10) : w_(w), h_(h) {}
-  BoundingRect* getBoundingBox() override {
-    if (!isVisible()) return nullptr;
-    boundsDirty_ = false;
-    box_ = BoundingRect(-w_ / 2, -h_ / 2, w_ / 2, h_ / 2);
-    if (hasTransform()) mapBoxThroughLocalMatrix();
-    return &box_;
-  }
+  CountingNode(float w = 10, float h = 10) : BoxNode(w, h) {}
   void draw(bool pass, bool push) override {
     ++draws;
     CNode::draw(pass, push);
   }
   CNode* clone() const override { return new CountingNode(*this); }
   int draws = 0;
-
- private:
-  float w_, h_;
 };
 
 CPath segment(int frames) {
