@@ -79,6 +79,7 @@ class NodeAnimation {
   int getLoopStart() const { return loopStart_; }
   void setLoopStart(int frame) { loopStart_ = frame; }
   std::size_t getSegmentCount() const { return segments_.size(); }
+  const std::vector<CPath>& getSegments() const { return segments_; }
 
   // loops 0 or 1 plays once, n plays n times, a negative count for ever.
   void play(int loops);
