@@ -157,8 +157,11 @@ TEST(BlackAnimals, ASwapInTheGoalZoneKeepsTheGoalTimerAcrossTheNextStep) {
   scene.update(33);
   EXPECT_EQ(wolf->getGoalTimer(), before - 66);
 
-  // Swapped away from the zone, it has left it once the space has stepped.
+  // Swapped and carried away from the zone at once: out of it once the space
+  // has stepped.
+  wolf->swap();
   wolf->setPosition(200, 60, 0);
+  EXPECT_TRUE(wolf->isInGoalZone());
   scene.update(33);
   EXPECT_FALSE(wolf->isInGoalZone());
   EXPECT_EQ(wolf->getGoalTimer(), 1000);
@@ -166,8 +169,12 @@ TEST(BlackAnimals, ASwapInTheGoalZoneKeepsTheGoalTimerAcrossTheNextStep) {
 
 namespace {
 QMRBlackSheep* g_swapInside = nullptr;
+int g_indexInside = -1;
 int swapOnContact(CNodePhysics*, CNodePhysics*, int, ContactList) {
-  if (g_swapInside != nullptr) g_swapInside->swap();
+  if (g_swapInside != nullptr) {
+    g_swapInside->swap();
+    g_indexInside = g_swapInside->getModelIndex();
+  }
   g_swapInside = nullptr;
   return 1;
 }
@@ -189,6 +196,7 @@ TEST(BlackAnimals, ASwapAskedInsideAStepWaitsForItsEnd) {
   g_swapInside = sheep;
   for (int i = 0; i < 40 && g_swapInside != nullptr; ++i) scene.update(33);
   EXPECT_EQ(g_swapInside, nullptr);
+  EXPECT_EQ(g_indexInside, 0) << "nothing changes while the space steps";
   EXPECT_EQ(sheep->getModelIndex(), 1);
   EXPECT_FLOAT_EQ(sheep->getMass(), 4.0f);
   EXPECT_TRUE(cpSpaceContainsShape(scene.getSpace(), sheep->getShape(0)));
