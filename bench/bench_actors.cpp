@@ -51,9 +51,11 @@ const char* const kAnimals[] = {"Sheep", "Wolf", "BlackSheepLight", "BlackWolfHe
 const char* const kBlocks[] = {"WoodBox", "StoneBlock", "Barrel", "IceBlock", "StrongBox", "Jumper", "Balloon",
                                "WoodPlank", "GoalZone", "Rock"};
 
-void BM_UpdateActorsAndBlocks(benchmark::State& state) {
+// One frame of 50 animals and 100 blocks built by the reader given.
+template <class Reader>
+void updateFrame(benchmark::State& state) {
   BenchData data;
-  QMRCNodePhysicsReader reader;
+  Reader reader;
   reader.setScale(getGridSize());
   std::vector<CNode*> nodes;
   for (int i = 0; i < 50; ++i) nodes.push_back(reader.createEntity(kAnimals[i % 5]));
@@ -63,20 +65,11 @@ void BM_UpdateActorsAndBlocks(benchmark::State& state) {
   }
   for (CNode* n : nodes) delete n;
 }
+
+void BM_UpdateActorsAndBlocks(benchmark::State& state) { updateFrame<QMRCNodePhysicsReader>(state); }
 BENCHMARK(BM_UpdateActorsAndBlocks)->Unit(benchmark::kMicrosecond);
 
-void BM_UpdatePlainNodes(benchmark::State& state) {
-  BenchData data;
-  CNodePhysicsReader reader;
-  reader.setScale(getGridSize());
-  std::vector<CNode*> nodes;
-  for (int i = 0; i < 50; ++i) nodes.push_back(reader.createEntity(kAnimals[i % 5]));
-  for (int i = 0; i < 100; ++i) nodes.push_back(reader.createEntity(kBlocks[i % 10]));
-  for (auto _ : state) {
-    for (CNode* n : nodes) n->update(33);
-  }
-  for (CNode* n : nodes) delete n;
-}
+void BM_UpdatePlainNodes(benchmark::State& state) { updateFrame<CNodePhysicsReader>(state); }
 BENCHMARK(BM_UpdatePlainNodes)->Unit(benchmark::kMicrosecond);
 
 void BM_BuildBlocks(benchmark::State& state) {

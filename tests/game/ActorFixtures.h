@@ -11,6 +11,7 @@
 #include "game/ActorTemplates.h"
 #include "game/ISwappableItem.h"
 #include "game/QMRJoint.h"
+#include "game/QMRSheep.h"
 #include "physics/CScenePhysics.h"
 #include "physics/PhysicsTestSupport.h"
 #include "render_engine/COptionalNodeList.h"
@@ -136,6 +137,21 @@ struct ActorEnvironment {
     ISwappableItem::resetSwapModels();
   }
 };
+
+// The goal zone's handlers as the rules install them.
+inline void setGoalZone(CNodePhysics* a, CNodePhysics* b, bool inside) {
+  for (CNode* n : {static_cast<CNode*>(a), static_cast<CNode*>(b)}) {
+    if (auto* animal = dynamic_cast<QMRSheep*>(n)) animal->setInGoalZone(inside);
+  }
+}
+inline int enterGoal(CNodePhysics* a, CNodePhysics* b, int, ContactList) {
+  setGoalZone(a, b, true);
+  return 1;
+}
+inline int leaveGoal(CNodePhysics* a, CNodePhysics* b, int, ContactList) {
+  setGoalZone(a, b, false);
+  return 1;
+}
 
 // A scene with a space and downward gravity (y grows downwards).
 inline void initScene(CScenePhysics& scene, float gravityY = 400.0f) {

@@ -23,16 +23,6 @@ Animal* makeAnimal(int type, float x, float y) {
   return a;
 }
 
-int enterGoal(CNodePhysics* a, CNodePhysics* b, int, ContactList) {
-  if (QMRSheep* s = asAnimal(a)) s->setInGoalZone(true);
-  if (QMRSheep* s = asAnimal(b)) s->setInGoalZone(true);
-  return 1;
-}
-int leaveGoal(CNodePhysics* a, CNodePhysics* b, int, ContactList) {
-  if (QMRSheep* s = asAnimal(a)) s->setInGoalZone(false);
-  if (QMRSheep* s = asAnimal(b)) s->setInGoalZone(false);
-  return 1;
-}
 int deathZone(CNodePhysics* a, CNodePhysics* b, int, ContactList) {
   if (QMRSheep* s = asAnimal(a)) s->die();
   if (QMRSheep* s = asAnimal(b)) s->die();

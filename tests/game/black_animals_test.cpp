@@ -13,6 +13,11 @@ using namespace actortest;
 
 namespace {
 
+// The game's reader at the configured grid size.
+struct GameReader : QMRCNodePhysicsReader {
+  GameReader() { setScale(getGridSize()); }
+};
+
 template <class T>
 T* build(QMRCNodePhysicsReader& reader, const std::string& name) {
   auto* node = dynamic_cast<T*>(reader.createEntity(name));
@@ -20,24 +25,13 @@ T* build(QMRCNodePhysicsReader& reader, const std::string& name) {
   return node;
 }
 
-int enterGoal(CNodePhysics* a, CNodePhysics* b, int, ContactList) {
-  if (QMRSheep* s = asAnimal(a)) s->setInGoalZone(true);
-  if (QMRSheep* s = asAnimal(b)) s->setInGoalZone(true);
-  return 1;
-}
-int leaveGoal(CNodePhysics* a, CNodePhysics* b, int, ContactList) {
-  if (QMRSheep* s = asAnimal(a)) s->setInGoalZone(false);
-  if (QMRSheep* s = asAnimal(b)) s->setInGoalZone(false);
-  return 1;
-}
 
 }  // namespace
 
 TEST(BlackAnimals, SwapKeepsTheBodysStateAndChangesModelAndLook) {
   ActorEnvironment env;
   ActorData data(10);
-  QMRCNodePhysicsReader reader;
-  reader.setScale(getGridSize());
+  GameReader reader;
   QMRBlackSheep* sheep = build<QMRBlackSheep>(reader, "BlackSheepHeavy");
   ASSERT_NE(sheep, nullptr);
   ASSERT_TRUE(sheep->canSwap());
@@ -93,8 +87,7 @@ TEST(BlackAnimals, SwapKeepsTheBodysStateAndChangesModelAndLook) {
 TEST(BlackAnimals, AtGridTwentyTheLookStillFollowsTheModel) {
   ActorEnvironment env;
   ActorData data(20);
-  QMRCNodePhysicsReader reader;
-  reader.setScale(getGridSize());
+  GameReader reader;
   QMRBlackSheep* heavy = build<QMRBlackSheep>(reader, "BlackSheepHeavy");
   QMRBlackSheep* light = build<QMRBlackSheep>(reader, "BlackSheepLight");
   ASSERT_TRUE(heavy && light);
@@ -113,8 +106,7 @@ TEST(BlackAnimals, AtGridTwentyTheLookStillFollowsTheModel) {
 TEST(BlackAnimals, WithoutARecordNothingSwaps) {
   ActorEnvironment env;
   ActorData data(10, false);
-  QMRCNodePhysicsReader reader;
-  reader.setScale(getGridSize());
+  GameReader reader;
   QMRBlackSheep* sheep = build<QMRBlackSheep>(reader, "BlackSheepHeavy");
   ASSERT_NE(sheep, nullptr);
   EXPECT_FALSE(sheep->canSwap());
@@ -130,8 +122,7 @@ TEST(BlackAnimals, WithoutARecordNothingSwaps) {
 TEST(BlackAnimals, ASwapInTheGoalZoneKeepsTheGoalTimerAcrossTheNextStep) {
   ActorEnvironment env;
   ActorData data(10);
-  QMRCNodePhysicsReader reader;
-  reader.setScale(getGridSize());
+  GameReader reader;
   CScenePhysics scene;
   initScene(scene);
   CollisionCallbacks goal;
@@ -183,8 +174,7 @@ int swapOnContact(CNodePhysics*, CNodePhysics*, int, ContactList) {
 TEST(BlackAnimals, ASwapAskedInsideAStepWaitsForItsEnd) {
   ActorEnvironment env;
   ActorData data(10);
-  QMRCNodePhysicsReader reader;
-  reader.setScale(getGridSize());
+  GameReader reader;
   CScenePhysics scene;
   initScene(scene);
   scene.addCollisionHandler(12, 3, &swapOnContact);
