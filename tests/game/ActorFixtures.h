@@ -153,6 +153,16 @@ inline int leaveGoal(CNodePhysics* a, CNodePhysics* b, int, ContactList) {
   return 1;
 }
 
+// A goal pad 120 wide at (200, 200), its top at y 195, with the goal
+// zone's handlers for the animal type.
+inline void addGoalPad(CScenePhysics& scene, int animalType) {
+  CollisionCallbacks goal;
+  goal.begin = &enterGoal;
+  goal.separate = &leaveGoal;
+  scene.addCollisionHandlers(animalType, 7, &goal);
+  scene.addPhysicsItem(physicstest::makeNode(physicstest::body(0.0f, {physicstest::boxShape(60, 5)}, 7, true), 200, 200));
+}
+
 // A scene with a space and downward gravity (y grows downwards).
 inline void initScene(CScenePhysics& scene, float gravityY = 400.0f) {
   scene.initSpace();

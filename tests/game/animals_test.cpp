@@ -106,12 +106,7 @@ TEST(Animals, WolfFailsInTheGoalZoneAndThenPassesThroughLayerOne) {
   ActorEnvironment env;
   CScenePhysics scene;
   initScene(scene);
-  CollisionCallbacks goal;
-  goal.begin = &enterGoal;
-  goal.separate = &leaveGoal;
-  scene.addCollisionHandlers(9, 7, &goal);
-  auto* pad = physicstest::makeNode(body(0.0f, {boxShape(60.0f, 5.0f)}, 7, true), 200, 200);
-  scene.addPhysicsItem(pad);
+  addGoalPad(scene, 9);
   QMRWolf* wolf = makeAnimal<QMRWolf>(9, 200, 184);
   scene.addPhysicsItem(wolf);
   EXPECT_FALSE(wolf->bleats());

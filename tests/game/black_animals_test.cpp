@@ -125,12 +125,7 @@ TEST(BlackAnimals, ASwapInTheGoalZoneKeepsTheGoalTimerAcrossTheNextStep) {
   GameReader reader;
   CScenePhysics scene;
   initScene(scene);
-  CollisionCallbacks goal;
-  goal.begin = &enterGoal;
-  goal.separate = &leaveGoal;
-  scene.addCollisionHandlers(13, 7, &goal);
-  auto* pad = physicstest::makeNode(physicstest::body(0.0f, {physicstest::boxShape(60, 5)}, 7, true), 200, 200);
-  scene.addPhysicsItem(pad);
+  addGoalPad(scene, 13);
   QMRBlackWolf* wolf = build<QMRBlackWolf>(reader, "BlackWolfLight");
   ASSERT_NE(wolf, nullptr);
   wolf->setPosition(200, 181, 0);
