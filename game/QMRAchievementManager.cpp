@@ -1,5 +1,6 @@
 #include "game/QMRAchievementManager.h"
 
+#include <algorithm>
 #include <iostream>
 
 #include <tinyxml.h>
@@ -17,10 +18,6 @@ constexpr const char* kCategoryElements[QMRAchievementManager::kCategoryCount] =
     "NbGoldMedals", "NbOneTryMissions", "AllMapMissions", "GlobalScore",
     "SpecificMissionFinished", "LevelsDone", "SaveThreeSheepInOneMission", "NbMissionInfiltratedWolves",
 };
-// Only the first eight categories are read, each at its bound.
-constexpr std::size_t kMaxSaveBytes =
-    4 + QMRAchievementManager::kCategoryCount * (4 + 5 * static_cast<std::size_t>(QMRAchievementManager::kMaxSavedRecords));
-
 }  // namespace
 
 std::unique_ptr<QMRAchievementManager> QMRAchievementManager::instance_;
@@ -162,9 +159,18 @@ bool QMRAchievementManager::saveProgress() {
 
 void QMRAchievementManager::readProgress() {
   earnedCount_ = earnedProgressCount_ = 0;
+  // A category saved with more records than its bound (or than the design
+  // holds now, when that is more) is no save of this game; only the first
+  // eight categories are read.
+  std::size_t maxBytes = 4;
+  std::int32_t maxRecords[kCategoryCount];
+  for (int c = 0; c < kCategoryCount; ++c) {
+    maxRecords[c] = std::max(kMaxSavedRecords, static_cast<std::int32_t>(categories_[c].records.size()));
+    maxBytes += 4 + 5 * static_cast<std::size_t>(maxRecords[c]);
+  }
   const std::string path = getSaveFilePath(kSaveFile);
   std::string bytes;
-  if (progress::readSaveFile(path, kMaxSaveBytes, bytes) != progress::SaveRead::Read) return;
+  if (progress::readSaveFile(path, maxBytes, bytes) != progress::SaveRead::Read) return;
 
   progress::ByteReader in(bytes);
   std::string damage;
@@ -181,7 +187,7 @@ void QMRAchievementManager::readProgress() {
       damage = "is cut short";
       break;
     }
-    if (n < 0 || n > kMaxSavedRecords) {
+    if (n < 0 || n > maxRecords[c]) {
       damage = "holds an impossible number of achievements";
       break;
     }
