@@ -1,6 +1,5 @@
 #include "game/LevelsManager.h"
 
-#include <iostream>
 #include <optional>
 
 #include <tinyxml.h>
@@ -235,15 +234,8 @@ void LevelsManager::readLevels() {
   specialMapId_ = mapCount_ = realLevelCount_ = 0;
 
   TiXmlDocument doc;
-  if (!loadXmlResource(doc, kDesignFile)) {
-    std::cerr << "XML file error : " << kDesignFile << " " << doc.ErrorDesc() << "; no levels" << std::endl;
-    return;
-  }
-  const TiXmlElement* root = doc.RootElement();
-  if (root == nullptr || root->ValueStr() != "levels") {
-    std::cerr << "XML file error : " << kDesignFile << " has no root element \"levels\"; no levels" << std::endl;
-    return;
-  }
+  const TiXmlElement* root = progress::loadDesignRoot(doc, kDesignFile, "levels", "levels");
+  if (root == nullptr) return;
   std::optional<std::int32_t> previousPack;
   std::int32_t displayNumber = 1;
   for (const TiXmlElement* m = root->FirstChildElement("map"); m != nullptr; m = m->NextSiblingElement("map")) {

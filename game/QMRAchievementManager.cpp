@@ -1,7 +1,6 @@
 #include "game/QMRAchievementManager.h"
 
 #include <algorithm>
-#include <iostream>
 
 #include <tinyxml.h>
 
@@ -42,16 +41,8 @@ void QMRAchievementManager::readList() {
   for (CategoryRecords& c : categories_) c = CategoryRecords();
 
   TiXmlDocument doc;
-  if (!loadXmlResource(doc, kDesignFile)) {
-    std::cerr << "XML file error : " << kDesignFile << " " << doc.ErrorDesc() << "; no achievements" << std::endl;
-    return;
-  }
-  const TiXmlElement* root = doc.RootElement();
-  if (root == nullptr || root->ValueStr() != "AchievementList") {
-    std::cerr << "XML file error : " << kDesignFile << " has no root element \"AchievementList\"; no achievements"
-              << std::endl;
-    return;
-  }
+  const TiXmlElement* root = progress::loadDesignRoot(doc, kDesignFile, "AchievementList", "achievements");
+  if (root == nullptr) return;
   for (int c = 0; c < kCategoryCount; ++c) {
     // A category the file leaves out has no records.
     const TiXmlElement* element = root->FirstChildElement(kCategoryElements[c]);
