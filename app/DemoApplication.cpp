@@ -4,6 +4,7 @@
 
 #include <GL/gl.h>
 
+#include "app/DemoMovie.h"
 #include "app/DemoSound.h"
 #include "app/DemoTextScreen.h"
 #include "app/LocalizedText.h"
@@ -130,6 +131,17 @@ void DemoApplication::init() {
   addSequence(new DemoSequence(0, 0.2f, 0.6f, 1.0f));
   addSequence(new DemoSequence(1, 1.0f, 0.45f, 0.2f));
   addSequence(createDemoTextScreen(2));
+}
+
+// The intro movie plays before the screens and takes their place meanwhile.
+void DemoApplication::updateCurrentSequence(int ms) {
+  if (!demoMovieUpdate(ms)) GameLoop::updateCurrentSequence(ms);
+}
+void DemoApplication::drawCurrentSequence() {
+  if (!demoMovieDraw()) GameLoop::drawCurrentSequence();
+}
+void DemoApplication::touchesEnded(int count, const TouchPoint points[kMaxTouches], bool track) {
+  if (!demoMovieTouch()) GameLoop::touchesEnded(count, points, track);
 }
 
 void DemoApplication::touchesHovered(int count, const TouchPoint points[kMaxTouches], bool track) {

@@ -66,10 +66,12 @@ bool writeMovie(const std::string& path, const VideoSpec& spec, int frameCount, 
   std::vector<std::uint8_t> rgb(static_cast<std::size_t>(spec.width) * spec.height * 3);
   do {
     const AVCodec* vc = avcodec_find_encoder_by_name(spec.codec.c_str());
-    if (vc == nullptr) {
+    if (!spec.withVideo) vc = nullptr;
+    if (vc == nullptr && spec.withVideo) {
       fail(error, "no encoder " + spec.codec);
       break;
     }
+    if (vc != nullptr) {
     video.stream = avformat_new_stream(oc, nullptr);
     video.ctx = avcodec_alloc_context3(vc);
     AVCodecContext* v = video.ctx;
@@ -100,6 +102,7 @@ bool writeMovie(const std::string& path, const VideoSpec& spec, int frameCount, 
     video.frame->width = v->width;
     video.frame->height = v->height;
     if (av_frame_get_buffer(video.frame, 0) < 0) break;
+    }
 
     if (audio != nullptr && audio->channels > 0) {
       const AVCodec* ac = avcodec_find_encoder(AV_CODEC_ID_AAC);
@@ -160,7 +163,7 @@ bool writeMovie(const std::string& path, const VideoSpec& spec, int frameCount, 
         good = encode(oc, sound, sound.frame, packet);
       }
     };
-    for (int i = 0; i < frameCount && good; ++i) {
+    for (int i = 0; i < frameCount && good && video.ctx != nullptr; ++i) {
       std::fill(rgb.begin(), rgb.end(), 0);
       paint(i, rgb.data(), spec.width * 3);
       if (av_frame_make_writable(video.frame) < 0) {
@@ -174,8 +177,8 @@ bool writeMovie(const std::string& path, const VideoSpec& spec, int frameCount, 
       good = encode(oc, video, video.frame, packet);
       encodeSoundUpTo(static_cast<double>(i + 1) / spec.fps);
     }
-    encodeSoundUpTo(1e18);
-    if (!good || !encode(oc, video, nullptr, packet) || (sound.ctx != nullptr && !encode(oc, sound, nullptr, packet))) {
+    encodeSoundUpTo(video.ctx != nullptr ? 1e18 : static_cast<double>(frameCount) / spec.fps);
+    if (!good || (video.ctx != nullptr && !encode(oc, video, nullptr, packet)) || (sound.ctx != nullptr && !encode(oc, sound, nullptr, packet))) {
       fail(error, "encoding failed");
       break;
     }

@@ -18,6 +18,7 @@ struct VideoSpec {
   int bFrames = 2;                 // 0: every picture comes out as soon as its packet goes in
   int gop = 30;
   int quality = 23;                // x264's constant rate factor; for mpeg4 a quantiser (2-31)
+  bool withVideo = true;           // false: a file with the sound alone (frameCount still sets its length)
 };
 
 struct AudioTrack {
