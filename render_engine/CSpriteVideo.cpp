@@ -50,6 +50,7 @@ int gAliveCount = 0;
 int gTextureSlot = 0;
 const bool kSubtitlesShown = true;
 const bool kVibrationOnCue = true;
+bool gKeepSoundTracks = false;
 
 void report(const char* message) {
   std::fputs(message, stderr);
@@ -90,6 +91,7 @@ void initLibraryLog() {
 }  // namespace
 
 int CSpriteVideo::aliveCount() { return gAliveCount; }
+void CSpriteVideo::keepSoundTracks(bool keep) { gKeepSoundTracks = keep; }
 CNodeText* CSpriteVideo::subtitleNode() { return gSubtitleNode; }
 
 CSpriteVideo::CSpriteVideo(const std::string& movieName, bool withSound, bool decodeSoundFirst,
@@ -298,6 +300,7 @@ void CSpriteVideo::decodeSoundTrack() {
   }
   pcm.resize(pcm.size() - pcm.size() % 4);
   soundBytes_ = static_cast<std::int64_t>(pcm.size());
+  if (gKeepSoundTracks) keptSound_ = pcm;
   if (!pcm.empty()) {
     AudioEngine::queueSingleBuffer(soundId_, pcm.data(), static_cast<int>(pcm.size()), AL_FORMAT_STEREO16,
                                    sampleRate_, 1);

@@ -85,6 +85,10 @@ class CSpriteVideo : public CSprite {
   int getSampleRate() const { return sampleRate_; }
   std::string describeStreams() const;
 
+  // Tests: keeps a copy of the next decoded-first sound tracks.
+  static void keepSoundTracks(bool keep);
+  const std::vector<std::uint8_t>& getKeptSoundTrack() const { return keptSound_; }
+
   static int aliveCount();
   // The shared subtitle node (null until a subtitle is first shown).
   static CNodeText* subtitleNode();
@@ -160,6 +164,7 @@ class CSpriteVideo : public CSprite {
   std::int64_t soundBytes_ = 0;
   int picturesDecoded_ = 0;
   int picturesShown_ = 0;
+  std::vector<std::uint8_t> keptSound_;
 };
 
 // The shared subtitle node and its use by the movies.

@@ -4,6 +4,7 @@
 #include <AL/al.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
@@ -20,8 +21,14 @@ namespace {
 
 class VideoSoundTest : public videotest::VideoTest {
  protected:
-  VideoSoundTest() { AudioEngine::init(); }
-  ~VideoSoundTest() override { AudioEngine::shutdown(); }
+  VideoSoundTest() {
+    AudioEngine::init();
+    CSpriteVideo::keepSoundTracks(true);
+  }
+  ~VideoSoundTest() override {
+    CSpriteVideo::keepSoundTracks(false);
+    AudioEngine::shutdown();
+  }
 
   // The size and channels of the one buffer the sound slot holds.
   static void bufferOf(const CSpriteVideo& v, ALint& size, ALint& channels, ALint& frequency) {
@@ -54,6 +61,24 @@ class VideoSoundTest : public videotest::VideoTest {
     // block), as 16-bit stereo.
     const double expected = o.seconds * rate * 4;
     EXPECT_NEAR(static_cast<double>(v.getSoundBytes()), expected, 1024.0 * 4 + 4);
+    // The tone itself: the same in both channels, at its own pitch (a mono
+    // track read as stereo would play an octave up, planar floats as noise).
+    const auto& pcm = v.getKeptSoundTrack();
+    ASSERT_EQ(static_cast<std::int64_t>(pcm.size()), v.getSoundBytes());
+    const auto* s16 = reinterpret_cast<const std::int16_t*>(pcm.data());
+    const std::size_t frames = pcm.size() / 4;
+    int crossings = 0;
+    double peak = 0;
+    for (std::size_t i = rate / 10; i < frames - rate / 10; ++i) {
+      EXPECT_NEAR(s16[i * 2], s16[i * 2 + 1], 2) << i;
+      if ((s16[i * 2 - 2] < 0) != (s16[i * 2] < 0)) ++crossings;
+      peak = std::max(peak, std::abs(static_cast<double>(s16[i * 2])));
+      if (::testing::Test::HasFailure()) break;
+    }
+    const double seconds = static_cast<double>(frames - rate / 5) / rate;
+    EXPECT_NEAR(crossings / (2 * seconds), 440.0, 10.0);
+    // A mono track reaches both sides 3 dB down, so it sounds as loud as before.
+    EXPECT_NEAR(peak / 32767.0, channels == 1 ? 0.4 * std::sqrt(0.5) : 0.4, 0.04);
     ALint size, ch, frequency;
     bufferOf(v, size, ch, frequency);
     EXPECT_EQ(size, v.getSoundBytes());
