@@ -88,6 +88,20 @@ void initLibraryLog() {
   }
 }
 
+// A decoder for the stream, opened on one thread; null when it cannot open.
+AVCodecContext* openDecoder(const AVCodec* codec, const AVStream* stream) {
+  AVCodecContext* ctx = avcodec_alloc_context3(codec);
+  if (ctx == nullptr) return nullptr;
+  if (avcodec_parameters_to_context(ctx, stream->codecpar) < 0) {
+    avcodec_free_context(&ctx);
+    return nullptr;
+  }
+  ctx->thread_count = 1;
+  ctx->pkt_timebase = stream->time_base;
+  if (avcodec_open2(ctx, codec, nullptr) < 0) avcodec_free_context(&ctx);
+  return ctx;
+}
+
 }  // namespace
 
 int CSpriteVideo::aliveCount() { return gAliveCount; }
@@ -169,14 +183,8 @@ bool CSpriteVideo::open(const std::string& path) {
     report("VIDEO STREAM ERROR");
     return false;
   }
-  videoDecoder_ = avcodec_alloc_context3(codec);
-  if (videoDecoder_ == nullptr || avcodec_parameters_to_context(videoDecoder_, vpar) < 0) {
-    report("CANNOT OPEN CODEC");
-    return false;
-  }
-  videoDecoder_->pkt_timebase = vs->time_base;
-  videoDecoder_->thread_count = 1;
-  if (avcodec_open2(videoDecoder_, codec, nullptr) < 0) {
+  videoDecoder_ = openDecoder(codec, vs);
+  if (videoDecoder_ == nullptr) {
     report("CANNOT OPEN CODEC");
     return false;
   }
@@ -207,13 +215,8 @@ bool CSpriteVideo::openAudio() {
     report("NO AUDIO CODEC FOUND");
     return false;
   }
-  audioDecoder_ = avcodec_alloc_context3(codec);
-  if (audioDecoder_ == nullptr || avcodec_parameters_to_context(audioDecoder_, par) < 0) {
-    report("NO AUDIO CODEC FOUND");
-    return false;
-  }
-  audioDecoder_->pkt_timebase = as->time_base;
-  if (avcodec_open2(audioDecoder_, codec, nullptr) < 0 || (audioFrame_ = av_frame_alloc()) == nullptr) {
+  audioDecoder_ = openDecoder(codec, as);
+  if (audioDecoder_ == nullptr || (audioFrame_ = av_frame_alloc()) == nullptr) {
     report("NO AUDIO CODEC FOUND");
     return false;
   }

@@ -72,6 +72,20 @@ class VideoGlTest : public videotest::VideoTest {
       }
     texwriter::writePng((std::filesystem::path(out) / name).string(), p);
   }
+  // A silent movie "m.mp4" with the subtitles given, playing from its first picture.
+  std::unique_ptr<CSpriteVideo> playWithSubtitles(double seconds, const std::string& srt) {
+    MovieOptions o;
+    o.seconds = seconds;
+    o.audioChannels = 0;
+    make("m.mp4", o);
+    dir.write("video/m-.srt", srt);
+    auto v = std::make_unique<CSpriteVideo>("m.mp4", false, true, "m", false);
+    v->play(false);
+    v->update(0);
+    beginFrame();
+    v->draw(true, true);
+    return v;
+  }
   ~VideoGlTest() override {
     RenderEngine::hideSubtitle();
   }
@@ -119,41 +133,23 @@ TEST_F(VideoGlTest, PictureFillsTheScreenWithTheFrameShown) {
 }
 
 TEST_F(VideoGlTest, SubtitleLeavesWhenItsCueEnds) {
-  MovieOptions o;
-  o.seconds = 2.0;
-  o.audioChannels = 0;
-  make("m.mp4", o);
-  dir.write("video/m-.srt", "1\n00:00:00,000 --> 00:00:00,900\nShort\n");
-  CSpriteVideo v("m.mp4", false, true, "m", false);
-  v.play(false);
-  v.update(0);
-  beginFrame();
-  v.draw(true, true);
+  auto v = playWithSubtitles(2.0, "1\n00:00:00,000 --> 00:00:00,900\nShort\n");
   ASSERT_NE(CSpriteVideo::subtitleNode(), nullptr);
   EXPECT_TRUE(CSpriteVideo::subtitleNode()->isVisible());
-  for (int i = 0; i < 40; ++i) v.update(33);
+  for (int i = 0; i < 40; ++i) v->update(33);
   beginFrame();
-  v.draw(true, true);
+  v->draw(true, true);
   EXPECT_FALSE(CSpriteVideo::subtitleNode()->isVisible());
 }
 
 TEST_F(VideoGlTest, VibrationCueKeepsTheSubtitleShown) {
-  MovieOptions o;
-  o.seconds = 3.0;
-  o.audioChannels = 0;
-  make("m.mp4", o);
-  dir.write("video/m-.srt", "1\n00:00:00,000 --> 00:00:01,000\nBefore\n\n2\n00:00:01,000 --> 00:00:02,000\n[VIBRATE]\n");
-  CSpriteVideo v("m.mp4", false, true, "m", false);
-  v.play(false);
-  v.update(0);
-  beginFrame();
-  v.draw(true, true);
+  auto v = playWithSubtitles(3.0, "1\n00:00:00,000 --> 00:00:01,000\nBefore\n\n2\n00:00:01,000 --> 00:00:02,000\n[VIBRATE]\n");
   for (int i = 0; i < 20; ++i) {
-    v.update(66);
+    v->update(66);
     beginFrame();
-    v.draw(true, true);
+    v->draw(true, true);
   }
-  EXPECT_EQ(v.getCurrentCue(), 1);
+  EXPECT_EQ(v->getCurrentCue(), 1);
   EXPECT_TRUE(CSpriteVideo::subtitleNode()->isVisible());
   EXPECT_STREQ(CSpriteVideo::subtitleNode()->getText(), "Before");
 }
