@@ -404,7 +404,8 @@ void CSpriteVideo::showPicture() {
   int dstStride[4] = {textureRowBytes_, 0, 0, 0};
   sws_scale(scaler_, f->data, f->linesize, 0, f->height, dst, dstStride);
   TextureManager& manager = TextureManager::instance();
-  if (!movieTextureCreated_) {
+  // Also after the sprite gave its texture back: the next picture takes it again.
+  if (!movieTextureCreated_ || texture_ == nullptr) {
     texture_ = manager.createMovieTexture(textureName_, textureImage_.data(), width_, height_, textureWidth_,
                                           textureHeight_, withAlpha_);
     movieTextureCreated_ = true;

@@ -266,6 +266,19 @@ TEST_F(MovieTest, TextureKeysAreNeverShared) {
   EXPECT_NE(c->getTexture(), b->getTexture());
 }
 
+TEST_F(MovieTest, PicturesComeBackAfterTheTextureIsGivenBack) {
+  make("m.mp4", muted(1.0));
+  CSpriteVideo v("m.mp4", false, true, "", false);
+  v.play(false);
+  v.update(33);
+  v.unloadTextures();
+  EXPECT_EQ(v.getTexture(), nullptr);
+  for (int i = 0; i < 3; ++i) v.update(33);
+  ASSERT_NE(v.getTexture(), nullptr);
+  EXPECT_EQ(v.getTexture(), RenderEngine::TextureManager::instance().findStored(v.getTextureName()));
+  EXPECT_GT(v.getTexture()->getImageWidth(), 0);
+}
+
 TEST_F(MovieTest, RgbaPictures) {
   make("m.mp4", muted(0.3));
   CSpriteVideo v("m.mp4", false, true, "", true);
