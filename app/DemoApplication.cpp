@@ -140,6 +140,9 @@ void DemoApplication::updateCurrentSequence(int ms) {
 void DemoApplication::drawCurrentSequence() {
   if (!demoMovieDraw()) GameLoop::drawCurrentSequence();
 }
+void DemoApplication::touchesBegan(int count, const TouchPoint points[kMaxTouches], bool track) {
+  if (!demoMoviePress()) GameLoop::touchesBegan(count, points, track);
+}
 void DemoApplication::touchesEnded(int count, const TouchPoint points[kMaxTouches], bool track) {
   if (!demoMovieTouch()) GameLoop::touchesEnded(count, points, track);
 }

@@ -49,6 +49,8 @@ bool demoMovieDraw() {
   return true;
 }
 
+bool demoMoviePress() { return gState == State::Playing; }
+
 bool demoMovieTouch() {
   if (gState != State::Playing) return false;
   finish();

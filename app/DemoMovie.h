@@ -7,4 +7,6 @@
 // the current screen alone).
 bool demoMovieUpdate(int ms);
 bool demoMovieDraw();
+// A press while the movie plays belongs to it; the release skips it.
+bool demoMoviePress();
 bool demoMovieTouch();
