@@ -56,6 +56,11 @@ cAlLock::~cAlLock() {
   alMutex().unlock();
 }
 
+void forgetThreadContext(ALCcontext* context) {
+  const ThreadContextCalls& calls = threadContextCalls();
+  if (context != nullptr && calls.get != nullptr && calls.get() == context) calls.set(nullptr);
+}
+
 const char* alErrorText(ALenum code, const ALchar* (*getString)(ALenum)) {
   const ALchar* text = (getString != nullptr ? getString : alGetString)(code);
   return text != nullptr ? text : "(unknown)";

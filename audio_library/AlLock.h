@@ -25,6 +25,9 @@ class cAlLock {
   ALCcontext* previous_ = nullptr;
 };
 
+// Before a context is destroyed: this thread stops using it.
+void forgetThreadContext(ALCcontext* context);
+
 // OpenAL's text for an error code, never null.
 const char* alErrorText(ALenum code, const ALchar* (*getString)(ALenum) = nullptr);
 
