@@ -92,3 +92,17 @@ TEST_F(WaveTest, LowPassTakesTheHighsAway) {
   ASSERT_GT(open, 0.0f);
   EXPECT_LT(filtered, open * 0.5f);
 }
+
+TEST_F(WaveTest, PlayToolWritesWhatItPlays) {
+  qmtest::TempDir dir;
+  const std::string ogg = dir.str() + "/tone.ogg";
+  const std::string out = dir.str() + "/played.wav";
+  ASSERT_TRUE(soundwriter::writeFile(ogg, qmtest::sineOgg(0.5, 22050, 1)));
+  const std::string command = std::string(QM_CAURAL_PLAY) + " " + ogg + " --lowpass 0.8 --wave " + out + " >/dev/null";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  int rate = 0;
+  const auto spans = qmtest::soundingSpans(qmtest::readRecording(out, rate), 44100);
+  ASSERT_EQ(spans.size(), 1u);
+  EXPECT_NEAR(spans[0], 0.5, 0.05);
+  EXPECT_NE(std::system((std::string(QM_CAURAL_PLAY) + " " + dir.str() + "/none.ogg --wave " + out).c_str()), 0);
+}
