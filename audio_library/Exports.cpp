@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "audio_library/AuralManager.h"
+#include "audio_library/PluginManager.h"
 #include "caural/IAudioManager.h"
 #include "caural/ILogger.h"
 
@@ -31,7 +32,15 @@ ManagerSet& state() {
   return *s;
 }
 
+std::vector<IAudioPlugin*> installedPlugins() {
+  return static_cast<cPluginManager*>(getPluginManager())->getPluginList();
+}
+
 void finishManager(IAudioManager* manager) {
+  for (IAudioPlugin* p : installedPlugins()) {
+    p->onManagerDestroyed(manager);
+    p->IRefCounted::release();
+  }
   manager->unregisterAllDecoders();
   manager->unregisterAllDataSources();
   manager->unregisterAllEventHandlers();
@@ -79,6 +88,13 @@ struct ExitGuard {
 
 }  // namespace
 
+void forEachAudioManager(const std::function<void(IAudioManager*)>& f) {
+  ManagerSet& s = state();
+  std::lock_guard<std::recursive_mutex> lock(s.mutex);
+  const std::vector<IAudioManager*> all(s.managers.begin(), s.managers.end());
+  for (IAudioManager* m : all) f(m);
+}
+
 IAudioManager* createAudioManager(bool initializeDefault) {
   auto* manager = new cAuralManager;
   if (manager == nullptr) return nullptr;
@@ -89,6 +105,10 @@ IAudioManager* createAudioManager(bool initializeDefault) {
   manager->registerDecoder(getWavAudioDecoderFactory(), "wav");
   manager->registerDecoder(getRawAudioDecoderFactory(), "raw");
   manager->registerDataSource(getFileSourceFactory(), "FileSystem", 0);
+  for (IAudioPlugin* p : installedPlugins()) {
+    p->onManagerCreated(manager);
+    p->IRefCounted::release();
+  }
 
   ManagerSet& s = state();
   std::thread old;

@@ -4,6 +4,7 @@
 #include "caural/EffectTypes.h"
 #include "caural/IAudioEffects.h"
 #include "caural/IAudioManager.h"
+#include "caural/IAudioPlugin.h"
 #include "caural/IAudioSource.h"
 #include "caural/IListener.h"
 #include "caural/IEffect.h"
