@@ -27,8 +27,10 @@ void cAuralEffects::setEfxFunctions(EfxFunctionTable* table) {
   efx_ = table;
 }
 
-bool cAuralEffects::bindToCurrentContext() {
-  ALCcontext* context = alcGetCurrentContext();
+bool cAuralEffects::bindToCurrentContext() { return bindToContext(alcGetCurrentContext()); }
+
+bool cAuralEffects::bindToContext(void* alcContext) {
+  auto* context = static_cast<ALCcontext*>(alcContext);
   ALCdevice* device = context != nullptr ? alcGetContextsDevice(context) : nullptr;
   auto* table = new EfxFunctionTable;
   if (table == nullptr) return false;

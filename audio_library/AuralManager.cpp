@@ -72,10 +72,7 @@ bool cAuralManager::checkError() {
   return false;
 }
 
-bool cAuralManager::initialize(const char* deviceName, std::int32_t outputFrequency, std::int32_t effectSends) {
-  cMutexLock lock(mutex_);
-  if (initialized_) return false;
-  const std::array<ALCint, 6> attributes = buildContextAttributes(outputFrequency, effectSends);
+bool cAuralManager::openDevice(const char* deviceName, const ALCint* attributes) {
   cAlLock al;
   device_ = alcOpenDevice(deviceName);
   if (device_ == nullptr) {
@@ -84,7 +81,7 @@ bool cAuralManager::initialize(const char* deviceName, std::int32_t outputFreque
     if (alc != ALC_NO_ERROR) logger()->logError(kSender, "OpenAL Error: %s.", text(alcGetString(nullptr, alc)));
     return false;
   }
-  context_ = alcCreateContext(device_, attributes.data());
+  context_ = alcCreateContext(device_, attributes);
   if (context_ == nullptr) {
     logger()->logError(kSender, "Failed to Create OpenAL Context.");
     checkError();
@@ -102,12 +99,20 @@ bool cAuralManager::initialize(const char* deviceName, std::int32_t outputFreque
     device_ = nullptr;
     return false;
   }
+  return true;
+}
+
+bool cAuralManager::initialize(const char* deviceName, std::int32_t outputFrequency, std::int32_t effectSends) {
+  cMutexLock lock(mutex_);
+  if (initialized_) return false;
+  const std::array<ALCint, 6> attributes = buildContextAttributes(outputFrequency, effectSends);
+  if (!openDevice(deviceName, attributes.data())) return false;
+  listener_.setContext(context_);
+  // Outside the OpenAL lock: the effects object takes its own lock first.
+  efxSupported_ = effects_.bindToContext(context_);
   {
-    // Everything below in this manager's context, whatever another made current.
+    // In this manager's context, whatever another made current meanwhile.
     cAlLock own(context_);
-    alGetError();
-    listener_.setContext(context_);
-    efxSupported_ = effects_.bindToCurrentContext();
     logger()->logInfo(kSender, "OpenAL Version: %s", text(alGetString(AL_VERSION)));
     logger()->logInfo(kSender, "Vendor: %s", text(alGetString(AL_VENDOR)));
     logger()->logInfo(kSender, "Renderer: %s", text(alGetString(AL_RENDERER)));

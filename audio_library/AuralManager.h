@@ -70,6 +70,7 @@ class cAuralManager : public IAudioManager, public cMemoryOverride {
   using Map = std::map<cString, T, std::less<>, cAllocator<std::pair<const cString, T>>>;
 
   bool checkError();
+  bool openDevice(const char* deviceName, const ALCint* attributes);
   // Takes over a new source (its creation reference) or frees it and logs.
   IAudioSource* adopt(cAuralSource* source, const char* name);
   IAudioSource* createFromDecoder(IAudioDecoder* decoder, const char* name, const char* extension,

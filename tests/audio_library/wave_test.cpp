@@ -1,6 +1,7 @@
 // Through OpenAL Soft's wave-file backend: what a manager's source plays comes
 // out for its length, and a low-pass filter takes the highs away.
 #include <chrono>
+#include <filesystem>
 #include <cstdlib>
 #include <numeric>
 #include <thread>
@@ -105,4 +106,18 @@ TEST_F(WaveTest, PlayToolWritesWhatItPlays) {
   ASSERT_EQ(spans.size(), 1u);
   EXPECT_NEAR(spans[0], 0.5, 0.05);
   EXPECT_NE(std::system((std::string(QM_CAURAL_PLAY) + " " + dir.str() + "/none.ogg --wave " + out).c_str()), 0);
+}
+
+TEST_F(WaveTest, PlayToolPlaysThroughAPluginsDecoder) {
+  qmtest::TempDir dir;
+  std::filesystem::copy_file(QM_PLUGIN_TONE, dir.path() / "cAp_tone.so");
+  dir.write("beep.tone", "cAp-tone 440 0.3");
+  const std::string out = dir.str() + "/played.wav";
+  const std::string command =
+      "cd " + dir.str() + " && " + std::string(QM_CAURAL_PLAY) + " beep.tone --wave " + out + " >/dev/null";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  int rate = 0;
+  const auto spans = qmtest::soundingSpans(qmtest::readRecording(out, rate), 44100);
+  ASSERT_EQ(spans.size(), 1u);
+  EXPECT_NEAR(spans[0], 0.3, 0.05);
 }

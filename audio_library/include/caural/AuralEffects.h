@@ -26,6 +26,8 @@ class CAURAL_API cAuralEffects : public IAudioEffects, public cMemoryOverride {
   // probes it; effects and filters made afterwards work in that context.
   // False when there is no current context or the device has no EFX.
   bool bindToCurrentContext();
+  // The same for a given OpenAL context (an ALCcontext*).
+  bool bindToContext(void* alcContext);
   // Before the context goes: effects and filters still alive stop calling
   // OpenAL, and every support flag is cleared.
   void unbind();

@@ -7,6 +7,7 @@
 // Each reports its calls through capTestCount.
 #include <dlfcn.h>
 
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -18,7 +19,8 @@ using namespace cAural;
 
 namespace {
 
-int installs = 0, created = 0, destroyed = 0, deaths = 0;
+// Notifications come from whichever thread makes or ends a manager.
+std::atomic<int> installs{0}, created{0}, destroyed{0}, deaths{0};
 
 constexpr std::int32_t kRate = 22050;
 
