@@ -105,26 +105,29 @@ void cAuralEffects::probeSupport() {
   t.getError();
 }
 
-IEffect* cAuralEffects::createEffect() {
-  cMutexLock lock(mutex_);
-  auto* effect = new cEffect(efx_);
-  if (effect == nullptr) return nullptr;
-  if (!effect->isValid()) {
-    effect->IRefCounted::release();
+namespace {
+
+// A new object on the table, or null when it could not be made valid.
+template <typename T>
+T* makeValid(EfxFunctionTable* efx) {
+  auto* object = new T(efx);
+  if (object != nullptr && !object->isValid()) {
+    object->IRefCounted::release();
     return nullptr;
   }
-  return effect;
+  return object;
+}
+
+}  // namespace
+
+IEffect* cAuralEffects::createEffect() {
+  cMutexLock lock(mutex_);
+  return makeValid<cEffect>(efx_);
 }
 
 IFilter* cAuralEffects::createFilter() {
   cMutexLock lock(mutex_);
-  auto* filter = new cFilter(efx_);
-  if (filter == nullptr) return nullptr;
-  if (!filter->isValid()) {
-    filter->IRefCounted::release();
-    return nullptr;
-  }
-  return filter;
+  return makeValid<cFilter>(efx_);
 }
 
 bool cAuralEffects::isEffectTypeSupported(const EffectType& type) {

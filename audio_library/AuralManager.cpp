@@ -22,6 +22,13 @@ const char* text(const char* s) { return s != nullptr ? s : ""; }
 
 ILogger* logger() { return getLogger(); }
 
+// The value stored under the key, or null.
+template <typename Map>
+typename Map::mapped_type lookUp(Map& map, const char* key) {
+  auto it = map.find(text(key));
+  return it != map.end() ? it->second : nullptr;
+}
+
 }  // namespace
 
 std::array<ALCint, 6> buildContextAttributes(std::int32_t outputFrequency, std::int32_t effectSends) {
@@ -176,8 +183,7 @@ std::size_t cAuralManager::getSourceCount() {
 
 IAudioSource* cAuralManager::getSourceByName(const char* name) {
   cMutexLock lock(mutex_);
-  auto it = namedSources_.find(text(name));
-  return it != namedSources_.end() ? it->second : nullptr;
+  return lookUp(namedSources_, name);
 }
 
 void cAuralManager::dropSource(IAudioSource* source) {
@@ -339,15 +345,7 @@ IAudioSource* cAuralManager::createSourceFromFile(const char* name, const char* 
   return nullptr;
 }
 
-IAudioSource* cAuralManager::createSourceFromMemory(const char* name, const char* data, std::int32_t length,
-                                                    const char* extension) {
-  cMutexLock lock(mutex_);
-  IAudioDecoderFactory* factory = getDecoderFactory(extension);
-  if (factory == nullptr) {
-    logger()->logError(kSender, "Failed to create Audio Source (%s): Codec (.%s) is not supported.", text(name),
-                    text(extension));
-    return nullptr;
-  }
+cMemorySource* cAuralManager::copyToMemory(const char* name, const char* data, std::int32_t length) {
   auto* memory = new cMemorySource(data, length, true);
   if (memory == nullptr) {
     logger()->logError(kSender, "Failed to create Audio Source (%s): Could not allocate enough memory.", text(name));
@@ -358,6 +356,20 @@ IAudioSource* cAuralManager::createSourceFromMemory(const char* name, const char
     logger()->logError(kSender, "Failed to create Audio Source (%s): Audio data is corrupt.", text(name));
     return nullptr;
   }
+  return memory;
+}
+
+IAudioSource* cAuralManager::createSourceFromMemory(const char* name, const char* data, std::int32_t length,
+                                                    const char* extension) {
+  cMutexLock lock(mutex_);
+  IAudioDecoderFactory* factory = getDecoderFactory(extension);
+  if (factory == nullptr) {
+    logger()->logError(kSender, "Failed to create Audio Source (%s): Codec (.%s) is not supported.", text(name),
+                    text(extension));
+    return nullptr;
+  }
+  cMemorySource* memory = copyToMemory(name, data, length);
+  if (memory == nullptr) return nullptr;
   IAudioDecoder* decoder = factory->createAudioDecoder(memory);
   memory->IRefCounted::release();
   return createFromDecoder(decoder, name, extension, "Audio Source (%s) successfully created from memory.");
@@ -372,16 +384,8 @@ IAudioSource* cAuralManager::createSourceFromRaw(const char* name, const char* d
     logger()->logError(kSender, "Failed to create Audio Source (%s): Codec (.raw) is not supported.", text(name));
     return nullptr;
   }
-  auto* memory = new cMemorySource(data, length, true);
-  if (memory == nullptr) {
-    logger()->logError(kSender, "Failed to create Audio Source (%s): Could not allocate enough memory.", text(name));
-    return nullptr;
-  }
-  if (!memory->isValid()) {
-    memory->IRefCounted::release();
-    logger()->logError(kSender, "Failed to create Audio Source (%s): Audio data is corrupt.", text(name));
-    return nullptr;
-  }
+  cMemorySource* memory = copyToMemory(name, data, length);
+  if (memory == nullptr) return nullptr;
   IAudioDecoder* decoder = factory->createAudioDecoder(memory, frequency, format);
   memory->IRefCounted::release();
   return createFromDecoder(decoder, name, "raw", "Audio Source (%s) successfully created from raw data.");
@@ -413,8 +417,7 @@ bool cAuralManager::isDecoderRegistered(const char* extension) {
 
 IAudioDecoderFactory* cAuralManager::getDecoderFactory(const char* extension) {
   cMutexLock lock(mutex_);
-  auto it = decoders_.find(text(extension));
-  return it != decoders_.end() ? it->second : nullptr;
+  return lookUp(decoders_, extension);
 }
 
 void cAuralManager::unregisterAllDecoders() {
@@ -454,8 +457,7 @@ bool cAuralManager::isDataSourceRegistered(const char* name) {
 
 IDataSourceFactory* cAuralManager::getDataSourceFactory(const char* name) {
   cMutexLock lock(mutex_);
-  auto it = dataSources_.find(text(name));
-  return it != dataSources_.end() ? it->second : nullptr;
+  return lookUp(dataSources_, name);
 }
 
 void cAuralManager::unregisterAllDataSources() {

@@ -76,6 +76,8 @@ class cAuralManager : public IAudioManager, public cMemoryOverride {
   IAudioSource* createFromDecoder(IAudioDecoder* decoder, const char* name, const char* extension,
                                   const char* success);
   void dropSource(IAudioSource* source);
+  // A copy of the block as a data source, or null (logged).
+  cMemorySource* copyToMemory(const char* name, const char* data, std::int32_t length);
 
   cMutex mutex_;
   ALCcontext* context_ = nullptr;

@@ -31,36 +31,19 @@ class cLogger : public ILogger {
  public:
   cLogger() : start_(std::chrono::steady_clock::now()) {}
 
-  void logCritical(const char* sender, const char* format, ...) override CAURAL_PRINTF(3, 4) {
-    va_list args;
-    va_start(args, format);
-    broadcast(LOG_CRITICAL, sender, format, args);
-    va_end(args);
+#define CAURAL_LOG_AT(function, level)                                            \
+  void function(const char* sender, const char* format, ...) override CAURAL_PRINTF(3, 4) { \
+    va_list args;                                                                  \
+    va_start(args, format);                                                        \
+    broadcast(level, sender, format, args);                                        \
+    va_end(args);                                                                  \
   }
-  void logError(const char* sender, const char* format, ...) override CAURAL_PRINTF(3, 4) {
-    va_list args;
-    va_start(args, format);
-    broadcast(LOG_ERROR, sender, format, args);
-    va_end(args);
-  }
-  void logWarning(const char* sender, const char* format, ...) override CAURAL_PRINTF(3, 4) {
-    va_list args;
-    va_start(args, format);
-    broadcast(LOG_WARNING, sender, format, args);
-    va_end(args);
-  }
-  void logInfo(const char* sender, const char* format, ...) override CAURAL_PRINTF(3, 4) {
-    va_list args;
-    va_start(args, format);
-    broadcast(LOG_INFORMATION, sender, format, args);
-    va_end(args);
-  }
-  void logDebug(const char* sender, const char* format, ...) override CAURAL_PRINTF(3, 4) {
-    va_list args;
-    va_start(args, format);
-    broadcast(LOG_DEBUG, sender, format, args);
-    va_end(args);
-  }
+  CAURAL_LOG_AT(logCritical, LOG_CRITICAL)
+  CAURAL_LOG_AT(logError, LOG_ERROR)
+  CAURAL_LOG_AT(logWarning, LOG_WARNING)
+  CAURAL_LOG_AT(logInfo, LOG_INFORMATION)
+  CAURAL_LOG_AT(logDebug, LOG_DEBUG)
+#undef CAURAL_LOG_AT
 
   const LogLevel& getLogLevel() override {
     cMutexLock lock(mutex_);
