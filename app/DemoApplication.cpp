@@ -4,6 +4,7 @@
 
 #include <GL/gl.h>
 
+#include "app/DemoMovie.h"
 #include "app/DemoSceneScreen.h"
 #include "app/DemoSound.h"
 #include "app/DemoTextScreen.h"
@@ -39,6 +40,20 @@ void DemoApplication::init() {
   addSequence(createDemoSceneScreen(0, "demo-meadow.bin"));
   addSequence(createDemoSceneScreen(1, "demo-cast.bin"));
   addSequence(createDemoTextScreen(2));
+}
+
+// The intro movie plays before the screens and takes their place meanwhile.
+void DemoApplication::updateCurrentSequence(int ms) {
+  if (!demoMovieUpdate(ms)) GameLoop::updateCurrentSequence(ms);
+}
+void DemoApplication::drawCurrentSequence() {
+  if (!demoMovieDraw()) GameLoop::drawCurrentSequence();
+}
+void DemoApplication::touchesBegan(int count, const TouchPoint points[kMaxTouches], bool track) {
+  if (!demoMoviePress()) GameLoop::touchesBegan(count, points, track);
+}
+void DemoApplication::touchesEnded(int count, const TouchPoint points[kMaxTouches], bool track) {
+  if (!demoMovieTouch()) GameLoop::touchesEnded(count, points, track);
 }
 
 void DemoApplication::touchesHovered(int count, const TouchPoint points[kMaxTouches], bool track) {

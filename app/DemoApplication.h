@@ -10,6 +10,10 @@ class DemoApplication : public GameLoop {
   void init() override;
   void drawOverlay() override;
   void touchesHovered(int count, const TouchPoint points[kMaxTouches], bool track) override;
+  void touchesBegan(int count, const TouchPoint points[kMaxTouches], bool track) override;
+  void touchesEnded(int count, const TouchPoint points[kMaxTouches], bool track) override;
+  void updateCurrentSequence(int ms) override;
+  void drawCurrentSequence() override;
   // Screens go round in id order.
   using GameLoop::getSequenceCount;
 
