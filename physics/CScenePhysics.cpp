@@ -252,6 +252,13 @@ void CScenePhysics::removeCollisionHandler(int typeA, int typeB) {
   if (it->second.handler != nullptr) bindLibraryHandler(it->second);
 }
 
+const CScenePhysics::HandlerEntry* CScenePhysics::findCollisionHandler(int typeA, int typeB) const {
+  if (typeA < 0 || typeB < 0) return nullptr;
+  auto it = handlers_.find(pairKey(static_cast<cpCollisionType>(typeA), static_cast<cpCollisionType>(typeB)));
+  if (it == handlers_.end() || !it->second.active) return nullptr;
+  return &it->second;
+}
+
 int CScenePhysics::dispatchCollision(cpArbiter* arbiter, CollisionCallback callback, cpCollisionType typeA) {
   if (resetting_ || callback == nullptr) return 1;
   cpShape* a = nullptr;

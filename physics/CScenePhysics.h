@@ -147,6 +147,9 @@ class CScenePhysics : public CScene {
     cpCollisionPostSolveFunc defaultPostSolve = nullptr;
     cpCollisionSeparateFunc defaultSeparate = nullptr;
   };
+  // The active handler record of the unordered pair (its typeA is the node A
+  // type), or null.
+  const HandlerEntry* findCollisionHandler(int typeA, int typeB) const;
   // The bridge: builds the contacts in the registered order and calls back.
   int dispatchCollision(cpArbiter* arbiter, CollisionCallback callback, cpCollisionType typeA);
 
