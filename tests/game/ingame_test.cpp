@@ -1,0 +1,270 @@
+// The level screen end to end, headless: levels built from the sample
+// physics models, played through taps, scored and recorded, with the banner,
+// cursor, music and screen changes caught by a recording host.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <filesystem>
+#include <optional>
+
+#include "app/Random.h"
+#include "game/ActorHooks.h"
+#include "game/ActorTemplates.h"
+#include "game/GameHud.h"
+#include "game/ISwappableItem.h"
+#include "game/InGameSequence.h"
+#include "game/QMRGameFX.h"
+#include "game/QMRJoint.h"
+#include "game/QMRSheep.h"
+#include "physics/CScenePhysics.h"
+#include "tests/game/ProgressFixture.h"
+
+namespace {
+
+struct RecordingHost : InGameHost {
+  std::vector<BannerMessage> banners;
+  std::vector<std::uint32_t> music;
+  std::vector<std::string> moves;
+  int resultScore = 0;
+  int resultMedal = -1;
+  bool video = false;
+  void showBannerMessage(const BannerMessage& m) override { banners.push_back(m); }
+  void showResult(const BannerMessage& m, int, int, int score, int, int medal) override {
+    banners.push_back(m);
+    resultScore = score;
+    resultMedal = medal;
+  }
+  void playMusic(std::uint32_t id, bool) override { music.push_back(id); }
+  void startLevel(int id) override { moves.push_back("start " + std::to_string(id)); }
+  void returnToMenu() override { moves.push_back("menu"); }
+  void returnToMapPage() override { moves.push_back("map"); }
+  void playVideo(const char* file, const char*) override {
+    moves.push_back(std::string("video ") + file);
+    video = true;
+  }
+  bool isVideoPlaying() override { return video; }
+  void switchToSequence(int id) override { moves.push_back("sequence " + std::to_string(id)); }
+};
+
+std::vector<std::uint32_t>& sounds() {
+  static std::vector<std::uint32_t> s;
+  return s;
+}
+void recordSound(std::uint32_t id) { sounds().push_back(id); }
+
+std::string levelFile(const std::string& entities) {
+  return "<?xml version=\"1.0\" ?>\n<level name=\"t\"><baseentytylist>" + entities +
+         "</baseentytylist><jointslist></jointslist></level>\n";
+}
+std::string entity(const char* name, float x, float y, int id) {
+  return "<entity name=\"" + std::string(name) + "\" x=\"" + std::to_string(x) + "\" y=\"" + std::to_string(y) +
+         "\" angle=\"0\" id=\"" + std::to_string(id) + "\"/>";
+}
+
+class InGameTest : public qmtest::ProgressTest {
+ protected:
+  InGameTest() {
+    const std::filesystem::path src(QM_TEST_SOURCE_DIR);
+    std::filesystem::copy(src / "data/physicmodels", tmp.path() / "data/physicmodels",
+                          std::filesystem::copy_options::recursive);
+    std::filesystem::copy_file(src / "data/config.ynm", tmp.path() / "data/config.ynm");
+    std::filesystem::copy_file(src / "data/gamedesign/achievementList.ynm",
+                               tmp.path() / "data/gamedesign/achievementList.ynm",
+                               std::filesystem::copy_options::overwrite_existing);
+    writeDesign("levels.ynm", "<levels><map id=\"1\" name=\"458752\" pack=\"1\">" + qmtest::levelXml(1) +
+                                  qmtest::levelXml(2) + qmtest::levelXml(3) + "</map></levels>");
+    writeDesign("tutorials.ynm",
+                "<tutos><firtsBlocTuto id=\"10\"/><tutorial id=\"4\"><text>196613</text></tutorial></tutos>");
+    // 1: a crate under the sheep, the goal below it.
+    tmp.write("data/levels/1.ynm", levelFile(entity("Ground", 24, 31, 1) + entity("GoalZone", 24, 29.5f, 2) +
+                                             entity("WoodBox", 24, 28, 3) + entity("Sheep", 24, 25.8f, 4)));
+    // 2: a plank over a gap, nothing below it.
+    tmp.write("data/levels/2.ynm", levelFile(entity("Ledge", 15, 20.5f, 1) + entity("Ledge", 33, 20.5f, 2) +
+                                             entity("WoodPlank", 24, 19.5f, 3) + entity("Sheep", 24, 17.8f, 4)));
+    // 3: a wolf already at rest in the goal.
+    tmp.write("data/levels/3.ynm", levelFile(entity("Ground", 24, 31, 1) + entity("GoalZone", 24, 29.5f, 2) +
+                                             entity("Wolf", 24, 27.6f, 3)));
+  }
+  void SetUp() override {
+    ProgressTest::SetUp();
+    ActorTemplates::clearAll();
+    QMRJoint::resetTemplate();
+    ISwappableItem::resetSwapModels();
+    QMRGameFXManager::resetInstance();
+    InGameSequence::resetProcessState();
+    sounds().clear();
+    ActorHooks::setSoundPlayer(&recordSound);
+    seedRandom(1);
+    // Built once the data is in place: the reader reads its tables at once.
+    sequence.emplace(&host);
+    sequence->load();
+  }
+  void TearDown() override {
+    sequence.reset();
+    ActorHooks::setSoundPlayer(nullptr);
+    QMRGameFXManager::resetInstance();
+    ActorTemplates::clearAll();
+    ProgressTest::TearDown();
+  }
+  // Frames of 33 ms until the state is reached (or the limit).
+  bool runUntil(int state, int limit = 600) {
+    for (int i = 0; i < limit; ++i) {
+      if (sequence->getState() == state) return true;
+      sequence->update(33);
+    }
+    return sequence->getState() == state;
+  }
+  void tap(int x, int y) {
+    sequence->touchBegan(x, y);
+    sequence->touchEnded(x, y);
+  }
+
+  RecordingHost host;
+  std::optional<InGameSequence> sequence;
+};
+
+}  // namespace
+
+TEST_F(InGameTest, ATapWinsLevelOneAndTheResultIsRecorded) {
+  sequence->prepareLevel(1, 1, 0);
+  ASSERT_EQ(sequence->getState(), InGameSequence::kPlay);
+  EXPECT_EQ(sequence->getActors().size(), 1u);
+  EXPECT_EQ(InGameSequence::typeCounters()[1], 1);
+  EXPECT_EQ(InGameSequence::typeCounters()[2], 1);
+  EXPECT_EQ(InGameSequence::typeCounters()[8], 0) << "the SheepEater is not counted";
+  EXPECT_EQ(host.music.back(), 39u);
+  for (int i = 0; i < 3; ++i) sequence->update(33);
+  tap(240, 280);
+  EXPECT_EQ(sequence->getActions(), 1);
+  ASSERT_TRUE(runUntil(InGameSequence::kWon));
+  EXPECT_EQ(sequence->getScore(), static_cast<int>(1000.0 * (2.0 + 1000.0 / sequence->getClockMs())));
+  EXPECT_EQ(host.resultScore, sequence->getScore());
+  EXPECT_EQ(sequence->getMedal(), 2) << "one tap in about two seconds: silver of 1000/2100/3000";
+  EXPECT_EQ(host.resultMedal, 2);
+  ASSERT_FALSE(host.banners.empty());
+  EXPECT_EQ(host.banners.back().textId, 0x30005) << "the first win ever";
+  EXPECT_EQ(host.banners.back().buttonMask, 19);
+  EXPECT_EQ(host.music.back(), 44u);
+  const LevelRecord* record = LevelsManager::getInstance().findLevel(1);
+  ASSERT_NE(record, nullptr);
+  EXPECT_TRUE(record->completed);
+  EXPECT_EQ(record->bestScore, sequence->getScore());
+  EXPECT_EQ(record->fewestTries, 1);
+  EXPECT_FALSE(TutorialManager::getInstance().isUnseen(4));
+  EXPECT_TRUE(readSave("levels.sav").has_value());
+  EXPECT_EQ(overlays.popups, (std::vector<int>{24, 34})) << "won at the first try; one level done";
+  // The tap on the crate showed its effect and its sound.
+  EXPECT_NE(std::find(sounds().begin(), sounds().end(), 10u), sounds().end());
+
+  // A replay: the pick of its kind is no longer the first one.
+  sequence->buttonPressed(InGameSequence::kButtonRetry);
+  EXPECT_EQ(sequence->getTries(), 2);
+  for (int i = 0; i < 3; ++i) sequence->update(33);
+  tap(240, 280);
+  ASSERT_TRUE(runUntil(InGameSequence::kWon));
+  EXPECT_GE(host.banners.back().textId, 0x20008);
+  EXPECT_LE(host.banners.back().textId, 0x2000A);
+
+  sequence->buttonPressed(InGameSequence::kButtonNext);
+  EXPECT_EQ(host.moves.back(), "start 2");
+  EXPECT_EQ(LevelsManager::getInstance().findLevel(1)->tryCount, 2);
+}
+
+TEST_F(InGameTest, AFallIntoTheSheepEaterLosesLevelTwo) {
+  sequence->prepareLevel(2, 1, 0);
+  ASSERT_EQ(sequence->getState(), InGameSequence::kPlay);
+  for (int i = 0; i < 20; ++i) sequence->update(33);
+  EXPECT_EQ(sequence->getState(), InGameSequence::kPlay) << "at rest on the plank";
+  tap(240, 195);
+  ASSERT_TRUE(runUntil(InGameSequence::kLost));
+  EXPECT_EQ(host.banners.back().textId, 0x20000);
+  EXPECT_EQ(host.banners.back().buttonMask, 11);
+  EXPECT_EQ(host.music.back(), 42u);
+  EXPECT_FALSE(LevelsManager::getInstance().findLevel(2)->completed);
+
+  sequence->buttonPressed(221);
+  EXPECT_EQ(sequence->getTries(), 2);
+  EXPECT_EQ(sequence->getState(), InGameSequence::kPlay);
+  EXPECT_EQ(sequence->getActions(), 0);
+  sequence->buttonPressed(InGameSequence::kButtonMenu);
+  EXPECT_EQ(host.moves.back(), "menu");
+  EXPECT_EQ(LevelsManager::getInstance().findLevel(2)->tryCount, 2);
+}
+
+TEST_F(InGameTest, AWolfRestingInTheGoalLosesLevelThree) {
+  sequence->prepareLevel(3, 1, 0);
+  ASSERT_TRUE(runUntil(InGameSequence::kLost));
+  EXPECT_EQ(host.banners.back().textId, 0x20004);
+  EXPECT_GT(sequence->getClockMs(), 1000);
+  // The last level of a short design: next goes back to the map.
+  sequence->buttonPressed(InGameSequence::kButtonNext);
+  EXPECT_EQ(host.moves.back(), "map");
+  EXPECT_EQ(LevelsManager::getInstance().findLevel(4), nullptr);
+}
+
+TEST_F(InGameTest, ALevelWithoutActorsIsNeverWon) {
+  sequence->prepareLevel(7, 1, 0);  // no such file
+  EXPECT_TRUE(sequence->getActors().empty());
+  for (int i = 0; i < 100; ++i) sequence->update(33);
+  EXPECT_EQ(sequence->getState(), InGameSequence::kPlay);
+  EXPECT_EQ(LevelsManager::getInstance().findLevel(7), nullptr);
+  EXPECT_FALSE(readSave("levels.sav").has_value());
+}
+
+TEST_F(InGameTest, TheHudButtonsPauseAndResume) {
+  sequence->prepareLevel(1, 1, 0);
+  sequence->buttonPressed(220);
+  EXPECT_TRUE(sequence->isPaused());
+  EXPECT_EQ(host.banners.back().textId, 0x2000E);
+  EXPECT_EQ(host.banners.back().buttonMask, 12);
+  const int clock = sequence->getClockMs();
+  sequence->update(33);
+  EXPECT_EQ(sequence->getClockMs(), clock);
+  sequence->buttonPressed(InGameSequence::kButtonResume);
+  EXPECT_FALSE(sequence->isPaused());
+  sequence->update(33);
+  EXPECT_EQ(sequence->getClockMs(), clock + 33);
+}
+
+TEST_F(InGameTest, TheIdleHintAfterTenQuietSeconds) {
+  sequence->prepareLevel(3, 1, 0);
+  // Level 3 is lost after a second; use level 1 at rest instead.
+  sequence->prepareLevel(1, 1, 0);
+  for (int i = 0; i < 340 && !sequence->getHud()->isIdleHintOn(); ++i) sequence->update(33);
+  EXPECT_TRUE(sequence->getHud()->isIdleHintOn());
+  EXPECT_GT(sequence->getIdleMs(), 10000);
+  sequence->touchBegan(5, 5);
+  EXPECT_FALSE(sequence->getHud()->isIdleHintOn());
+  EXPECT_EQ(sequence->getIdleMs(), 0);
+}
+
+TEST(InGameRules, ScoreEdgesAndMusic) {
+  EXPECT_EQ(InGameSequence::scoreFor(0, 0), INT_MIN);
+  EXPECT_EQ(InGameSequence::scoreFor(2, 20000), 1050);
+  EXPECT_EQ(InGameSequence::scoreFor(0, 1000), 3000) << "no tap counts as one";
+  EXPECT_EQ(InGameSequence::levelMusic(1), 39);
+  EXPECT_EQ(InGameSequence::levelMusic(5), 40);
+  EXPECT_EQ(InGameSequence::levelMusic(9), 41);
+  EXPECT_EQ(InGameSequence::levelMusic(0), 39);
+  EXPECT_EQ(InGameSequence::levelMusic(-1), 39);
+}
+
+TEST(InGameRules, NextAfterTheLastLevelOfAMapAndTheOutro) {
+  // Routing only: no level is built.
+  RecordingHost host;
+  InGameSequence alone(&host);
+  alone.buttonPressed(InGameSequence::kButtonNext);
+  EXPECT_EQ(host.moves.back(), "map");
+}
+
+TEST(HudText, ClockFormat) {
+  char out[GameHud::kTextSize];
+  GameHud::formatClock(5000, out);
+  EXPECT_STREQ(out, "0:05");
+  GameHud::formatClock(70000, out);
+  EXPECT_STREQ(out, "1:10");
+  GameHud::formatClock(600000, out);
+  EXPECT_STREQ(out, "10:00");
+  GameHud::formatClock(-5, out);
+  EXPECT_STREQ(out, "0:00");
+}
