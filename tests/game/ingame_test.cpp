@@ -18,6 +18,7 @@
 #include "game/QMRSheep.h"
 #include "physics/CScenePhysics.h"
 #include "tests/game/ProgressFixture.h"
+#include "tools/level_player.h"
 
 namespace {
 
@@ -267,4 +268,32 @@ TEST(HudText, ClockFormat) {
   EXPECT_STREQ(out, "10:00");
   GameHud::formatClock(-5, out);
   EXPECT_STREQ(out, "0:00");
+}
+
+TEST_F(InGameTest, LevelPlayerRunsAScriptToItsEnd) {
+  sequence.reset();
+  std::vector<std::string> errors;
+  const auto taps = levelplay::parseScript("# the crate\n3 240 280\n\nx y z\n4 5\n5 1 2 3\n", &errors);
+  ASSERT_EQ(taps.size(), 1u);
+  EXPECT_EQ(errors.size(), 3u);
+  levelplay::PlayResult won = levelplay::playLevel(1, taps);
+  EXPECT_TRUE(won.built);
+  EXPECT_EQ(won.outcome, "won");
+  EXPECT_EQ(won.taps, 1);
+  EXPECT_EQ(won.medal, 2);
+  EXPECT_EQ(won.score, InGameSequence::scoreFor(1, won.timeMs));
+  levelplay::PlayResult idle = levelplay::playLevel(1, {});
+  EXPECT_NE(idle.outcome, "won");
+  EXPECT_LE(idle.frames, levelplay::kIdleFrameLimit);
+  EXPECT_EQ(idle.taps, 0);
+  levelplay::PlayResult lost = levelplay::playLevel(2, {{3, 240, 195}});
+  EXPECT_EQ(lost.outcome, "lost");
+  EXPECT_EQ(lost.reason, "an animal was lost");
+  levelplay::PlayResult wolf = levelplay::playLevel(3, {});
+  EXPECT_EQ(wolf.outcome, "lost");
+  EXPECT_EQ(wolf.reason, "a wolf stayed in the goal");
+  levelplay::PlayResult missing = levelplay::playLevel(9, {});
+  EXPECT_FALSE(missing.built);
+  sequence.emplace(&host);
+  sequence->load();
 }

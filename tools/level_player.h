@@ -1,0 +1,45 @@
+#pragma once
+// Plays one level through the game's level screen, headless: a tap script
+// of "frame x y" lines (points) drives it, briefings are read and dismissed
+// as a player would, and the run ends on the result banner or at the frame
+// limit. Used by level_play, its tests, the benchmarks and the fuzz target.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace levelplay {
+
+struct Tap {
+  int frame = 0;
+  int x = 0;
+  int y = 0;
+};
+
+// Lines "frame x y"; '#' starts a comment. Bad lines are reported in errors
+// (line number and text) and left out.
+std::vector<Tap> parseScript(const std::string& text, std::vector<std::string>* errors);
+
+struct PlayResult {
+  bool built = false;
+  std::string failure;  // why the level could not be built
+  std::vector<std::string> log;  // states passed and other events, by frame
+  int frames = 0;
+  std::string outcome = "unfinished";  // "won", "lost" or "unfinished"
+  std::string reason;
+  int taps = 0;
+  int timeMs = 0;
+  int score = 0;
+  int medal = 0;
+};
+
+// Frames of 33 ms without a script: 60 seconds of game time.
+inline constexpr int kFrameMs = 33;
+inline constexpr int kIdleFrameLimit = 60000 / kFrameMs + 1;
+
+// Runs in the working folder (the data tree); the save folder must already
+// point somewhere disposable. frameLimit 0: the last tap's frame plus 60 s.
+PlayResult playLevel(int level, const std::vector<Tap>& taps, int frameLimit = 0);
+
+void printResult(const PlayResult& result, std::FILE* out);
+
+}  // namespace levelplay
