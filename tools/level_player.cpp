@@ -82,7 +82,8 @@ std::vector<Tap> parseScript(const std::string& text, std::vector<std::string>* 
   return taps;
 }
 
-PlayResult playLevel(int level, const std::vector<Tap>& script, int frameLimit) {
+PlayResult playLevel(int level, const std::vector<Tap>& script, int frameLimit,
+                     const std::function<void(InGameSequence&)>& atEnd) {
   PlayResult result;
   PlayHost host;
   OverlayHooks* previousHooks = setOverlayHooks(&host);
@@ -163,6 +164,7 @@ PlayResult playLevel(int level, const std::vector<Tap>& script, int frameLimit) 
     result.timeMs = game.getClockMs();
     result.score = game.getScore();
     result.medal = state == InGameSequence::kWon ? game.getMedal() : 0;
+    if (atEnd) atEnd(game);
     game.unload();
   }
   setOverlayHooks(previousHooks);

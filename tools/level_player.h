@@ -4,8 +4,11 @@
 // as a player would, and the run ends on the result banner or at the frame
 // limit. Used by level_play, its tests, the benchmarks and the fuzz target.
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
+
+class InGameSequence;
 
 namespace levelplay {
 
@@ -38,7 +41,9 @@ inline constexpr int kIdleFrameLimit = 60000 / kFrameMs + 1;
 
 // Runs in the working folder (the data tree); the save folder must already
 // point somewhere disposable. frameLimit 0: the last tap's frame plus 60 s.
-PlayResult playLevel(int level, const std::vector<Tap>& taps, int frameLimit = 0);
+// atEnd, when given, sees the level screen as the run left it.
+PlayResult playLevel(int level, const std::vector<Tap>& taps, int frameLimit = 0,
+                     const std::function<void(InGameSequence&)>& atEnd = nullptr);
 
 void printResult(const PlayResult& result, std::FILE* out);
 

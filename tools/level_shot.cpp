@@ -1,0 +1,141 @@
+// level_shot DATA_DIR LEVEL OUT.png [FRAMES [SCRIPT]]: plays a level headless
+// for FRAMES frames (default 45) from an optional tap script, then draws the
+// level screen as the game does into a PNG (needs a display: xvfb-run). It
+// also prints how many pixels the scene and the HUD change over the bare
+// scenery, so a test can tell that they were drawn.
+#include <GL/freeglut.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+#include "app/LocalizedText.h"
+#include "app/Random.h"
+#include "game/GameHud.h"
+#include "game/InGameSequence.h"
+#include "game/QMRBackground.h"
+#include "game/QMRSheep.h"
+#include "render_engine/GlStateCache.h"
+#include "tools/level_player.h"
+#include "tools/texture_writer.h"
+
+namespace {
+
+constexpr int kWidth = 960;
+constexpr int kHeight = 640;
+
+void beginFrame() {
+  glViewport(0, 0, kWidth, kHeight);
+  glShadeModel(GL_FLAT);
+  RenderEngine::cachedEnable(GL_TEXTURE_2D);
+  RenderEngine::cachedEnable(GL_BLEND);
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  glScalef(1.0f, -1.0f, 1.0f);
+  glOrtho(0, kWidth, 0, kHeight, -1, 0);
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+  glClearColor(0, 0, 0, 1);
+  glClear(GL_COLOR_BUFFER_BIT);
+  glColor4f(1, 1, 1, 1);
+  glScalef(2.0f, 2.0f, 1.0f);
+}
+
+std::vector<unsigned char> readFrame() {
+  glFinish();
+  std::vector<unsigned char> pixels(static_cast<std::size_t>(kWidth) * kHeight * 4);
+  glReadBuffer(GL_BACK);
+  glReadPixels(0, 0, kWidth, kHeight, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+  return pixels;
+}
+
+// Pixels that differ within the rectangle (points, y down).
+int changed(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b, int x0, int y0, int x1, int y1) {
+  int n = 0;
+  for (int y = y0 * 2; y < y1 * 2; ++y) {
+    for (int x = x0 * 2; x < x1 * 2; ++x) {
+      if (x < 0 || y < 0 || x >= kWidth || y >= kHeight) continue;
+      const std::size_t i = (static_cast<std::size_t>(kHeight - 1 - y) * kWidth + x) * 4;
+      if (a[i] != b[i] || a[i + 1] != b[i + 1] || a[i + 2] != b[i + 2]) ++n;
+    }
+  }
+  return n;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 4 || argc > 6) {
+    std::fprintf(stderr, "usage: level_shot DATA_DIR LEVEL OUT.png [FRAMES [SCRIPT]]\n");
+    return 1;
+  }
+  const std::string out = std::filesystem::absolute(argv[3]).string();
+  const int frames = argc > 4 ? std::atoi(argv[4]) : 45;
+  std::vector<levelplay::Tap> taps;
+  if (argc > 5) {
+    std::ifstream in(argv[5], std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    taps = levelplay::parseScript(text.str(), nullptr);
+  }
+  setenv("ALSOFT_DRIVERS", "null", 1);
+  char saves[] = "/tmp/level_shot_XXXXXX";
+  if (mkdtemp(saves) == nullptr) return 1;
+  setenv("XDG_DATA_HOME", saves, 1);
+  int glutArgc = 1;
+  char* glutArgv[] = {argv[0], nullptr};
+  glutInit(&glutArgc, glutArgv);
+  glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE);
+  glutInitWindowSize(kWidth, kHeight);
+  glutCreateWindow("level_shot");
+  std::error_code ec;
+  std::filesystem::current_path(argv[1], ec);
+  if (ec) return 1;
+  initTexts();
+  setLanguage("en");
+  seedRandom(1);
+  bool written = false;
+  const levelplay::PlayResult result =
+      levelplay::playLevel(std::atoi(argv[2]), taps, frames < 1 ? 1 : frames, [&](InGameSequence& game) {
+        beginFrame();
+        if (game.getBackground() != nullptr) game.getBackground()->draw(true, true);
+        const std::vector<unsigned char> bare = readFrame();
+        beginFrame();
+        game.draw();
+        const std::vector<unsigned char> full = readFrame();
+        int actors = 0;
+        int actorsSeen = 0;
+        for (const auto* actor : game.getActors()) {
+          const auto& p = actor->getPosition();
+          const int x = static_cast<int>(p.x);
+          const int y = static_cast<int>(p.y);
+          ++actors;
+          if (changed(bare, full, x - 8, y - 8, x + 8, y + 8) > 20) ++actorsSeen;
+        }
+        int sky = 0;
+        for (int i = 0; i < 4; ++i) sky += bare[(static_cast<std::size_t>(kHeight - 1 - 200) * kWidth + 100) * 4 + i];
+        std::printf("background: %s\n", sky > 60 ? "drawn" : "missing");
+        std::printf("actors: %d of %d drawn\n", actorsSeen, actors);
+        std::printf("hud: %d pixels\n", changed(bare, full, 0, 0, 480, 40));
+        std::printf("scene: %d pixels\n", changed(bare, full, 0, 40, 480, 320));
+        texwriter::Picture picture(kWidth, kHeight);
+        for (int y = 0; y < kHeight; ++y) {
+          for (int x = 0; x < kWidth; ++x) {
+            const unsigned char* px = &full[(static_cast<std::size_t>(kHeight - 1 - y) * kWidth + x) * 4];
+            picture.set(x, y, texwriter::Rgba{px[0], px[1], px[2], 255});
+          }
+        }
+        written = texwriter::writePng(out, picture);
+      });
+  std::filesystem::remove_all(saves, ec);
+  if (!result.built) {
+    std::fprintf(stderr, "level_shot: cannot build the level: %s\n", result.failure.c_str());
+    return 1;
+  }
+  return written ? 0 : 1;
+}
