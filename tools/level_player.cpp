@@ -1,6 +1,7 @@
 #include "tools/level_player.h"
 
 #include <deque>
+#include <cstdio>
 #include <sstream>
 
 #include "game/ActorTemplates.h"
@@ -164,6 +165,13 @@ PlayResult playLevel(int level, const std::vector<Tap>& script, int frameLimit,
     result.timeMs = game.getClockMs();
     result.score = game.getScore();
     result.medal = state == InGameSequence::kWon ? game.getMedal() : 0;
+    for (const QMRSheep* actor : game.getActors()) {
+      char line[160];
+      std::snprintf(line, sizeof line, "%s at (%.0f, %.0f)%s%s", actor->getCollisionType() == 1 ? "sheep" : "animal",
+                    actor->getPosition().x, actor->getPosition().y, actor->isDead() ? ", dead" : "",
+                    actor->isInGoalZone() ? ", in the goal" : "");
+      result.actors.push_back(line);
+    }
     if (atEnd) atEnd(game);
     game.unload();
   }
@@ -177,6 +185,7 @@ void printResult(const PlayResult& r, std::FILE* out) {
     return;
   }
   for (const std::string& line : r.log) std::fprintf(out, "%s\n", line.c_str());
+  for (const std::string& line : r.actors) std::fprintf(out, "%s\n", line.c_str());
   std::fprintf(out, "ended at frame %d: %s (%s)\n", r.frames, r.outcome.c_str(), r.reason.c_str());
   std::fprintf(out, "result: %s taps=%d time_ms=%d score=%d medal=%d\n", r.outcome.c_str(), r.taps, r.timeMs,
                r.score, r.medal);

@@ -26,6 +26,7 @@ struct PlayResult {
   bool built = false;
   std::string failure;  // why the level could not be built
   std::vector<std::string> log;  // states passed and other events, by frame
+  std::vector<std::string> actors;  // where each animal ended
   int frames = 0;
   std::string outcome = "unfinished";  // "won", "lost" or "unfinished"
   std::string reason;
