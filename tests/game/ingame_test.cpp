@@ -297,3 +297,33 @@ TEST_F(InGameTest, LevelPlayerRunsAScriptToItsEnd) {
   sequence.emplace(&host);
   sequence->load();
 }
+
+TEST_F(InGameTest, UnknownModelsAndStrayJointsAreLeftOut) {
+  tmp.write("data/levels/5.ynm",
+            "<?xml version=\"1.0\" ?>\n<level name=\"t\"><baseentytylist>" + entity("Nope", 5, 5, 1) +
+                entity("Ground", 24, 31, 2) + entity("WoodBox", 10, 29, 3) + entity("WoodBox", 14, 29, 4) +
+                entity("Sheep", 24, 28.8f, 5) +
+                "</baseentytylist><jointslist>"
+                "<joint template=\"Rope\" entyty1id=\"3\" entity2id=\"4\"><anchor1 x=\"0\" y=\"0\"/>"
+                "<anchor2 x=\"0\" y=\"0\"/></joint>"
+                "<joint template=\"Rope\" entyty1id=\"4\" entity2id=\"5\"><anchor1 x=\"0\" y=\"0\"/>"
+                "<anchor2 x=\"0\" y=\"0\"/></joint>"
+                "</jointslist></level>\n");
+  sequence->prepareLevel(5, 0, 0);
+  EXPECT_EQ(sequence->getActors().size(), 1u);
+  // The reader leaves the unknown model out of the description and keeps
+  // the joints on the entities they named.
+  EXPECT_EQ(sequence->getJoints().size(), 2u);
+  for (int i = 0; i < 30; ++i) sequence->update(33);
+  EXPECT_EQ(sequence->getState(), InGameSequence::kPlay);
+  EXPECT_EQ(host.music.back(), 39u) << "scenery 0 plays the first piece";
+}
+
+TEST_F(InGameTest, ATouchSkipsTheCelebration) {
+  sequence->prepareLevel(1, 1, 0);
+  for (int i = 0; i < 3; ++i) sequence->update(33);
+  tap(240, 280);
+  ASSERT_TRUE(runUntil(InGameSequence::kGoalReached));
+  sequence->touchBegan(10, 300);
+  EXPECT_EQ(sequence->getState(), InGameSequence::kWon);
+}
