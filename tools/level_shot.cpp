@@ -19,40 +19,13 @@
 #include "game/InGameSequence.h"
 #include "game/QMRBackground.h"
 #include "game/QMRSheep.h"
-#include "render_engine/GlStateCache.h"
 #include "tools/level_player.h"
-#include "tools/texture_writer.h"
+#include "tools/screen_capture.h"
 
 namespace {
 
-constexpr int kWidth = 960;
-constexpr int kHeight = 640;
-
-void beginFrame() {
-  glViewport(0, 0, kWidth, kHeight);
-  glShadeModel(GL_FLAT);
-  RenderEngine::cachedEnable(GL_TEXTURE_2D);
-  RenderEngine::cachedEnable(GL_BLEND);
-  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-  glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
-  glScalef(1.0f, -1.0f, 1.0f);
-  glOrtho(0, kWidth, 0, kHeight, -1, 0);
-  glMatrixMode(GL_MODELVIEW);
-  glLoadIdentity();
-  glClearColor(0, 0, 0, 1);
-  glClear(GL_COLOR_BUFFER_BIT);
-  glColor4f(1, 1, 1, 1);
-  glScalef(2.0f, 2.0f, 1.0f);
-}
-
-std::vector<unsigned char> readFrame() {
-  glFinish();
-  std::vector<unsigned char> pixels(static_cast<std::size_t>(kWidth) * kHeight * 4);
-  glReadBuffer(GL_BACK);
-  glReadPixels(0, 0, kWidth, kHeight, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
-  return pixels;
-}
+using screencapture::kHeight;
+using screencapture::kWidth;
 
 // Pixels that differ within the rectangle (points, y down).
 int changed(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b, int x0, int y0, int x1, int y1) {
@@ -60,8 +33,9 @@ int changed(const std::vector<unsigned char>& a, const std::vector<unsigned char
   for (int y = y0 * 2; y < y1 * 2; ++y) {
     for (int x = x0 * 2; x < x1 * 2; ++x) {
       if (x < 0 || y < 0 || x >= kWidth || y >= kHeight) continue;
-      const std::size_t i = (static_cast<std::size_t>(kHeight - 1 - y) * kWidth + x) * 4;
-      if (a[i] != b[i] || a[i + 1] != b[i + 1] || a[i + 2] != b[i + 2]) ++n;
+      const unsigned char* pa = screencapture::pixelAt(a, x, y);
+      const unsigned char* pb = screencapture::pixelAt(b, x, y);
+      if (pa[0] != pb[0] || pa[1] != pb[1] || pa[2] != pb[2]) ++n;
     }
   }
   return n;
@@ -102,12 +76,12 @@ int main(int argc, char** argv) {
   bool written = false;
   const levelplay::PlayResult result =
       levelplay::playLevel(std::atoi(argv[2]), taps, frames < 1 ? 1 : frames, [&](InGameSequence& game) {
-        beginFrame();
+        screencapture::beginFrame();
         if (game.getBackground() != nullptr) game.getBackground()->draw(true, true);
-        const std::vector<unsigned char> bare = readFrame();
-        beginFrame();
+        const std::vector<unsigned char> bare = screencapture::readFrame();
+        screencapture::beginFrame();
         game.draw();
-        const std::vector<unsigned char> full = readFrame();
+        const std::vector<unsigned char> full = screencapture::readFrame();
         int actors = 0;
         int actorsSeen = 0;
         for (const auto* actor : game.getActors()) {
@@ -117,20 +91,13 @@ int main(int argc, char** argv) {
           ++actors;
           if (changed(bare, full, x - 8, y - 8, x + 8, y + 8) > 20) ++actorsSeen;
         }
-        int sky = 0;
-        for (int i = 0; i < 4; ++i) sky += bare[(static_cast<std::size_t>(kHeight - 1 - 200) * kWidth + 100) * 4 + i];
+        const unsigned char* skyPixel = screencapture::pixelAt(bare, 100, 200);
+        const int sky = skyPixel[0] + skyPixel[1] + skyPixel[2];
         std::printf("background: %s\n", sky > 60 ? "drawn" : "missing");
         std::printf("actors: %d of %d drawn\n", actorsSeen, actors);
         std::printf("hud: %d pixels\n", changed(bare, full, 0, 0, 480, 40));
         std::printf("scene: %d pixels\n", changed(bare, full, 0, 40, 480, 320));
-        texwriter::Picture picture(kWidth, kHeight);
-        for (int y = 0; y < kHeight; ++y) {
-          for (int x = 0; x < kWidth; ++x) {
-            const unsigned char* px = &full[(static_cast<std::size_t>(kHeight - 1 - y) * kWidth + x) * 4];
-            picture.set(x, y, texwriter::Rgba{px[0], px[1], px[2], 255});
-          }
-        }
-        written = texwriter::writePng(out, picture);
+        written = screencapture::writePng(out, full);
       });
   std::filesystem::remove_all(saves, ec);
   if (!result.built) {

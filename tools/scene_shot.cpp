@@ -17,13 +17,10 @@
 #include "app/LocalizedText.h"
 #include "render_engine/CButton.h"
 #include "render_engine/CNodeReader.h"
-#include "render_engine/GlStateCache.h"
-#include "tools/texture_writer.h"
+#include "tools/screen_capture.h"
 
-namespace {
-constexpr int kWidth = 960;
-constexpr int kHeight = 640;
-}  // namespace
+using screencapture::kHeight;
+using screencapture::kWidth;
 
 int main(int argc, char** argv) {
   if (argc < 4) {
@@ -71,36 +68,11 @@ int main(int argc, char** argv) {
     }
   }
 
-  glViewport(0, 0, kWidth, kHeight);
-  glShadeModel(GL_FLAT);
-  RenderEngine::cachedEnable(GL_TEXTURE_2D);
-  RenderEngine::cachedEnable(GL_BLEND);
-  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-  glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
-  glScalef(1.0f, -1.0f, 1.0f);
-  glOrtho(0, kWidth, 0, kHeight, -1, 0);
-  glMatrixMode(GL_MODELVIEW);
-  glLoadIdentity();
-  glClearColor(0, 0, 0, 1);
-  glClear(GL_COLOR_BUFFER_BIT);
-  glColor4f(1, 1, 1, 1);
-  glScalef(2.0f, 2.0f, 1.0f);
+  screencapture::beginFrame();
   root->draw(false, true);
-  glFinish();
-
-  std::vector<unsigned char> pixels(static_cast<std::size_t>(kWidth) * kHeight * 4);
-  glReadBuffer(GL_BACK);
-  glReadPixels(0, 0, kWidth, kHeight, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
-  texwriter::Picture picture(kWidth, kHeight);
-  for (int y = 0; y < kHeight; ++y) {
-    for (int x = 0; x < kWidth; ++x) {
-      const unsigned char* p = &pixels[(static_cast<std::size_t>(kHeight - 1 - y) * kWidth + x) * 4];
-      picture.set(x, y, texwriter::Rgba{p[0], p[1], p[2], 255});
-    }
-  }
+  const std::vector<unsigned char> pixels = screencapture::readFrame();
   delete root;
-  if (!texwriter::writePng(out, picture)) {
+  if (!screencapture::writePng(out, pixels)) {
     std::fprintf(stderr, "scene_shot: cannot write %s\n", out.c_str());
     return 1;
   }
