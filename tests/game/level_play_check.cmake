@@ -2,13 +2,9 @@
 # not be won (and still end cleanly), with its solution beside it
 # (levels/solutions/<N>.txt) it must be won. A missing level exits 1.
 #   cmake -DPLAY=... -DDATA=... -DSOURCE=... -P level_play_check.cmake
-file(GLOB levels RELATIVE ${DATA}/levels ${DATA}/levels/*.ynm)
-list(LENGTH levels count)
-if(count LESS 8)
-  message(FATAL_ERROR "only ${count} levels in ${DATA}/levels")
-endif()
-foreach(file IN LISTS levels)
-  string(REGEX REPLACE "\\.ynm$" "" level ${file})
+include(${CMAKE_CURRENT_LIST_DIR}/../support/SampleLevels.cmake)
+sample_levels(${DATA} levels)
+foreach(level IN LISTS levels)
   execute_process(COMMAND ${PLAY} ${DATA} ${level} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_QUIET)
   if(NOT rc EQUAL 0 OR NOT out MATCHES "result: (lost|unfinished) taps=0 ")
     message(FATAL_ERROR "level ${level} without input: exit status ${rc}\n${out}")

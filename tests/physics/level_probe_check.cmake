@@ -2,13 +2,9 @@
 # 0), print no message, show every visual with its picture and come to rest.
 # A level that is not there must give exit status 1.
 #   cmake -DPROBE=... -DDATA=... -P level_probe_check.cmake
-file(GLOB levels RELATIVE ${DATA}/levels ${DATA}/levels/*.ynm)
-list(LENGTH levels count)
-if(count LESS 8)
-  message(FATAL_ERROR "only ${count} levels in ${DATA}/levels")
-endif()
-foreach(file IN LISTS levels)
-  string(REGEX REPLACE "\\.ynm$" "" level ${file})
+include(${CMAKE_CURRENT_LIST_DIR}/../support/SampleLevels.cmake)
+sample_levels(${DATA} levels)
+foreach(level IN LISTS levels)
   execute_process(COMMAND ${PROBE} ${DATA} ${level} 900 RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
   if(NOT rc EQUAL 0)
     message(FATAL_ERROR "level ${level}: exit status ${rc}\n${out}${err}")

@@ -1,0 +1,15 @@
+# sample_levels(DATA OUT): the level numbers of a data tree's levels/*.ynm,
+# stopping the script when there are fewer than eight.
+function(sample_levels data out)
+  file(GLOB files RELATIVE ${data}/levels ${data}/levels/*.ynm)
+  list(LENGTH files count)
+  if(count LESS 8)
+    message(FATAL_ERROR "only ${count} levels in ${data}/levels")
+  endif()
+  set(numbers)
+  foreach(file IN LISTS files)
+    string(REGEX REPLACE "\\.ynm$" "" level ${file})
+    list(APPEND numbers ${level})
+  endforeach()
+  set(${out} ${numbers} PARENT_SCOPE)
+endfunction()
