@@ -18,6 +18,7 @@
 #include "game/TutorialManager.h"
 #include "physics/CScenePhysics.h"
 #include "physics/GameConfiguration.h"
+#include "render_engine/GlStateCache.h"
 #include "sound/AudioEngine.h"
 
 using RenderEngine::CNode;
@@ -692,7 +693,7 @@ void InGameSequence::update(int dtMs) {
 
 void InGameSequence::draw() {
   if (outroPlaying_) {
-    glDisable(GL_TEXTURE_2D);
+    RenderEngine::cachedDisable(GL_TEXTURE_2D);
     glColor4f(0.0f, 0.0f, 0.0f, 1.0f);
     glBegin(GL_QUADS);
     glVertex2f(0.0f, 0.0f);
@@ -700,7 +701,7 @@ void InGameSequence::draw() {
     glVertex2f(960.0f, 640.0f);
     glVertex2f(0.0f, 640.0f);
     glEnd();
-    glEnable(GL_TEXTURE_2D);
+    RenderEngine::cachedEnable(GL_TEXTURE_2D);
     return;
   }
   glPushMatrix();
