@@ -1,5 +1,7 @@
 #include "tools/texture_writer.h"
 
+#include "tools/overlay_art.h"
+
 #include <png.h>
 
 #include <algorithm>
@@ -605,6 +607,12 @@ bool drawPicture(const std::string& drawing, const std::vector<std::string>& arg
     drawChecker(out, a, b, n);
   } else if (drawing == "quadrants") {
     drawQuadrants(out);
+  } else if (drawing == "art") {
+    if (args.empty()) {
+      setError(error, "art: a picture name must follow");
+      return false;
+    }
+    return drawOverlayArt(args[0], width, height, out, error);
   } else if (drawing == "noise") {
     if (!intArg(0, n)) return false;
     drawNoise(out, static_cast<unsigned>(n));
