@@ -1,7 +1,7 @@
 #pragma once
 // A stand-in application object for the program until the game's own lands: two
-// screens of solid rectangles that swap on a click, so the window, the frame
-// loop and the input can be seen working.
+// screens read from scene files and a text screen, so the window, the frame
+// loop, the input and the engine can be seen working.
 #include "app/GameLoop.h"
 
 class DemoApplication : public GameLoop {

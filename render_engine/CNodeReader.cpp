@@ -1,6 +1,8 @@
 #include "render_engine/CNodeReader.h"
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <cstdio>
 #include <cstring>
 #include <sstream>
@@ -192,7 +194,12 @@ CNode* CNodeReader::readBytes(const std::uint8_t* data, std::size_t size) {
 }
 
 CNode* CNodeReader::parse(const std::uint8_t* data, std::size_t size) {
+  // A second read starts afresh.
   error_.clear();
+  std::fill(std::begin(counts_), std::end(counts_), std::int16_t{0});
+  rootIndex_ = -1;
+  linked_ = false;
+  nodes_.clear();
   SceneInput in(data, size);
   readHeader(in);
   readNodes(in);
@@ -271,7 +278,6 @@ void CNodeReader::readNodes(SceneInput& in) {
   // Every record must be there before anything is made.
   if (bytes > in.remaining()) in.truncated();
   nodes_.reserve(total);
-  types_.reserve(total);
   for (int type = 1; type < kSceneTypeSlots; ++type) {
     for (int i = 0; i < counts_[type]; ++i) {
       switch (type) {
@@ -315,7 +321,6 @@ void CNodeReader::readNodes(SceneInput& in) {
           break;
         }
       }
-      types_.push_back(type);
     }
   }
 }

@@ -154,7 +154,6 @@ class CNodeReader {
   std::int16_t counts_[kSceneTypeSlots] = {0, 0, 0, 0, 0, 0};
   std::int16_t rootIndex_ = -1;
   std::vector<RenderEngine::CNode*> nodes_;
-  std::vector<int> types_;
   bool linked_ = false;
   bool quiet_ = false;
   std::string error_;

@@ -33,10 +33,13 @@ const NodeList& COptionalNodeList::getOption(int option) const {
 void COptionalNodeList::setupOptions(int optionCount, std::uint32_t wordCount, const std::uint16_t* words) {
   optionCount_ = optionCount < 0 ? 0 : optionCount;
   words_.assign(words, words + (words != nullptr ? wordCount : 0));
-  options_.assign(static_cast<std::size_t>(optionCount_), NodeList());
+  // Every option with members has a count word, so lists beyond the words
+  // would all be empty: they are not made (a hostile count stays cheap).
+  options_.assign(std::min(static_cast<std::size_t>(optionCount_), words_.size()), NodeList());
   std::size_t at = 0;
   int skipped = 0;
   bool cut = false;
+  if (options_.size() < static_cast<std::size_t>(optionCount_)) cut = true;
   for (NodeList& members : options_) {
     if (at >= words_.size()) {
       cut = true;
@@ -77,13 +80,32 @@ void COptionalNodeList::addToOption(CNode* node, int option) {
   CNode::addChild(node);
   if (node == nullptr || node == this) return;
   if (option < 0 || option >= optionCount_) return;
+  if (static_cast<std::size_t>(option) >= options_.size()) options_.resize(static_cast<std::size_t>(option) + 1);
   options_[static_cast<std::size_t>(option)].push_back(node);
+  rebuildWords();
   boundsDirty_ = true;
 }
 
+// The words follow the options as they stand, so a copy rebuilds the same
+// options over its own children.
+void COptionalNodeList::rebuildWords() {
+  words_.clear();
+  for (int o = 0; o < optionCount_; ++o) {
+    const NodeList& members = getOption(o);
+    words_.push_back(static_cast<std::uint16_t>(members.size()));
+    for (const CNode* member : members) {
+      const auto at = std::find(children_.begin(), children_.end(), member) - children_.begin();
+      words_.push_back(static_cast<std::uint16_t>(at));
+    }
+  }
+}
+
 void COptionalNodeList::forgetMember(const CNode* node) {
-  if (std::find(children_.begin(), children_.end(), node) != children_.end()) return;  // still a child
-  for (NodeList& members : options_) std::erase(members, node);
+  // Still a child (it was listed twice): only the positions moved.
+  if (std::find(children_.begin(), children_.end(), node) == children_.end()) {
+    for (NodeList& members : options_) std::erase(members, node);
+  }
+  rebuildWords();
 }
 
 void COptionalNodeList::removeChild(CNode* node) {
@@ -95,6 +117,7 @@ void COptionalNodeList::deleteChild(CNode* node) {
   if (std::find(children_.begin(), children_.end(), node) == children_.end()) return;
   for (NodeList& members : options_) std::erase(members, node);
   CNode::deleteChild(node);
+  rebuildWords();
 }
 
 void COptionalNodeList::showFrame(int frame) {

@@ -45,7 +45,7 @@ class COptionalNodeList : public CNode {
   virtual void setupOptions(int optionCount, std::uint32_t wordCount, const std::uint16_t* words);
 
   // Adds the node as a child and as the last member of that option (an option
-  // number outside the list only adds the child).
+  // number outside the list only adds the child). Copies keep the membership.
   void addToOption(CNode* node, int option);
 
   int getCurrentOption() const { return currentOption_; }
@@ -58,6 +58,7 @@ class COptionalNodeList : public CNode {
  private:
   int clampOption(int option) const;
   void forgetMember(const CNode* node);
+  void rebuildWords();
   const NodeList& currentList() const { return getOption(currentOption_); }
 
   int currentOption_ = 0;

@@ -74,7 +74,8 @@ void printNode(CNode* node, int depth, std::string& out) {
     // The offset is the middle of the quad (the size comes from the picture).
     const float ox = (sprite->getVertex(0).x + sprite->getVertex(3).x) / 2.0f;
     const float oy = (sprite->getVertex(0).y + sprite->getVertex(3).y) / 2.0f;
-    out += indent + "  | texture=" + std::to_string(sprite->getTextureNumber()) + " offset=" + list({ox, oy}) +
+    out += indent + "  | texture=" + std::to_string(sprite->getTextureNumber()) + " size=" +
+           std::to_string(sprite->getWidth()) + "x" + std::to_string(sprite->getHeight()) + " offset=" + list({ox, oy}) +
            (sprite->isOpaque() ? " opaque" : "") + "\n";
   }
   if (auto* text = dynamic_cast<CNodeText*>(node)) {

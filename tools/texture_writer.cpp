@@ -561,6 +561,55 @@ void drawNoise(Picture& p, unsigned seed) {
   }
 }
 
+// A meadow under a sky: rolling hills in two greens, a far one paler.
+void drawHills(Picture& p, Rgba skyTop, Rgba skyBottom, Rgba grass) {
+  drawGradient(p, skyTop, skyBottom);
+  const int w = p.width();
+  const int h = p.height();
+  const float fw = static_cast<float>(w);
+  const float fh = static_cast<float>(h);
+  p.fillEllipse(fw * 0.25f, fh * 1.05f, fw * 0.55f, fh * 0.42f, shade(grass, 1.25f));
+  p.fillEllipse(fw * 0.85f, fh * 1.1f, fw * 0.5f, fh * 0.45f, shade(grass, 1.1f));
+  p.fillEllipse(fw * 0.5f, fh * 1.25f, fw * 0.8f, fh * 0.5f, grass);
+  // Tufts of grass along the front hill.
+  for (int x = 6; x < w; x += 23) {
+    const float fx = static_cast<float>(x);
+    const float top = fh * 1.25f - fh * 0.5f * std::sqrt(std::max(0.0f, 1.0f - std::pow((fx - fw * 0.5f) / (fw * 0.8f), 2.0f)));
+    p.fillTriangle(fx - 3, top + 10, fx, top + 2, fx + 3, top + 10, shade(grass, 0.75f));
+  }
+}
+
+// A framed panel with round corners: a dark border, the face, a light edge.
+void drawPanel(Picture& p, Rgba face, Rgba border) {
+  const int w = p.width();
+  const int h = p.height();
+  const int r = std::max(2, std::min(w, h) / 8);
+  p.fillRoundRect(0, 0, w, h, r, border);
+  p.fillRoundRect(3, 3, w - 6, h - 6, r - 2, face);
+  p.fillRect(r, 4, w - 2 * r, 2, shade(face, 1.15f));
+}
+
+// An arrow pointing right with a darker rim.
+void drawArrow(Picture& p, Rgba c) {
+  const float w = static_cast<float>(p.width());
+  const float h = static_cast<float>(p.height());
+  const Rgba rim = shade(c, 0.55f);
+  p.fillRect(0, static_cast<int>(h * 0.3f), static_cast<int>(w * 0.6f), static_cast<int>(h * 0.4f) + 1, rim);
+  p.fillTriangle(w * 0.5f, 0, w, h / 2, w * 0.5f, h, rim);
+  p.fillRect(2, static_cast<int>(h * 0.3f) + 2, static_cast<int>(w * 0.6f) - 2, static_cast<int>(h * 0.4f) - 3, c);
+  p.fillTriangle(w * 0.5f + 2, 5, w - 4, h / 2, w * 0.5f + 2, h - 5, c);
+}
+
+// A soft white cloud of overlapping puffs.
+void drawCloud(Picture& p, Rgba c) {
+  const float w = static_cast<float>(p.width());
+  const float h = static_cast<float>(p.height());
+  p.fillEllipse(w * 0.3f, h * 0.62f, w * 0.26f, h * 0.3f, c);
+  p.fillEllipse(w * 0.55f, h * 0.42f, w * 0.28f, h * 0.38f, c);
+  p.fillEllipse(w * 0.75f, h * 0.62f, w * 0.23f, h * 0.28f, c);
+  p.fillRect(static_cast<int>(w * 0.3f), static_cast<int>(h * 0.6f), static_cast<int>(w * 0.45f), static_cast<int>(h * 0.32f), c);
+}
+
 }  // namespace
 
 bool drawPicture(const std::string& drawing, const std::vector<std::string>& args, int width, int height,
@@ -613,6 +662,19 @@ bool drawPicture(const std::string& drawing, const std::vector<std::string>& arg
       return false;
     }
     return drawOverlayArt(args[0], width, height, out, error);
+  } else if (drawing == "hills") {
+    Rgba grass;
+    if (!colourArg(0, a) || !colourArg(1, b) || !colourArg(2, grass)) return false;
+    drawHills(out, a, b, grass);
+  } else if (drawing == "panel") {
+    if (!colourArg(0, a) || !colourArg(1, b)) return false;
+    drawPanel(out, a, b);
+  } else if (drawing == "arrow") {
+    if (!colourArg(0, a)) return false;
+    drawArrow(out, a);
+  } else if (drawing == "cloud") {
+    if (!colourArg(0, a)) return false;
+    drawCloud(out, a);
   } else if (drawing == "noise") {
     if (!intArg(0, n)) return false;
     drawNoise(out, static_cast<unsigned>(n));

@@ -6,31 +6,22 @@
 
 #include "render_engine/CButton.h"
 #include "render_engine/COptionalNodeList.h"
+#include "support/BoxNode.h"
 
 using namespace RenderEngine;
 
 namespace {
 
 // A w x h box centred on its origin that counts its draws.
-class CountingNode : public CNode {
+class CountingNode : public qmtest::BoxNode {
  public:
-  CountingNode(float w = 10, float h = 10) : w_(w), h_(h) {}
-  BoundingRect* getBoundingBox() override {
-    if (!isVisible()) return nullptr;
-    boundsDirty_ = false;
-    box_ = BoundingRect(-w_ / 2, -h_ / 2, w_ / 2, h_ / 2);
-    if (hasTransform()) mapBoxThroughLocalMatrix();
-    return &box_;
-  }
+  CountingNode(float w = 10, float h = 10) : BoxNode(w, h) {}
   void draw(bool pass, bool push) override {
     ++draws;
     CNode::draw(pass, push);
   }
   CNode* clone() const override { return new CountingNode(*this); }
   int draws = 0;
-
- private:
-  float w_, h_;
 };
 
 CPath segment(int frames) {
@@ -112,6 +103,38 @@ TEST(OptionalNodeList, SelectorSegmentOnlyWithoutAnAnimation) {
   EXPECT_EQ(animatedList.getCurrentOption(), 2);
 }
 
+TEST(OptionalNodeList, OwnAnimationPosesOnlyTheCurrentOption) {
+  CountingNode* kids[3];
+  auto list = twoOptions(kids);
+  // Two segments of its own: a pose moves option 0's children to x = 7.
+  list->getAnimation().clear();
+  CPath move(4);
+  KeyframeTransform p;
+  p.position = Vector3(7, 0, 0);
+  p.scale = Vector3(1, 1, 1);
+  move.addPoint(p);
+  move.addPoint(p);
+  list->addAnimationSegment(move);
+  list->addAnimationSegment(move);
+  list->showFrame(0);
+  list->applyAnimation();
+  EXPECT_FLOAT_EQ(kids[0]->getPosition().x, 7);
+  EXPECT_FLOAT_EQ(kids[1]->getPosition().x, 7);
+  EXPECT_FLOAT_EQ(kids[2]->getPosition().x, 200);
+  // With only the selector segment, nothing is posed (its points are zero).
+  COptionalNodeList plain;
+  auto* child = new CountingNode();
+  child->setPosition(5, 5, 0);
+  plain.addChild(child);
+  const std::uint16_t words[] = {1, 0, 0};
+  plain.setupOptions(2, 3, words);
+  plain.showFrame(1);
+  plain.showFrame(0);
+  plain.applyAnimation();
+  EXPECT_FLOAT_EQ(child->getPosition().x, 5);
+  EXPECT_FLOAT_EQ(child->getScale().x, 1);
+}
+
 TEST(OptionalNodeList, OnlyTheCurrentOptionIsUpdatedDrawnBoundedAndFound) {
   NullDraw nullDraw;
   CountingNode* kids[3];
@@ -133,6 +156,12 @@ TEST(OptionalNodeList, OnlyTheCurrentOptionIsUpdatedDrawnBoundedAndFound) {
   EXPECT_EQ(list->findVisibleByTag(51), kids[1]);
   EXPECT_EQ(list->findVisibleByTag(52), nullptr);
   EXPECT_TRUE(list->isAnimating());
+  kids[0]->stopAnimation();
+  kids[1]->stopAnimation();
+  EXPECT_FALSE(list->isAnimating());  // option 1's child still plays, unseen
+  kids[0]->setVisible(false);
+  EXPECT_EQ(list->findVisibleByTag(50), nullptr);
+  kids[0]->setVisible(true);
 
   list->showFrame(1);
   box = list->getBoundingBox();
@@ -157,6 +186,17 @@ TEST(OptionalNodeList, SetupSkipsPositionsOutsideTheChildren) {
   EXPECT_EQ(list->getOption(1)[0], kids[1]);
   EXPECT_NE(err.find("1 child position(s) outside its 3 children skipped"), std::string::npos) << err;
   EXPECT_NE(err.find("end before"), std::string::npos) << err;
+  // A huge option count costs nothing beyond its words.
+  const std::uint16_t one[] = {1, 2};
+  testing::internal::CaptureStderr();
+  list->setupOptions(60000, 2, one);
+  testing::internal::GetCapturedStderr();
+  EXPECT_EQ(list->getOptionCount(), 60000);
+  EXPECT_EQ(list->getOption(0)[0], kids[2]);
+  list->showFrame(70000);
+  EXPECT_EQ(list->getCurrentOption(), 59999);
+  EXPECT_TRUE(list->getOption(59999).empty());
+  list->draw(false, false);
 }
 
 TEST(OptionalNodeList, CopiesRebuildTheirOptionsOverTheirOwnChildren) {
@@ -194,12 +234,23 @@ TEST(OptionalNodeList, TouchTargetsAddToOptionAndRemovals) {
   list->collectTouchTargets(targets);
   EXPECT_TRUE(targets.empty());
   list->setVisible(true);
+  // Copies keep what was added to the options, and what was taken out.
+  std::unique_ptr<CNode> copy(list->duplicate());
+  auto* c = static_cast<COptionalNodeList*>(copy.get());
+  ASSERT_EQ(c->getOption(1).size(), 1u);
+  EXPECT_EQ(c->getOption(1)[0], c->getChild(1));
   // A child taken out leaves its option.
   list->deleteChild(a);
   EXPECT_TRUE(list->getOption(0).empty());
   list->removeChild(b);
   EXPECT_TRUE(list->getOption(1).empty());
   delete b;
+  auto* d = new CButton();
+  list->addToOption(d, 1);
+  copy.reset(list->duplicate());
+  c = static_cast<COptionalNodeList*>(copy.get());
+  ASSERT_EQ(c->getOption(1).size(), 1u);
+  EXPECT_EQ(c->getOption(1)[0], c->getChild(1));  // positions moved up with the removals
 }
 
 TEST(Button, StateIsShownOnEveryChildIncludingLaterOnes) {

@@ -2,6 +2,7 @@
 // colour inheritance and the draw discipline (through a recording draw backend),
 // bounds and hit tests, clones, traversals by tag, animation and deletion.
 #include "render_engine/CNode.h"
+#include "support/BoxNode.h"
 
 #include <gtest/gtest.h>
 
@@ -17,23 +18,7 @@ using namespace RenderEngine;
 
 namespace {
 
-// A node with an extent of its own: a w x h rectangle centred on its origin,
-// mapped through its transform (as drawables do).
-class BoxNode : public CNode {
- public:
-  BoxNode(float w, float h) : w_(w), h_(h) {}
-  BoundingRect* getBoundingBox() override {
-    if (!isVisible()) return nullptr;
-    boundsDirty_ = false;
-    box_ = BoundingRect(-w_ / 2, -h_ / 2, w_ / 2, h_ / 2);
-    if (hasTransform()) mapBoxThroughLocalMatrix();
-    return &box_;
-  }
-  CNode* clone() const override { return new BoxNode(*this); }
-
- private:
-  float w_, h_;
-};
+using qmtest::BoxNode;
 
 // Records its destruction; rank 0 stands in for a physics joint.
 std::vector<std::string> g_deleted;

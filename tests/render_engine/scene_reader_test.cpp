@@ -81,8 +81,9 @@ SceneFileWriter everyFeature() {
   halves.tag = 0;
   const int plain = w.addNode(1, halves);
   Look spriteLook;
-  spriteLook.position[0] = 10;
+  spriteLook.position[0] = 10.5f;  // H: 10
   spriteLook.position[1] = 20;
+  spriteLook.rotation[2] = 5.5f;  // H: 5
   spriteLook.scale[0] = 0.125f;
   spriteLook.tag = 33;
   SceneWriter::SceneSpriteRecord sprite = SceneWriter::spriteRecord(spriteLook, 300, 64, 32, 4, -2);
@@ -97,6 +98,8 @@ SceneFileWriter everyFeature() {
   textLook.position[0] = 50;
   textLook.position[1] = 60;
   textLook.tag = 222;
+  textLook.rotation[2] = 10.5f;  // text angles and scales are kept
+  textLook.scale[0] = 0.125f;
   const int plainText = w.addText(SceneWriter::textRecord(textLook, 101, 30, 0x50064, 1, 4, 3, -1));
   Look tinted;
   tinted.hasColor = true;
@@ -116,6 +119,8 @@ SceneFileWriter everyFeature() {
   to.f[1] = -2.5f;
   to.f[6] = 0.125f;
   to.f[5] = 30.5f;
+  to.f[9] = 1.5f;
+  to.f[12] = 0.75f;  // colour offsets are kept as they are
   to.f[15] = -255;
   w.addKeyframe(look, 4, from, to);
   w.addKeyframe(look, 2, to, from);
@@ -139,6 +144,18 @@ TEST_F(SceneReader, SmallestFileLayout) {
   EXPECT_EQ(errorLines(err), "");
   EXPECT_EQ(root->getChildCount(), 0u);
   EXPECT_TRUE(root->hasOwnColor());  // the root is given white
+  // The game names its scenes under "models/".
+  dir_.write("models/small.bin", bytes);
+  CNodeReader byName("small.bin");
+  std::unique_ptr<CNode> fromFile(byName.read());
+  EXPECT_EQ(byName.getError(), "");
+  EXPECT_TRUE(fromFile->hasOwnColor());
+  // Read again after a larger scene: nothing of the first is left over.
+  const std::string large = everyFeature().bytes();
+  std::unique_ptr<CNode> first(byName.readBytes(reinterpret_cast<const std::uint8_t*>(large.data()), large.size()));
+  std::unique_ptr<CNode> again(byName.readBytes(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
+  EXPECT_EQ(byName.getError(), "");
+  EXPECT_EQ(again->getChildCount(), 0u);
 }
 
 TEST_F(SceneReader, EveryFeatureRoundTrip) {
@@ -165,6 +182,8 @@ TEST_F(SceneReader, EveryFeatureRoundTrip) {
   auto* sprite = dynamic_cast<CSprite*>(root->getChild(1));
   ASSERT_NE(sprite, nullptr);
   EXPECT_EQ(sprite->getTag(), 33);
+  EXPECT_EQ(sprite->getPosition(), Vector3(10, 20, 0));
+  EXPECT_FLOAT_EQ(sprite->getRotation().z, 5.0f);
   EXPECT_EQ(sprite->getTextureNumber(), 300);
   EXPECT_FLOAT_EQ(sprite->getScale().x, 0.125f);  // sprite scales are kept
   EXPECT_FALSE(sprite->hasOwnColor());
@@ -191,6 +210,8 @@ TEST_F(SceneReader, EveryFeatureRoundTrip) {
   EXPECT_EQ(end.position, Vector3(2, -3, 0));
   EXPECT_FLOAT_EQ(end.scale.x, 0.12f);
   EXPECT_FLOAT_EQ(end.rotationZ, 30.0f);
+  EXPECT_FLOAT_EQ(end.skewX, 1.0f);
+  EXPECT_FLOAT_EQ(end.colorOffsetR, 0.75f);
   EXPECT_FLOAT_EQ(end.alphaOffset, -255.0f);
 
   auto* plainText = dynamic_cast<CNodeText*>(root->getChild(4));
@@ -198,6 +219,8 @@ TEST_F(SceneReader, EveryFeatureRoundTrip) {
   EXPECT_EQ(plainText->getTag(), 222);
   EXPECT_EQ(plainText->getTextId(), 0x50064u);
   EXPECT_EQ(plainText->getLayoutFlags(), 4 | 8);
+  EXPECT_FLOAT_EQ(plainText->getRotation().z, 10.5f);
+  EXPECT_FLOAT_EQ(plainText->getScale().x, 0.125f);
   EXPECT_EQ(plainText->getPosition(), Vector3(50, 60, 0));
   EXPECT_FLOAT_EQ(plainText->getTextRect()[0], -51);  // H(-50.5)
   EXPECT_FLOAT_EQ(plainText->getTextRect()[2], 101);
@@ -283,6 +306,7 @@ TEST_F(SceneReader, IndicesAndGroupsAreChecked) {
       {"root as child", [](SceneFileWriter& w) { w.addChildren(2, {0}); }, "The root node is attached as a child"},
       {"loop", [](SceneFileWriter& w) { w.addChildren(3, {4}), w.addChildren(4, {3}); }, "circular"},
       {"keyframe", [](SceneFileWriter& w) { w.addKeyframe(40, 3, {}, {}); }, "Bad node index 40 in the keyframes"},
+      {"duration", [](SceneFileWriter& w) { w.addKeyframe(1, -1, {}, {}); }, "Bad keyframe duration -1"},
       {"options", [](SceneFileWriter& w) { w.setOptions(1, 1, {0}); }, "Node 1 is not an option list"},
       {"opaque", [](SceneFileWriter& w) { w.addOpaque(7); }, "Bad node index 7 in the opaque list"},
       {"font", [](SceneFileWriter& w) { w.addText(SceneWriter::textRecord(Look(), 4, 4, 1, 13, 0, 0, 0)); },
@@ -396,6 +420,7 @@ TEST_F(SceneReader, SourceFormat) {
       <text text="1:10" font="1" size="101 30" tag="222" spacing="2" line="-3"/>
       <text text="1:10" font="1" size="50 30" color="200 100 50"/>
       <node rot="-90" scale="2" skew="10 0" pos="3 -3"><key frames="10" to-pos="2 5" to-rot="45"/></node>
+      <node color="255 255 255" scale="2 3"><key frames="3" to-scale="0.5 0.25"/></node>
     </node>
   </scene>)";
   ASSERT_TRUE(SceneSource::parseSceneText(source, "s.xml", scene, error)) << error;
@@ -409,6 +434,10 @@ TEST_F(SceneReader, SourceFormat) {
   EXPECT_NE(dump.find("| options=2 current=0 [0] [1]"), std::string::npos) << dump;
   EXPECT_NE(dump.find("flags=13"), std::string::npos) << dump;
   EXPECT_NE(dump.find("rot=(0,0,270)"), std::string::npos) << dump;
+  EXPECT_NE(dump.find("scale=(2,3,1) skew=(0,0) color=(255,255,255,255)"), std::string::npos) << dump;
+  EXPECT_NE(dump.find("scale=(0.5,0.25,1)"), std::string::npos) << dump;
+  EXPECT_NE(dump.find("| texture=300 size=0x0 offset=(0,4) opaque"), std::string::npos) << dump;
+  EXPECT_NE(dump.find("options tag=9"), std::string::npos) << dump;
 }
 
 // Every scene of the data tree compiles, and reading the file gives the tree

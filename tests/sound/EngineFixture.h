@@ -22,6 +22,7 @@ class EngineTest : public ::testing::Test {
     put("plop2.wav", sineWav(0.2, 22050, 2, 8));           // 23
     put("main_menu.ogg", sineOgg(1.0, 44100, 2));          // 46
     put("ig_music1.ogg", sineOgg(1.0, 22050, 1));          // 39
+    put("ig_music2.ogg", sineOgg(0.5, 22050, 3));          // 40: three channels
     const auto wav = sineWav(0.2, 22050, 1, 16);
     put("pouf1.wav", {wav.begin(), wav.begin() + 30});     // 26: cut inside its header
     put("pouf2.wav", std::vector<std::uint8_t>(500, 0x41)); // 27: not a WAV

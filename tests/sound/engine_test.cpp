@@ -66,7 +66,7 @@ TEST_F(EngineTest, BadFilesGiveTheirMessageAndASilentSlot) {
     const char* message;
   };
   for (Case c : {Case{26, "error decoding file "}, Case{27, "error decoding file "},
-                 Case{0, "error loading file "}}) {
+                 Case{40, "error decoding file "}, Case{0, "error loading file "}}) {
     CaptureStdout();
     EXPECT_EQ(loadSound(soundFileTable[c.id]), kNoSound);
     const std::string out = GetCapturedStdout();

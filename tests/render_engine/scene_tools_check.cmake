@@ -1,0 +1,38 @@
+# The scene tools from the command line: every source of the data tree
+# compiles and dumps; the built data tree's scenes load with every picture,
+# font and text there; failures give exit status 1 and a message.
+#   cmake -DBRUTC=... -DBRUTDUMP=... -DSOURCES=... -DDATA=... -DWORK=... -P scene_tools_check.cmake
+file(MAKE_DIRECTORY ${WORK})
+file(GLOB sources ${SOURCES}/*.xml)
+list(LENGTH sources count)
+if(count LESS 1)
+  message(FATAL_ERROR "no scene sources in ${SOURCES}")
+endif()
+foreach(source IN LISTS sources)
+  get_filename_component(stem ${source} NAME_WE)
+  execute_process(COMMAND ${BRUTC} ${source} ${WORK}/${stem}.bin RESULT_VARIABLE rc ERROR_VARIABLE err)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "brutc ${source}: exit status ${rc}\n${err}")
+  endif()
+  execute_process(COMMAND ${BRUTDUMP} ${WORK}/${stem}.bin RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_QUIET)
+  if(NOT rc EQUAL 0 OR NOT out MATCHES "^node tag=")
+    message(FATAL_ERROR "brutdump ${stem}.bin: exit status ${rc}\n${out}")
+  endif()
+  if(DATA)
+    # From the data tree: pictures, fonts and texts must all be found.
+    execute_process(COMMAND ${BRUTDUMP} models/${stem}.bin WORKING_DIRECTORY ${DATA}
+      RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+    if(NOT rc EQUAL 0 OR NOT err STREQUAL "" OR out MATCHES "size=0x0")
+      message(FATAL_ERROR "brutdump models/${stem}.bin in ${DATA}: exit status ${rc}\n${err}\n${out}")
+    endif()
+  endif()
+endforeach()
+execute_process(COMMAND ${BRUTDUMP} ${WORK}/missing.bin RESULT_VARIABLE rc ERROR_VARIABLE err OUTPUT_VARIABLE out)
+if(NOT rc EQUAL 1 OR NOT err STREQUAL "ERROR: Error : Cannot read file, maybe a bad path ?\n" OR NOT out STREQUAL "")
+  message(FATAL_ERROR "brutdump of a missing file: exit status ${rc}, \"${err}\"")
+endif()
+file(WRITE ${WORK}/bad.xml "<scene>\n  <node pos=\"1\"/>\n</scene>\n")
+execute_process(COMMAND ${BRUTC} ${WORK}/bad.xml ${WORK}/bad.bin RESULT_VARIABLE rc ERROR_VARIABLE err)
+if(NOT rc EQUAL 1 OR NOT err MATCHES "bad.xml:2: \"pos\" needs 2 numbers")
+  message(FATAL_ERROR "brutc of a bad source: exit status ${rc}, \"${err}\"")
+endif()
