@@ -1,6 +1,5 @@
 #include "game/LevelsManager.h"
 
-#include <iostream>
 #include <optional>
 
 #include <tinyxml.h>
@@ -17,13 +16,6 @@ constexpr std::uint8_t kVersion1 = '1';
 constexpr std::uint8_t kVersion2 = '2';
 constexpr int kLevelEntrySize = 26;
 constexpr int kPackFlags = 4;
-// Version, last level, the two counts, the flag count and four flags, with
-// every map and level at their bounds: a file larger than this holds nothing
-// more that could be read.
-constexpr std::size_t kMaxSaveBytes = 1 + 4 + 4 + LevelsManager::kMaxSavedMaps + 4 +
-                                      static_cast<std::size_t>(LevelsManager::kMaxSavedLevels) * kLevelEntrySize +
-                                      4 + kPackFlags * 5;
-
 const MapRecord& emptyMap() {
   static const MapRecord none;
   return none;
@@ -242,15 +234,8 @@ void LevelsManager::readLevels() {
   specialMapId_ = mapCount_ = realLevelCount_ = 0;
 
   TiXmlDocument doc;
-  if (!loadXmlResource(doc, kDesignFile)) {
-    std::cerr << "XML file error : " << kDesignFile << " " << doc.ErrorDesc() << "; no levels" << std::endl;
-    return;
-  }
-  const TiXmlElement* root = doc.RootElement();
-  if (root == nullptr || root->ValueStr() != "levels") {
-    std::cerr << "XML file error : " << kDesignFile << " has no root element \"levels\"; no levels" << std::endl;
-    return;
-  }
+  const TiXmlElement* root = progress::loadDesignRoot(doc, kDesignFile, "levels", "levels");
+  if (root == nullptr) return;
   std::optional<std::int32_t> previousPack;
   std::int32_t displayNumber = 1;
   for (const TiXmlElement* m = root->FirstChildElement("map"); m != nullptr; m = m->NextSiblingElement("map")) {
@@ -338,9 +323,17 @@ std::string LevelsManager::progressImage() const {
 bool LevelsManager::saveProgress() { return progress::writeSaveFile(getSaveFilePath(kSaveFile), progressImage()); }
 
 void LevelsManager::readProgress() {
+  // A save holds the design's maps and records and, beside them, what an
+  // earlier design had: at most kMaxSavedMaps maps and kMaxSavedLevels records
+  // more. Larger counts are no save of this game, and nothing beyond the
+  // largest possible file can be read.
+  const std::int64_t maxMaps = kMaxSavedMaps + static_cast<std::int64_t>(maps_.size());
+  const std::int64_t maxLevels = kMaxSavedLevels + static_cast<std::int64_t>(levels_.size());
+  const std::size_t maxBytes = static_cast<std::size_t>(1 + 4 + 4 + maxMaps + 4 + maxLevels * kLevelEntrySize + 4 +
+                                                        kPackFlags * 5);
   const std::string path = getSaveFilePath(kSaveFile);
   std::string bytes;
-  if (progress::readSaveFile(path, kMaxSaveBytes, bytes) != progress::SaveRead::Read) return;
+  if (progress::readSaveFile(path, maxBytes, bytes) != progress::SaveRead::Read) return;
 
   progress::ByteReader in(bytes);
   std::string damage;
@@ -352,13 +345,15 @@ void LevelsManager::readProgress() {
   }
   std::int32_t count = 0;
   bool badMedal = false;
+  std::int32_t phantoms = 0;
+  bool tooMany = false;
   if (damage.empty()) {
     std::int32_t last = 0;
     if (!in.i32(last) || !in.i32(count)) {
       damage = "is cut short";
     } else {
       lastPlayedLevel_ = last;
-      if (count < 0 || count > kMaxSavedMaps) damage = "holds an impossible number of maps";
+      if (count < 0 || count > maxMaps) damage = "holds an impossible number of maps";
     }
   }
   if (damage.empty()) {
@@ -376,7 +371,7 @@ void LevelsManager::readProgress() {
   if (damage.empty()) {
     if (!in.i32(count)) {
       damage = "is cut short";
-    } else if (count < 0 || count > kMaxSavedLevels) {
+    } else if (count < 0 || count > maxLevels) {
       damage = "holds an impossible number of levels";
     }
   }
@@ -395,7 +390,14 @@ void LevelsManager::readProgress() {
         entry.medal = 0;
       }
       // A level the design no longer has keeps its record, so the progress
-      // comes back if the level does.
+      // comes back if the level does; their number stays within the bound.
+      if (levels_.count(id) == 0) {
+        if (phantoms == kMaxSavedLevels) {
+          tooMany = true;
+          continue;
+        }
+        ++phantoms;
+      }
       LevelRecord& level = levels_[id];
       level.id = id;
       level.bestScore = entry.bestScore;
@@ -427,5 +429,6 @@ void LevelsManager::readProgress() {
   packFlags_[0] = 1;
   packFlags_[1] = 1;
   if (damage.empty() && badMedal) damage = "holds medals that do not exist (read as none)";
+  if (damage.empty() && tooMany) damage = "holds more levels than the design and the bound allow";
   if (!damage.empty()) progress::keepDamagedSave(path, bytes, damage);
 }

@@ -97,7 +97,8 @@ class LevelsManager {
   // Every record by id, the phantom ones from the save file included.
   const std::map<std::int32_t, LevelRecord>& levels() const { return levels_; }
 
-  // Bounds on the counts of a save file: more is not a save of this game.
+  // What a save file may hold beyond the design's own maps and records (the
+  // maps and levels of an earlier design); more is not a save of this game.
   static constexpr std::int32_t kMaxSavedMaps = 1000;
   static constexpr std::int32_t kMaxSavedLevels = 100000;
 

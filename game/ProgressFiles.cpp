@@ -7,6 +7,7 @@
 #include <tinyxml.h>
 
 #include "app/DataFiles.h"
+#include "app/ResourcePaths.h"
 #include "app/StringUtils.h"
 
 namespace progress {
@@ -94,6 +95,20 @@ void keepDamagedSave(const std::string& path, const std::string& bytes, const st
   } else {
     std::cerr << ", and it cannot be kept as " << kept << std::endl;
   }
+}
+
+const TiXmlElement* loadDesignRoot(TiXmlDocument& doc, const char* resource, const char* rootName, const char* what) {
+  if (!loadXmlResource(doc, resource)) {
+    std::cerr << "XML file error : " << resource << " " << doc.ErrorDesc() << "; no " << what << std::endl;
+    return nullptr;
+  }
+  const TiXmlElement* root = doc.RootElement();
+  if (root == nullptr || root->ValueStr() != rootName) {
+    std::cerr << "XML file error : " << resource << " has no root element \"" << rootName << "\"; no " << what
+              << std::endl;
+    return nullptr;
+  }
+  return root;
 }
 
 std::int32_t intAttribute(const TiXmlElement& e, const char* name) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+class TiXmlDocument;
 class TiXmlElement;
 
 namespace progress {
@@ -64,6 +65,11 @@ bool writeSaveFile(const std::string& path, const std::string& bytes);
 // Keeps the bytes of a save file that could not be read whole beside it, as
 // path + ".bak", before the next save replaces it (message on standard error).
 void keepDamagedSave(const std::string& path, const std::string& bytes, const std::string& why);
+
+// Loads a design file (a resource name) and returns its root element when it
+// has the expected name; otherwise null, with a message that says the game
+// goes on without `what` ("levels", ...).
+const TiXmlElement* loadDesignRoot(TiXmlDocument& doc, const char* resource, const char* rootName, const char* what);
 
 // An integer attribute as the design files write them: leading blanks, an
 // optional sign and digits, anything after ignored; 0 when missing or not a

@@ -1,6 +1,6 @@
 #include "game/QMRAchievementManager.h"
 
-#include <iostream>
+#include <algorithm>
 
 #include <tinyxml.h>
 
@@ -17,10 +17,6 @@ constexpr const char* kCategoryElements[QMRAchievementManager::kCategoryCount] =
     "NbGoldMedals", "NbOneTryMissions", "AllMapMissions", "GlobalScore",
     "SpecificMissionFinished", "LevelsDone", "SaveThreeSheepInOneMission", "NbMissionInfiltratedWolves",
 };
-// Only the first eight categories are read, each at its bound.
-constexpr std::size_t kMaxSaveBytes =
-    4 + QMRAchievementManager::kCategoryCount * (4 + 5 * static_cast<std::size_t>(QMRAchievementManager::kMaxSavedRecords));
-
 }  // namespace
 
 std::unique_ptr<QMRAchievementManager> QMRAchievementManager::instance_;
@@ -45,16 +41,8 @@ void QMRAchievementManager::readList() {
   for (CategoryRecords& c : categories_) c = CategoryRecords();
 
   TiXmlDocument doc;
-  if (!loadXmlResource(doc, kDesignFile)) {
-    std::cerr << "XML file error : " << kDesignFile << " " << doc.ErrorDesc() << "; no achievements" << std::endl;
-    return;
-  }
-  const TiXmlElement* root = doc.RootElement();
-  if (root == nullptr || root->ValueStr() != "AchievementList") {
-    std::cerr << "XML file error : " << kDesignFile << " has no root element \"AchievementList\"; no achievements"
-              << std::endl;
-    return;
-  }
+  const TiXmlElement* root = progress::loadDesignRoot(doc, kDesignFile, "AchievementList", "achievements");
+  if (root == nullptr) return;
   for (int c = 0; c < kCategoryCount; ++c) {
     // A category the file leaves out has no records.
     const TiXmlElement* element = root->FirstChildElement(kCategoryElements[c]);
@@ -162,9 +150,18 @@ bool QMRAchievementManager::saveProgress() {
 
 void QMRAchievementManager::readProgress() {
   earnedCount_ = earnedProgressCount_ = 0;
+  // A category saved with more records than its bound (or than the design
+  // holds now, when that is more) is no save of this game; only the first
+  // eight categories are read.
+  std::size_t maxBytes = 4;
+  std::int32_t maxRecords[kCategoryCount];
+  for (int c = 0; c < kCategoryCount; ++c) {
+    maxRecords[c] = std::max(kMaxSavedRecords, static_cast<std::int32_t>(categories_[c].records.size()));
+    maxBytes += 4 + 5 * static_cast<std::size_t>(maxRecords[c]);
+  }
   const std::string path = getSaveFilePath(kSaveFile);
   std::string bytes;
-  if (progress::readSaveFile(path, kMaxSaveBytes, bytes) != progress::SaveRead::Read) return;
+  if (progress::readSaveFile(path, maxBytes, bytes) != progress::SaveRead::Read) return;
 
   progress::ByteReader in(bytes);
   std::string damage;
@@ -181,7 +178,7 @@ void QMRAchievementManager::readProgress() {
       damage = "is cut short";
       break;
     }
-    if (n < 0 || n > kMaxSavedRecords) {
+    if (n < 0 || n > maxRecords[c]) {
       damage = "holds an impossible number of achievements";
       break;
     }

@@ -73,7 +73,8 @@ class QMRAchievementManager {
   int progressRecordCount() const { return progressRecordCount_; }
   int earnedProgressCount() const { return earnedProgressCount_; }
 
-  // Bound on the records of one category in a save file.
+  // Bound on the records of one category in a save file (or the design's own
+  // count, when that is larger).
   static constexpr std::int32_t kMaxSavedRecords = 10000;
 
  protected:

@@ -1,6 +1,5 @@
 #include "game/TutorialManager.h"
 
-#include <iostream>
 
 #include <tinyxml.h>
 
@@ -88,15 +87,8 @@ void TutorialManager::readTutorials() {
   firstBlockTutorial_ = 0;
   tutorials_.clear();
   TiXmlDocument doc;
-  if (!loadXmlResource(doc, kDesignFile)) {
-    std::cerr << "XML file error : " << kDesignFile << " " << doc.ErrorDesc() << "; no tutorials" << std::endl;
-    return;
-  }
-  const TiXmlElement* root = doc.RootElement();
-  if (root == nullptr || root->ValueStr() != "tutos") {
-    std::cerr << "XML file error : " << kDesignFile << " has no root element \"tutos\"; no tutorials" << std::endl;
-    return;
-  }
+  const TiXmlElement* root = progress::loadDesignRoot(doc, kDesignFile, "tutos", "tutorials");
+  if (root == nullptr) return;
   // The element's name is spelled so in every design file.
   if (const TiXmlElement* first = root->FirstChildElement("firtsBlocTuto")) {
     firstBlockTutorial_ = progress::intAttribute(*first, "id");

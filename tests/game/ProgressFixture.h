@@ -48,6 +48,9 @@ class ProgressTest : public ::testing::Test {
  protected:
   ProgressTest() {
     std::filesystem::create_directories(tmp.path() / "data/gamedesign");
+    // Lists without entries, so that tests which do not care stay quiet.
+    writeDesign("achievementList.ynm", "<AchievementList/>");
+    writeDesign("tutorials.ynm", "<tutos/>");
     cwd.emplace(tmp.path() / "data");
   }
   void SetUp() override {

@@ -202,6 +202,18 @@ TEST_F(AchievementsTest, MissingCategoriesAndMissingDesign) {
   EXPECT_FALSE(achievements().isEarnedById(14));
 }
 
+TEST_F(AchievementsTest, ACategoryLargerThanTheBoundStillReadsBack) {
+  std::string many;
+  const int n = QMRAchievementManager::kMaxSavedRecords + 1;
+  for (int i = 0; i < n; ++i) many += record(100 + i, 1, 0);
+  writeDesign("achievementList.ynm", list(many));
+  achievements().setLevelsDone(1);
+  EXPECT_EQ(achievements().earnedCount(), n);
+  restart();
+  EXPECT_EQ(achievements().earnedCount(), n);
+  EXPECT_FALSE(std::filesystem::exists(savePath("achievements.sav.bak")));
+}
+
 TEST_F(AchievementsTest, HostileSaveFilesAreReadSafely) {
   achievements().setLevelsDone(5);
   achievements().setThreeSheepSaved(3);

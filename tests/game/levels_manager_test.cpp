@@ -227,6 +227,29 @@ TEST_F(LevelsTest, SaveOfALargerDesignIsAcceptedAndKept) {
   EXPECT_EQ(levels().levels().size(), 4u);
 }
 
+TEST_F(LevelsTest, RecordsBeyondTheDesignAreBoundedAndWhatIsSavedReadsBack) {
+  writeDesign("levels.ynm", kTwoLevels);
+  // One record more of no level than a save may carry beside the design's
+  // levels: the last one is dropped.
+  std::string entries;
+  const int extra = LevelsManager::kMaxSavedLevels;
+  for (int i = 0; i <= extra; ++i) entries += entry(1000 + i, 5, true, 0, true, 1, 1);
+  testing::internal::CaptureStderr();
+  writeSave("levels.sav", "2" + le32(0) + le32(1) + bytesOf({1}) + le32(extra + 1) + entries + le32(0));
+  EXPECT_EQ(levels().levels().size(), static_cast<std::size_t>(extra) + 2);
+  testing::internal::GetCapturedStderr();
+  EXPECT_EQ(levels().findLevel(1000 + extra), nullptr);
+  EXPECT_EQ(levels().getLevel(1000 + extra - 1).bestScore, 5);
+  EXPECT_TRUE(std::filesystem::exists(savePath("levels.sav.bak")));
+  // What was taken is saved and read again whole.
+  levels().addTries(1, 1);
+  restart();
+  std::filesystem::remove(savePath("levels.sav.bak"));
+  EXPECT_EQ(levels().levels().size(), static_cast<std::size_t>(extra) + 2);
+  EXPECT_EQ(levels().getLevel(1).tryCount, 1);
+  EXPECT_FALSE(std::filesystem::exists(savePath("levels.sav.bak")));
+}
+
 TEST_F(LevelsTest, RecordResultMovesMedalsAndFeedsAchievements) {
   writeDesign("levels.ynm", "<levels>" + mapXml(1, 1, 1, 3) + "</levels>");
   writeDesign("achievementList.ynm",
@@ -249,8 +272,9 @@ TEST_F(LevelsTest, RecordResultMovesMedalsAndFeedsAchievements) {
   EXPECT_EQ(m.oneTryCount(), 0);
   EXPECT_TRUE(overlays.popups.empty());
 
-  // A lower score in as many tries changes nothing and writes nothing.
+  // An equal or lower score in as many tries changes nothing and writes nothing.
   std::filesystem::remove(savePath("levels.sav"));
+  m.recordResult(1, 1200, 1, 3);
   m.recordResult(1, 1100, 1, 3);
   EXPECT_FALSE(std::filesystem::exists(savePath("levels.sav")));
   // Fewer tries alone is a change.
