@@ -363,7 +363,7 @@ void panel(Canvas& c) {
   // Separator lines between the rows.
   for (int i = 1; i < 4; ++i) {
     const float y = 14 + (h - 28) * static_cast<float>(i) / 4.0f;
-    c.fill(stroke({28, y}, {w * 0.62f, y}, 0.7f), hex(0xb89860));
+    c.fill(stroke({28, y}, {w * 0.66f, y}, 1.4f), hex(0xb89860));
   }
 }
 
