@@ -392,8 +392,8 @@ void burst(Canvas& c) {
   for (int i = 0; i < 12; ++i) {
     const float a = static_cast<float>(i) * kPi / 6.0f;
     const float b = a + kPi / 18.0f, d = a - kPi / 18.0f;
-    c.fill(polygon({{cx, cy}, {cx + std::cos(b) * w * 0.5f, cy + std::sin(b) * w * 0.5f},
-                    {cx + std::cos(d) * w * 0.5f, cy + std::sin(d) * w * 0.5f}}),
+    c.fill(polygon({{cx, cy}, {cx + std::cos(b) * w * 0.47f, cy + std::sin(b) * w * 0.47f},
+                    {cx + std::cos(d) * w * 0.47f, cy + std::sin(d) * w * 0.47f}}),
            hex(0xfff0a0, 0.55f));
   }
   c.fill(circle(cx, cy, w * 0.3f), hex(0xfff8d0, 0.5f));
