@@ -5,6 +5,7 @@
 #include <GL/gl.h>
 
 #include "app/DemoSceneScreen.h"
+#include "app/DemoOverlays.h"
 #include "app/DemoSound.h"
 #include "app/DemoTextScreen.h"
 #include "app/LocalizedText.h"
@@ -39,17 +40,37 @@ void DemoApplication::init() {
   addSequence(createDemoSceneScreen(0, "demo-meadow.bin"));
   addSequence(createDemoSceneScreen(1, "demo-cast.bin"));
   addSequence(createDemoTextScreen(2));
+  startDemoOverlays();
+}
+
+void DemoApplication::updateCurrentSequence(int ms) {
+  GameLoop::updateCurrentSequence(ms);
+  updateDemoOverlays(ms);
+}
+
+void DemoApplication::keyPressed(char key, int x, int y) {
+  if (!demoOverlaysKey(key)) GameLoop::keyPressed(key, x, y);
+}
+
+void DemoApplication::touchesBegan(int count, const TouchPoint points[kMaxTouches], bool track) {
+  if (count < 1 || !demoOverlaysTouch(0, points[0].x, points[0].y)) GameLoop::touchesBegan(count, points, track);
+}
+
+void DemoApplication::touchesMoved(int count, const TouchPoint points[kMaxTouches], bool track) {
+  if (count < 1 || !demoOverlaysTouch(1, points[0].x, points[0].y)) GameLoop::touchesMoved(count, points, track);
+}
+
+void DemoApplication::touchesEnded(int count, const TouchPoint points[kMaxTouches], bool track) {
+  if (count < 1 || !demoOverlaysTouch(2, points[0].x, points[0].y)) GameLoop::touchesEnded(count, points, track);
 }
 
 void DemoApplication::touchesHovered(int count, const TouchPoint points[kMaxTouches], bool track) {
-  if (count > 0) pointer_ = points[0];
+  if (count > 0) demoOverlaysTouch(4, points[0].x, points[0].y);
   GameLoop::touchesHovered(count, points, track);
 }
 
 void DemoApplication::drawOverlay() {
-  // A small pointer, since the system cursor is hidden.
-  glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-  RenderEngine::drawSolidRect(static_cast<float>(pointer_.x - 2), static_cast<float>(pointer_.y - 2), 4, 4);
+  drawDemoOverlays();
 }
 
 GameLoop* createApplication() { return DemoApplication::getInstance(); }
