@@ -13,7 +13,7 @@
 #include "game/QMRAchievementPopup.h"
 #include "game/QMRTextBanner.h"
 #include "render_engine/CNodeReader.h"
-#include "render_engine/GlStateCache.h"
+#include "support/GameFrame.h"
 #include "support/GlWindow.h"
 
 namespace {
@@ -27,13 +27,7 @@ bool setUp() {
     initTexts();
     setLanguage("en");
     setGameSoundPlayer(&silent);
-    RenderEngine::cachedEnable(GL_TEXTURE_2D);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glScalef(1, -1, 1);
-    glOrtho(0, 960, 0, 640, -1, 0);
-    glMatrixMode(GL_MODELVIEW);
+    qmtest::setUpGameFrame();
     return true;
   }();
   return ready;

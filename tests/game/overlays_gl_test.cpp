@@ -16,7 +16,7 @@
 #include "game/QMRMapHud.h"
 #include "game/QMRTextBanner.h"
 #include "render_engine/CNodeReader.h"
-#include "render_engine/GlStateCache.h"
+#include "support/GameFrame.h"
 #include "support/GlWindow.h"
 #include "support/TempDir.h"
 #include "tools/texture_writer.h"
@@ -44,16 +44,7 @@ class OverlaysGlTest : public ::testing::Test {
   void SetUp() override { beginFrame(); }
 
   static void beginFrame() {
-    glViewport(0, 0, 960, 640);
-    RenderEngine::cachedEnable(GL_TEXTURE_2D);
-    RenderEngine::cachedEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glScalef(1, -1, 1);
-    glOrtho(0, 960, 0, 640, -1, 0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    qmtest::setUpGameFrame();
     // A mid-grey screen underneath, so the dim shows.
     glClearColor(0.5f, 0.6f, 0.7f, 1);
     glClear(GL_COLOR_BUFFER_BIT);
