@@ -72,8 +72,11 @@ bool demoOverlaysKey(char key) {
   switch (std::tolower(static_cast<unsigned char>(key))) {
     case 'c': {
       MouseCursor* cursor = MouseCursor::getInstance();
-      cursor->setMode(cursor->getMode() == 3 ? 1 : cursor->getMode() % 3 + 1);
-      if (cursor->getMode() == 3) cursor->setMode(MouseCursor::kSystemPointer);
+      // Arrow, hand, system pointer, hidden, and round again.
+      static const int next[4] = {MouseCursor::kHidden, MouseCursor::kHand, MouseCursor::kSystemPointer,
+                                  MouseCursor::kArrow};
+      const int mode = cursor->getMode();
+      cursor->setMode(mode >= 0 && mode < 4 ? next[mode] : MouseCursor::kArrow);
       return true;
     }
     case 'b':

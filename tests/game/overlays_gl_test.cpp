@@ -1,6 +1,7 @@
 // The overlays on the real sample scenes, drawn through OpenGL as the game
 // draws its frame: each one puts its pictures where they belong. With
-// QM_SHOT_DIR set, the frames are also written there as PNG files.
+// QM_SHOT_DIR set, the frames are also written there as PNG files (in the
+// language of QM_SHOT_LANG, English when unset).
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
 
@@ -38,7 +39,9 @@ class OverlaysGlTest : public ::testing::Test {
     ASSERT_TRUE(qmtest::openGlWindow("overlays_gl_test", 960, 640));
     std::filesystem::current_path(QM_DATA_DIR);
     initTexts();
-    setLanguage("en");
+    // QM_SHOT_LANG picks another language for the pictures (the checks hold in any).
+    const char* language = std::getenv("QM_SHOT_LANG");
+    setLanguage(language != nullptr ? language : "en");
     setGameSoundPlayer(&silent);
   }
   void SetUp() override { beginFrame(); }
@@ -99,7 +102,7 @@ TEST_F(OverlaysGlTest, BannerOpensAtTheFootWithItsButtonsAndTheResultWindow) {
   // The screen above is dimmed, the strip at the foot is parchment-bright, the
   // two buttons (x 240, y 50 and 150) are drawn.
   EXPECT_LT(at(240, 10).brightness(), before.brightness() * 3 / 4);
-  EXPECT_GT(at(300, 262).brightness(), 450);
+  EXPECT_GT(at(92, 300).brightness(), 450);
   ASSERT_TRUE(banner.getButtons()[0]->isVisible());
   EXPECT_NE(at(240, 50).brightness(), at(240, 10).brightness());
   EXPECT_TRUE(banner.getButtons()[0]->containsPoint(240, 50));
