@@ -1,13 +1,14 @@
 // The overlays on trees built in code (no window, no textures): the banner's
 // queue, layout and touch routing, the result window's texts and medal, the
 // pop-up's queue and timing, the cursor's looks and presses, the window buttons
-// and the map HUD.
+// and the map HUD; and the overlays' pictures.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <functional>
 #include <climits>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "app/Random.h"
@@ -20,6 +21,7 @@
 #include "render_engine/CButton.h"
 #include "render_engine/COptionalNodeList.h"
 #include "support/BoxNode.h"
+#include "tools/texture_writer.h"
 
 using RenderEngine::CButton;
 using RenderEngine::CNode;
@@ -545,3 +547,38 @@ TEST(MapHud, BackButtonHitsOnlyWhileVisible) {
 }
 
 }  // namespace
+
+// --- Pictures ------------------------------------------------------------------------
+
+TEST(OverlayPictures, TheManifestDrawsEveryPictureOnSheetsFourAndFive) {
+  const std::vector<std::uint8_t> bytes =
+      texwriter::readFile(std::string(QM_TEST_SOURCE_DIR) + "/data/textures/15-overlays.txt");
+  ASSERT_FALSE(bytes.empty());
+  texwriter::Manifest manifest;
+  std::string error;
+  ASSERT_TRUE(texwriter::parseManifest(std::string(bytes.begin(), bytes.end()), manifest, &error)) << error;
+  ASSERT_EQ(manifest.sheets.size(), 2u);
+  int pictures = 0;
+  for (const auto& sheet : manifest.sheets) {
+    EXPECT_TRUE(sheet.number == 4 || sheet.number == 5);
+    for (const auto& sprite : sheet.sprites) {
+      EXPECT_GE(sprite.id, 400);
+      EXPECT_LE(sprite.id, 499);
+      int opaque = 0;
+      const int w = sprite.picture.width(), h = sprite.picture.height();
+      for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) opaque += sprite.picture.at(x, y).a > 64 ? 1 : 0;
+      }
+      // Something is drawn, and it is a shape, not a filled box.
+      EXPECT_GT(opaque, w * h / 20) << sprite.label;
+      EXPECT_LT(sprite.picture.at(0, 0).a, 64) << sprite.label;
+      ++pictures;
+    }
+    texwriter::PackedSheet packed;
+    EXPECT_TRUE(texwriter::packSheet(sheet.number, sheet.sprites, sheet.maxSide, 2, packed, &error)) << error;
+  }
+  EXPECT_GE(pictures, 28);
+  texwriter::Picture out;
+  EXPECT_FALSE(texwriter::drawPicture("art", {"no-such-picture"}, 8, 8, out, &error));
+  EXPECT_FALSE(texwriter::drawPicture("art", {}, 8, 8, out, &error));
+}
