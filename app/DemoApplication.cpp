@@ -4,6 +4,7 @@
 
 #include <GL/gl.h>
 
+#include "app/DemoMovie.h"
 #include "app/DemoSceneScreen.h"
 #include "app/DemoOverlays.h"
 #include "app/DemoSound.h"
@@ -62,6 +63,20 @@ void DemoApplication::touchesMoved(int count, const TouchPoint points[kMaxTouche
 
 void DemoApplication::touchesEnded(int count, const TouchPoint points[kMaxTouches], bool track) {
   if (count < 1 || !demoOverlaysTouch(2, points[0].x, points[0].y)) GameLoop::touchesEnded(count, points, track);
+}
+
+// The intro movie plays before the screens and takes their place meanwhile.
+void DemoApplication::updateCurrentSequence(int ms) {
+  if (!demoMovieUpdate(ms)) GameLoop::updateCurrentSequence(ms);
+}
+void DemoApplication::drawCurrentSequence() {
+  if (!demoMovieDraw()) GameLoop::drawCurrentSequence();
+}
+void DemoApplication::touchesBegan(int count, const TouchPoint points[kMaxTouches], bool track) {
+  if (!demoMoviePress()) GameLoop::touchesBegan(count, points, track);
+}
+void DemoApplication::touchesEnded(int count, const TouchPoint points[kMaxTouches], bool track) {
+  if (!demoMovieTouch()) GameLoop::touchesEnded(count, points, track);
 }
 
 void DemoApplication::touchesHovered(int count, const TouchPoint points[kMaxTouches], bool track) {

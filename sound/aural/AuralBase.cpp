@@ -25,8 +25,10 @@ void cStandardMemoryProvider::deallocate(void* pointer) {
 std::uint32_t cStandardMemoryProvider::getMaxAllocationSize() { return 0xFFFFFFFFu; }
 
 IMemoryProvider* getMemoryProvider() {
-  static cStandardMemoryProvider provider;
-  return &provider;
+  // Never destroyed: objects freed during exit (after other statics died)
+  // still give their memory back through it.
+  static cStandardMemoryProvider* provider = new cStandardMemoryProvider;
+  return provider;
 }
 
 namespace {

@@ -1,0 +1,117 @@
+#pragma once
+// One playable sound: an OpenAL source fed from a decoder through three
+// queued buffers, with 3-D properties, up to four effect sends, a direct
+// filter and event handlers.
+#include <cstdint>
+
+#include "caural/EffectTypes.h"
+#include "caural/IEffect.h"
+#include "sound/aural/AuralBase.h"
+
+namespace cAural {
+
+enum SourceEventType : std::int32_t {
+  SOURCE_EVENT_UPDATE = 0,
+  SOURCE_EVENT_RELEASE = 1,
+  SOURCE_EVENT_PLAY = 2,
+  SOURCE_EVENT_PAUSE = 3,
+  SOURCE_EVENT_STOP = 4,
+};
+
+// Called with the source's lock held, on the thread that caused the event
+// (the manager's update for updates and the end of a stream). A handler may
+// release its own source through the manager.
+class CAURAL_API ISourceEventHandler {
+ public:
+  virtual ~ISourceEventHandler() = default;
+  virtual void onUpdate() = 0;
+  virtual void onRelease() = 0;
+  virtual void onPlay() = 0;
+  virtual void onStop() = 0;
+  virtual void onPause() = 0;
+};
+
+class CAURAL_API IAudioSource : public IRefCounted {
+ public:
+  ~IAudioSource() override = default;
+
+  // On a source already playing, only its filter and effect sends are refreshed.
+  virtual bool play() = 0;
+  virtual bool playRelative(const bool& loop) = 0;
+  virtual bool playAt(const cVector3& position, const float& strength, const bool& loop) = 0;
+  virtual void pause() = 0;
+  // The next play starts from the beginning.
+  virtual void stop() = 0;
+  virtual void setLooping(const bool& loop) = 0;
+  // Queued audio is not discarded: the jump is heard once it has played.
+  virtual bool seek(const float& seconds, bool relative) = 0;
+
+  virtual float getTotalTime() = 0;
+  virtual std::int32_t getTotalSize() = 0;
+  virtual std::int32_t getCompressedSize() = 0;
+  virtual float getCurrentTime() = 0;
+  virtual std::int32_t getCurrentPosition() = 0;
+  virtual std::int32_t getCurrentCompressedPosition() = 0;
+
+  // Called by the manager: streams, applies changed effects and filters,
+  // raises the events. False when a buffer got no data.
+  virtual bool update() = 0;
+  // Frees the OpenAL side; the source is invalid afterwards. (To drop a
+  // reference, call IRefCounted::release.)
+  virtual void release() = 0;
+
+  virtual bool isValid() = 0;
+  virtual bool isPlaying() = 0;
+  virtual bool isPaused() = 0;
+  virtual bool isStopped() = 0;
+  virtual bool isLooping() = 0;
+
+  virtual void setPosition(const cVector3& v) = 0;
+  virtual void setVelocity(const cVector3& v) = 0;
+  virtual void setDirection(const cVector3& v) = 0;
+  virtual void setRolloffFactor(const float& v) = 0;
+  // The inverse of the rolloff factor (0 for 0 or less).
+  virtual void setStrength(const float& v) = 0;
+  virtual void setReferenceDistance(const float& v) = 0;
+  virtual void setMaxDistance(const float& v) = 0;
+  virtual void setPitch(const float& v) = 0;
+  virtual void setGain(const float& v) = 0;
+  virtual void setMinGain(const float& v) = 0;
+  virtual void setMaxGain(const float& v) = 0;
+  virtual void setConeInnerAngle(const float& v) = 0;
+  virtual void setConeOuterAngle(const float& v) = 0;
+  virtual void setConeOuterGain(const float& v) = 0;
+  virtual void setDopplerFactor(const float& v) = 0;
+  // OpenAL has no per-source Doppler velocity: the value is kept, not sent.
+  virtual void setDopplerVelocity(const cVector3& v) = 0;
+  virtual void move(const cVector3& position) = 0;
+
+  virtual cVector3 getPosition() = 0;
+  virtual cVector3 getVelocity() = 0;
+  virtual cVector3 getDirection() = 0;
+  virtual float getRolloffFactor() = 0;
+  virtual float getStrength() = 0;
+  virtual float getReferenceDistance() = 0;
+  virtual float getMaxDistance() = 0;
+  virtual float getPitch() = 0;
+  virtual float getGain() = 0;
+  virtual float getMinGain() = 0;
+  virtual float getMaxGain() = 0;
+  virtual float getConeInnerAngle() = 0;
+  virtual float getConeOuterAngle() = 0;
+  virtual float getConeOuterGain() = 0;
+  virtual float getDopplerFactor() = 0;
+  virtual cVector3 getDopplerVelocity() = 0;
+
+  virtual void registerEventHandler(ISourceEventHandler* handler) = 0;
+  virtual void unregisterEventHandler(ISourceEventHandler* handler) = 0;
+  virtual void unregisterAllEventHandlers() = 0;
+
+  virtual std::uint32_t getEffectSlotCount() = 0;
+  virtual bool attachEffect(std::uint32_t send, IEffect* effect) = 0;
+  virtual void detachEffect(std::uint32_t send) = 0;
+  virtual bool attachFilter(IFilter* filter) = 0;
+  virtual void detachFilter() = 0;
+};
+
+}  // namespace cAural

@@ -1,0 +1,65 @@
+// A program of someone else's: built only against the installed headers and
+// the pkg-config file, it logs through its own receiver and makes an effect.
+#include <AL/al.h>
+#include <AL/alc.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include <caural/Aural.h>
+
+namespace {
+
+struct Collect : cAural::ILogReceiver {
+  int lines = 0;
+  bool sawRefusal = false;
+  bool receiveMessage(const char* sender, const char* message, cAural::LogLevel, float) override {
+    ++lines;
+    if (std::strcmp(sender, "Audio Effect") == 0 && std::strcmp(message, "OpenAL Error: Invalid Value.") == 0)
+      sawRefusal = true;
+    return true;
+  }
+};
+
+int fail(const char* what) {
+  std::fprintf(stderr, "outside program: %s\n", what);
+  return 1;
+}
+
+}  // namespace
+
+int main() {
+  Collect collect;
+  cAural::ILogger* log = cAural::getLogger();
+  if (!log->registerLogReceiver(&collect, "Outside")) return fail("receiver not registered");
+  log->logInfo("Outside", "hello %d", 1);
+  if (collect.lines != 1) return fail("own receiver got nothing");
+
+  ALCdevice* device = alcOpenDevice(nullptr);
+  if (device == nullptr) return fail("no OpenAL device");
+  ALCcontext* context = alcCreateContext(device, nullptr);
+  alcMakeContextCurrent(context);
+  int status = 0;
+  {
+    cAural::cAuralEffects effects;
+    if (!effects.bindToCurrentContext()) return fail("no EFX");
+    cAural::IAudioEffects* api = &effects;
+    cAural::IEffect* effect = api->createEffect();
+    if (effect == nullptr) return fail("no effect");
+    effect->setType(cAural::EFFECT_REVERB);
+    cAural::ReverbParameters dense;
+    dense.density = 2.0f;
+    effect->setReverbParameters(dense);
+    if (effect->isValid() || !collect.sawRefusal) status = fail("refused value not reported");
+    effect->setReverbParameters(cAural::ReverbParameters{});
+    if (!effect->isValid()) status = fail("valid record refused");
+    effect->release();
+    effects.unbind();
+  }
+  alcMakeContextCurrent(nullptr);
+  alcDestroyContext(context);
+  alcCloseDevice(device);
+  log->unregisterLogReceiver("Outside");
+  if (status == 0) std::printf("outside program: ok\n");
+  return status;
+}

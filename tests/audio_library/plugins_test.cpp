@@ -1,0 +1,184 @@
+// Plug-ins through the library's public interface: what the first use loads
+// from the working folder, plug-in decoders and data sources in managers made
+// before and after, and the exported functions' update thread.
+#include <dlfcn.h>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "AuralTestSupport.h"
+#include "caural/Aural.h"
+
+using namespace cAural;
+namespace fs = std::filesystem;
+
+namespace {
+
+// The working folder of the test program, with the plug-in files copied
+// under the names the autoload must take or leave.
+class PluginFolder : public qmtest::InTempFolder {
+ public:
+  void SetUp() override {
+    const fs::path d = dir().path();
+    auto copy = [&d](const char* from, const char* to) { fs::copy_file(from, d / to); };
+    copy(QM_PLUGIN_PATTERN, "cAp_a.so");
+    copy(QM_PLUGIN_PATTERN, "cAp_.so");
+    copy(QM_PLUGIN_TONE, "cAp_b.SO");
+    copy(QM_PLUGIN_TONE, "xcAp_c.so");
+    copy(QM_PLUGIN_TONE, "cAp_d.so.old");
+    copy(QM_PLUGIN_REFUSE, "cAp_refuse.so");
+    copy(QM_PLUGIN_NULL, "cAp_null.so");
+    copy(QM_PLUGIN_NOSYM, "cAp_nosym.so");
+    fs::create_directory(d / "cAp_dir.so");
+    dir().write("cAp_broken.so", "not a library");
+    qmtest::InTempFolder::SetUp();
+  }
+};
+PluginFolder* const folder = static_cast<PluginFolder*>(::testing::AddGlobalTestEnvironment(new PluginFolder));
+
+// A counter of the plug-in library loaded from path (it must be loaded).
+int count(const std::string& path, const char* what) {
+  void* h = dlopen(path.c_str(), RTLD_NOW | RTLD_NOLOAD);
+  if (h == nullptr) return -100;
+  auto f = reinterpret_cast<int (*)(const char*)>(dlsym(h, "capTestCount"));
+  const int n = f != nullptr ? f(what) : -200;
+  dlclose(h);
+  return n;
+}
+
+std::string inFolder(const char* name) { return (folder->dir().path() / name).string(); }
+
+int threadCount() {
+  int n = 0;
+  for ([[maybe_unused]] auto& e : fs::directory_iterator("/proc/self/task")) ++n;
+  return n;
+}
+
+}  // namespace
+
+TEST(Plugins, FirstUseLoadsExactlyTheMatchingFilesInOrder) {
+  qmtest::ScopedCapture capture;
+  IPluginManager* plugins = getPluginManager();
+  EXPECT_EQ(plugins->getPluginCount(), 2u);
+  EXPECT_TRUE(plugins->isPluginInstalled("cAp_"));
+  EXPECT_TRUE(plugins->isPluginInstalled("cAp_a"));
+  EXPECT_FALSE(plugins->isPluginInstalled("cAp_refuse"));
+  EXPECT_EQ(count(inFolder("cAp_refuse.so"), "install"), 1);
+  EXPECT_EQ(count(inFolder("cAp_b.SO"), "install"), -100);
+  EXPECT_EQ(count(inFolder("xcAp_c.so"), "install"), -100);
+  // The files that failed were let go of.
+  EXPECT_EQ(count(inFolder("cAp_null.so"), "install"), -100);
+  EXPECT_EQ(count(inFolder("cAp_nosym.so"), "install"), -100);
+  EXPECT_EQ(plugins->getPlugin("nope"), nullptr);
+  plugins->uninstallPluginByName("nope");
+  EXPECT_EQ(plugins->getPluginCount(), 2u);
+}
+
+TEST(Plugins, ManagersBeforeAndAfterGetAPluginsDecoder) {
+  IPluginManager* plugins = getPluginManager();
+  IAudioManager* before = createAudioManager(true);
+  ASSERT_NE(before, nullptr);
+  EXPECT_TRUE(before->isDataSourceRegistered("Pattern"));
+  EXPECT_FALSE(before->isDecoderRegistered("tone"));
+  ASSERT_TRUE(plugins->installPluginFromFile(QM_PLUGIN_TONE, nullptr));
+  EXPECT_TRUE(plugins->isPluginInstalled("cAp_tone"));
+  EXPECT_TRUE(before->isDecoderRegistered("tone"));
+  IAudioManager* after = createAudioManager(true);
+  EXPECT_TRUE(after->isDecoderRegistered("tone"));
+
+  // Made by one plug-in's data source and decoded by the other's decoder.
+  for (IAudioManager* m : {before, after}) {
+    IAudioSource* s = m->createSourceFromFile("tone", "pattern:660 0.15.tone", false);
+    ASSERT_NE(s, nullptr);
+    EXPECT_NEAR(s->getTotalTime(), 0.15f, 0.01f);
+    struct Watch : ISourceEventHandler {
+      std::atomic<int> stops{0};
+      void onUpdate() override {}
+      void onRelease() override {}
+      void onPlay() override {}
+      void onStop() override { ++stops; }
+      void onPause() override {}
+    } w;
+    s->registerEventHandler(&w);
+    s->play();
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    while (w.stops == 0 && std::chrono::steady_clock::now() < end) cAuralSleep(5);
+    EXPECT_EQ(w.stops.load(), 1);
+    m->releaseSource(s);
+  }
+
+  plugins->uninstallPluginByName("cAp_tone");
+  EXPECT_FALSE(before->isDecoderRegistered("tone"));
+  EXPECT_FALSE(after->isDecoderRegistered("tone"));
+  EXPECT_EQ(count(QM_PLUGIN_TONE, "deaths"), 1);
+  const int destroyedBefore = count(inFolder("cAp_a.so"), "destroyed");
+  destroyAudioManager(before);
+  destroyAudioManager(after);
+  EXPECT_EQ(count(inFolder("cAp_a.so"), "destroyed"), destroyedBefore + 2);
+  EXPECT_EQ(count(inFolder("cAp_refuse.so"), "created"), 0);
+}
+
+TEST(Plugins, ObjectsInstalledByTheCallerStayTheCallers) {
+  struct Local : IAudioPlugin {
+    bool install(ILogger*) override { return true; }
+    const char* getName() override { return "local"; }
+    const char* getVersion() override { return "1"; }
+    void onManagerCreated(IAudioManager*) override { ++created; }
+    void uninstall() override {}
+    void onManagerDestroyed(IAudioManager*) override { ++destroyed; }
+    int created = 0, destroyed = 0;
+  };
+  auto* local = new Local;
+  IPluginManager* plugins = getPluginManager();
+  EXPECT_FALSE(plugins->installPlugin(nullptr, "x"));
+  ASSERT_TRUE(plugins->installPlugin(local, ""));
+  EXPECT_EQ(plugins->getPlugin("local"), local);
+  IAudioManager* m = createAudioManager(false);
+  EXPECT_EQ(local->created, 1);
+  plugins->uninstallPlugin(local);
+  EXPECT_EQ(local->destroyed, 1);
+  EXPECT_EQ(local->getRefCount(), 1);
+  destroyAudioManager(m);
+  EXPECT_EQ(local->destroyed, 1);
+  local->IRefCounted::release();
+}
+
+TEST(UpdateThread, RunsWhileAManagerLives) {
+  const int idle = threadCount();
+  EXPECT_FALSE(isAudioManagerThreadRunning());
+  IAudioManager* a = createAudioManager(false);
+  IAudioManager* b = createAudioManager(false);
+  EXPECT_TRUE(isAudioManagerThreadRunning());
+  EXPECT_EQ(threadCount(), idle + 1);
+  destroyAudioManager(a);
+  EXPECT_TRUE(isAudioManagerThreadRunning());
+  const auto t0 = std::chrono::steady_clock::now();
+  destroyAudioManager(b);
+  EXPECT_FALSE(isAudioManagerThreadRunning());
+  EXPECT_EQ(threadCount(), idle);  // ended, not only told to
+  EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::milliseconds(20));
+  destroyAudioManager(b);  // twice: ignored
+  IAudioManager* c = createAudioManager(false);
+  EXPECT_EQ(threadCount(), idle + 1);
+  destroyAudioManager(c);
+}
+
+TEST(UpdateThread, ManyThreadsCreateAndDestroy) {
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 6; ++t) {
+    threads.emplace_back([] {
+      for (int i = 0; i < 20; ++i) {
+        IAudioManager* m = createAudioManager(false);
+        m->update();
+        destroyAudioManager(m);
+        destroyAudioManager(m);
+      }
+    });
+  }
+  for (auto& t : threads) t.join();
+  EXPECT_FALSE(isAudioManagerThreadRunning());
+}
