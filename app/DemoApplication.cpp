@@ -44,39 +44,30 @@ void DemoApplication::init() {
   startDemoOverlays();
 }
 
-void DemoApplication::updateCurrentSequence(int ms) {
-  GameLoop::updateCurrentSequence(ms);
-  updateDemoOverlays(ms);
-}
-
 void DemoApplication::keyPressed(char key, int x, int y) {
   if (!demoOverlaysKey(key)) GameLoop::keyPressed(key, x, y);
-}
-
-void DemoApplication::touchesBegan(int count, const TouchPoint points[kMaxTouches], bool track) {
-  if (count < 1 || !demoOverlaysTouch(0, points[0].x, points[0].y)) GameLoop::touchesBegan(count, points, track);
 }
 
 void DemoApplication::touchesMoved(int count, const TouchPoint points[kMaxTouches], bool track) {
   if (count < 1 || !demoOverlaysTouch(1, points[0].x, points[0].y)) GameLoop::touchesMoved(count, points, track);
 }
 
-void DemoApplication::touchesEnded(int count, const TouchPoint points[kMaxTouches], bool track) {
-  if (count < 1 || !demoOverlaysTouch(2, points[0].x, points[0].y)) GameLoop::touchesEnded(count, points, track);
-}
-
 // The intro movie plays before the screens and takes their place meanwhile.
 void DemoApplication::updateCurrentSequence(int ms) {
   if (!demoMovieUpdate(ms)) GameLoop::updateCurrentSequence(ms);
+  updateDemoOverlays(ms);
 }
 void DemoApplication::drawCurrentSequence() {
   if (!demoMovieDraw()) GameLoop::drawCurrentSequence();
 }
+// A playing movie takes the touch first, then a banner on screen.
 void DemoApplication::touchesBegan(int count, const TouchPoint points[kMaxTouches], bool track) {
-  if (!demoMoviePress()) GameLoop::touchesBegan(count, points, track);
+  if (demoMoviePress()) return;
+  if (count < 1 || !demoOverlaysTouch(0, points[0].x, points[0].y)) GameLoop::touchesBegan(count, points, track);
 }
 void DemoApplication::touchesEnded(int count, const TouchPoint points[kMaxTouches], bool track) {
-  if (!demoMovieTouch()) GameLoop::touchesEnded(count, points, track);
+  if (demoMovieTouch()) return;
+  if (count < 1 || !demoOverlaysTouch(2, points[0].x, points[0].y)) GameLoop::touchesEnded(count, points, track);
 }
 
 void DemoApplication::touchesHovered(int count, const TouchPoint points[kMaxTouches], bool track) {

@@ -15,9 +15,6 @@ class DemoApplication : public GameLoop {
   void touchesMoved(int count, const TouchPoint points[kMaxTouches], bool track) override;
   void touchesEnded(int count, const TouchPoint points[kMaxTouches], bool track) override;
   void touchesHovered(int count, const TouchPoint points[kMaxTouches], bool track) override;
-  void touchesBegan(int count, const TouchPoint points[kMaxTouches], bool track) override;
-  void touchesEnded(int count, const TouchPoint points[kMaxTouches], bool track) override;
-  void updateCurrentSequence(int ms) override;
   void drawCurrentSequence() override;
   // Screens go round in id order.
   using GameLoop::getSequenceCount;
