@@ -132,8 +132,10 @@ bool cAuralSource::streamBuffer(ALuint buffer) {
       getLogger()->logDebug(kSender, "Decoder returned an error: %i (%i of 3)", got, errors);
       if (errors >= kDecoderErrorLimit) {
         getLogger()->logError(kSender, "The decoder failed %i times: source stopped.", errors);
+        // Nothing read after the stop goes up: a stop handler may have
+        // released the source.
         stop();
-        break;
+        return false;
       }
       continue;
     }
@@ -179,8 +181,11 @@ bool cAuralSource::play() {
     }
     if (state != AL_PAUSED) {
       detachQueue();
+      lastState_ = AL_INITIAL;
       int filled = 0;
       while (filled < kBufferCount && streamBuffer(buffers_[filled])) ++filled;
+      // The decoder failed while filling: stopped (or released) already.
+      if (lastState_ == AL_STOPPED || !valid_) return false;
       if (filled > 0) {
         alSourceQueueBuffers(source_, filled, buffers_);
         checkError();

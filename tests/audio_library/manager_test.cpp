@@ -284,6 +284,25 @@ TEST_F(ManagerTest, DecoderFailingMidStreamStopsWithOneLine) {
   d->release();
 }
 
+TEST_F(ManagerTest, DecoderFailingWhileFillingStaysStopped) {
+  qmtest::ScopedCapture capture;
+  auto* d = new FakeDecoder(1 << 20, 100000);
+  IAudioSource* s = fromFake(d);
+  ASSERT_NE(s, nullptr);
+  Counting events;
+  s->registerEventHandler(&events);
+  EXPECT_FALSE(s->play());
+  updateUntil([] { return false; }, 100);
+  EXPECT_FALSE(s->isPlaying());
+  EXPECT_EQ(events.stops, 1);
+  EXPECT_EQ(events.plays, 0);
+  std::size_t errors = 0;
+  for (const auto& l : capture.lines()) errors += l.level >= LOG_ERROR;
+  EXPECT_EQ(errors, 1u);
+  s->unregisterEventHandler(&events);
+  d->release();
+}
+
 // The decoder fails while play() fills, inside its OpenAL lock: the stop
 // handler's calls on another manager's source still land in that manager.
 TEST_F(ManagerTest, HandlerReachesAnotherManagersSourceInItsContext) {
