@@ -6,6 +6,8 @@
 #include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <iterator>
+#include <string>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -58,6 +60,14 @@ int threadCount() {
   return n;
 }
 
+// Index of the first captured line holding text (the count if none does).
+std::size_t firstLine(qmtest::CapturingReceiver& c, const std::string& text) {
+  const auto lines = c.lines();
+  for (std::size_t i = 0; i < lines.size(); ++i)
+    if (lines[i].message.find(text) != std::string::npos) return i;
+  return lines.size();
+}
+
 }  // namespace
 
 TEST(Plugins, FirstUseLoadsExactlyTheMatchingFilesInOrder) {
@@ -73,6 +83,12 @@ TEST(Plugins, FirstUseLoadsExactlyTheMatchingFilesInOrder) {
   // The files that failed were let go of.
   EXPECT_EQ(count(inFolder("cAp_null.so"), "install"), -100);
   EXPECT_EQ(count(inFolder("cAp_nosym.so"), "install"), -100);
+  // One line per file, in byte order of the names.
+  const char* order[] = {"cAp_ installed.",  "cAp_a installed.", "/cAp_broken.so ",      "/cAp_dir.so ",
+                         "/cAp_nosym.so ",   "/cAp_null.so ",    "cAp_refuse installed."};
+  for (std::size_t i = 1; i < std::size(order); ++i)
+    EXPECT_LT(firstLine(capture, order[i - 1]), firstLine(capture, order[i])) << order[i - 1] << " / " << order[i];
+  EXPECT_LT(firstLine(capture, order[std::size(order) - 1]), capture.lines().size());
   EXPECT_EQ(plugins->getPlugin("nope"), nullptr);
   plugins->uninstallPluginByName("nope");
   EXPECT_EQ(plugins->getPluginCount(), 2u);
