@@ -9,6 +9,7 @@
 #include <iterator>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -181,6 +182,62 @@ TEST(UpdateThread, RunsWhileAManagerLives) {
   IAudioManager* c = createAudioManager(false);
   EXPECT_EQ(threadCount(), idle + 1);
   destroyAudioManager(c);
+}
+
+namespace {
+
+// Destroys its manager from the stop handler, which the update thread raises.
+struct DestroyOnStop : ISourceEventHandler {
+  IAudioManager* manager = nullptr;
+  bool alsoCreate = false;
+  std::atomic<int> stops{0};
+  std::atomic<IAudioManager*> made{nullptr};
+  void onUpdate() override {}
+  void onRelease() override {}
+  void onPlay() override {}
+  void onPause() override {}
+  void onStop() override {
+    if (stops++ != 0) return;
+    destroyAudioManager(manager);
+    if (alsoCreate) made = createAudioManager(false);
+  }
+};
+
+// Waits up to ms for pred; true when it held.
+template <typename P>
+bool waitFor(P pred, int ms) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  while (!pred()) {
+    if (std::chrono::steady_clock::now() >= end) return false;
+    cAuralSleep(1);
+  }
+  return true;
+}
+
+// A manager with a short sound playing that h destroys when it stops.
+void playUntilDestroyed(DestroyOnStop& h) {
+  h.manager = createAudioManager(true);
+  ASSERT_NE(h.manager, nullptr);
+  static const std::vector<char> pcm(2 * 2205, 0);
+  IAudioSource* s = h.manager->createSourceFromRaw("short", pcm.data(), static_cast<std::int32_t>(pcm.size()), 22050,
+                                                   FORMAT_MONO16);
+  ASSERT_NE(s, nullptr);
+  s->registerEventHandler(&h);
+  s->play();
+}
+
+}  // namespace
+
+TEST(UpdateThread, HandlerDestroysItsManagerOnTheUpdateThread) {
+  const int idle = threadCount();
+  DestroyOnStop h;
+  playUntilDestroyed(h);
+  EXPECT_TRUE(waitFor([] { return !isAudioManagerThreadRunning(); }, 3000));
+  EXPECT_EQ(h.stops.load(), 1);
+  EXPECT_TRUE(waitFor([&] { return threadCount() == idle; }, 50));
+  waitFor([&] { return threadCount() == idle; }, 3000);  // h stays until the thread is gone
+  destroyAudioManager(h.manager);  // done already: ignored
+  EXPECT_FALSE(isAudioManagerThreadRunning());
 }
 
 TEST(UpdateThread, ManyThreadsCreateAndDestroy) {
