@@ -240,6 +240,20 @@ TEST(UpdateThread, HandlerDestroysItsManagerOnTheUpdateThread) {
   EXPECT_FALSE(isAudioManagerThreadRunning());
 }
 
+TEST(UpdateThread, ManagerMadeFromAHandlerKeepsOneThread) {
+  const int idle = threadCount();
+  DestroyOnStop h;
+  h.alsoCreate = true;
+  playUntilDestroyed(h);
+  ASSERT_TRUE(waitFor([&] { return h.made.load() != nullptr; }, 3000));
+  cAuralSleep(50);
+  EXPECT_EQ(threadCount(), idle + 1);
+  EXPECT_TRUE(isAudioManagerThreadRunning());
+  destroyAudioManager(h.made);
+  EXPECT_TRUE(waitFor([&] { return threadCount() == idle; }, 50));
+  waitFor([&] { return threadCount() == idle; }, 3000);
+}
+
 TEST(UpdateThread, ManyThreadsCreateAndDestroy) {
   std::vector<std::thread> threads;
   for (int t = 0; t < 6; ++t) {
