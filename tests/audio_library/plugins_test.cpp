@@ -234,7 +234,8 @@ TEST(UpdateThread, HandlerDestroysItsManagerOnTheUpdateThread) {
   playUntilDestroyed(h);
   EXPECT_TRUE(waitFor([] { return !isAudioManagerThreadRunning(); }, 3000));
   EXPECT_EQ(h.stops.load(), 1);
-  EXPECT_TRUE(waitFor([&] { return threadCount() == idle; }, 50));
+  // The thread ends once it has finished the manager (slow under sanitizers).
+  EXPECT_TRUE(waitFor([&] { return threadCount() == idle; }, 3000));
   waitFor([&] { return threadCount() == idle; }, 3000);  // h stays until the thread is gone
   destroyAudioManager(h.manager);  // done already: ignored
   EXPECT_FALSE(isAudioManagerThreadRunning());
@@ -246,12 +247,13 @@ TEST(UpdateThread, ManagerMadeFromAHandlerKeepsOneThread) {
   h.alsoCreate = true;
   playUntilDestroyed(h);
   ASSERT_TRUE(waitFor([&] { return h.made.load() != nullptr; }, 3000));
-  cAuralSleep(50);
+  // The replaced thread ends after finishing the old manager.
+  EXPECT_TRUE(waitFor([&] { return threadCount() == idle + 1; }, 3000));
+  cAuralSleep(20);
   EXPECT_EQ(threadCount(), idle + 1);
   EXPECT_TRUE(isAudioManagerThreadRunning());
   destroyAudioManager(h.made);
-  EXPECT_TRUE(waitFor([&] { return threadCount() == idle; }, 50));
-  waitFor([&] { return threadCount() == idle; }, 3000);
+  EXPECT_TRUE(waitFor([&] { return threadCount() == idle; }, 3000));
 }
 
 TEST(UpdateThread, ManyThreadsCreateAndDestroy) {
