@@ -377,10 +377,11 @@ void cAuralSource::updateEffectSend(std::uint32_t send, bool remove) {
   if (!remove && e != nullptr && e->isValid()) {
     want.slot = e->getOpenALEffectSlot();
     want.effectCount = e->getUpdateCount();
-    // The effect's filter changes are copied into the send too.
-    if (auto* f = dynamic_cast<cFilter*>(e->getFilter()); f != nullptr && f->isValid()) {
-      want.filter = f->getOpenALFilter();
-      want.filterCount = f->getUpdateCount();
+    // The effect's filter changes are copied into the send too. Read through
+    // the effect: its caller may swap the filter (and free the old) meanwhile.
+    if (!e->readFilter(want.filter, want.filterCount)) {
+      want.filter = 0;
+      want.filterCount = 0;
     }
   }
   const Applied& had = sends_[send];

@@ -256,6 +256,39 @@ TEST(UpdateThread, ManagerMadeFromAHandlerKeepsOneThread) {
   EXPECT_TRUE(waitFor([&] { return threadCount() == idle; }, 3000));
 }
 
+// The update thread copies an effect's filter into the sends while the caller
+// swaps that filter, the effect holding its only reference.
+TEST(UpdateThread, EffectFilterSwappedWhileSendsAreRefreshed) {
+  IAudioManager* m = createAudioManager(true);
+  ASSERT_NE(m, nullptr);
+  static const std::vector<char> pcm(2 * 22050, 0);
+  IAudioSource* s = m->createSourceFromRaw("loop", pcm.data(), static_cast<std::int32_t>(pcm.size()), 22050,
+                                           FORMAT_MONO16);
+  ASSERT_NE(s, nullptr);
+  IEffect* e = m->getEffects()->createEffect();
+  ASSERT_NE(e, nullptr);
+  e->setType(EFFECT_ECHO);
+  ASSERT_TRUE(s->attachEffect(0, e));
+  s->setLooping(true);
+  s->play();
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(150);
+  int swaps = 0;
+  while (std::chrono::steady_clock::now() < end) {
+    IFilter* f = m->getEffects()->createFilter();
+    ASSERT_NE(f, nullptr);
+    f->setType(FILTER_LOWPASS);
+    e->attachFilter(f);
+    f->release();
+    cAuralSleep(2);  // an update pass reads it
+    e->detachFilter();
+    ++swaps;
+  }
+  EXPECT_GT(swaps, 0);
+  s->detachEffect(0);
+  e->release();
+  destroyAudioManager(m);
+}
+
 TEST(UpdateThread, ManyThreadsCreateAndDestroy) {
   std::vector<std::thread> threads;
   for (int t = 0; t < 6; ++t) {
