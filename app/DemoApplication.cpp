@@ -6,6 +6,7 @@
 
 #include "app/DemoMovie.h"
 #include "app/DemoSceneScreen.h"
+#include "app/DemoOverlays.h"
 #include "app/DemoSound.h"
 #include "app/DemoTextScreen.h"
 #include "app/LocalizedText.h"
@@ -40,31 +41,42 @@ void DemoApplication::init() {
   addSequence(createDemoSceneScreen(0, "demo-meadow.bin"));
   addSequence(createDemoSceneScreen(1, "demo-cast.bin"));
   addSequence(createDemoTextScreen(2));
+  startDemoOverlays();
+}
+
+void DemoApplication::keyPressed(char key, int x, int y) {
+  if (!demoOverlaysKey(key)) GameLoop::keyPressed(key, x, y);
+}
+
+void DemoApplication::touchesMoved(int count, const TouchPoint points[kMaxTouches], bool track) {
+  if (count < 1 || !demoOverlaysTouch(1, points[0].x, points[0].y)) GameLoop::touchesMoved(count, points, track);
 }
 
 // The intro movie plays before the screens and takes their place meanwhile.
 void DemoApplication::updateCurrentSequence(int ms) {
   if (!demoMovieUpdate(ms)) GameLoop::updateCurrentSequence(ms);
+  updateDemoOverlays(ms);
 }
 void DemoApplication::drawCurrentSequence() {
   if (!demoMovieDraw()) GameLoop::drawCurrentSequence();
 }
+// A playing movie takes the touch first, then a banner on screen.
 void DemoApplication::touchesBegan(int count, const TouchPoint points[kMaxTouches], bool track) {
-  if (!demoMoviePress()) GameLoop::touchesBegan(count, points, track);
+  if (demoMoviePress()) return;
+  if (count < 1 || !demoOverlaysTouch(0, points[0].x, points[0].y)) GameLoop::touchesBegan(count, points, track);
 }
 void DemoApplication::touchesEnded(int count, const TouchPoint points[kMaxTouches], bool track) {
-  if (!demoMovieTouch()) GameLoop::touchesEnded(count, points, track);
+  if (demoMovieTouch()) return;
+  if (count < 1 || !demoOverlaysTouch(2, points[0].x, points[0].y)) GameLoop::touchesEnded(count, points, track);
 }
 
 void DemoApplication::touchesHovered(int count, const TouchPoint points[kMaxTouches], bool track) {
-  if (count > 0) pointer_ = points[0];
+  if (count > 0) demoOverlaysTouch(4, points[0].x, points[0].y);
   GameLoop::touchesHovered(count, points, track);
 }
 
 void DemoApplication::drawOverlay() {
-  // A small pointer, since the system cursor is hidden.
-  glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-  RenderEngine::drawSolidRect(static_cast<float>(pointer_.x - 2), static_cast<float>(pointer_.y - 2), 4, 4);
+  drawDemoOverlays();
 }
 
 GameLoop* createApplication() { return DemoApplication::getInstance(); }

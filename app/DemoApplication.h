@@ -9,16 +9,15 @@ class DemoApplication : public GameLoop {
   static DemoApplication* getInstance();
   void init() override;
   void drawOverlay() override;
-  void touchesHovered(int count, const TouchPoint points[kMaxTouches], bool track) override;
-  void touchesBegan(int count, const TouchPoint points[kMaxTouches], bool track) override;
-  void touchesEnded(int count, const TouchPoint points[kMaxTouches], bool track) override;
   void updateCurrentSequence(int ms) override;
+  void keyPressed(char key, int x, int y) override;
+  void touchesBegan(int count, const TouchPoint points[kMaxTouches], bool track) override;
+  void touchesMoved(int count, const TouchPoint points[kMaxTouches], bool track) override;
+  void touchesEnded(int count, const TouchPoint points[kMaxTouches], bool track) override;
+  void touchesHovered(int count, const TouchPoint points[kMaxTouches], bool track) override;
   void drawCurrentSequence() override;
   // Screens go round in id order.
   using GameLoop::getSequenceCount;
-
- private:
-  TouchPoint pointer_{-100, -100};
 };
 
 GameLoop* createApplication();
