@@ -1,5 +1,7 @@
 #include "tools/texture_writer.h"
 
+#include "tools/app_art.h"
+
 #include <png.h>
 
 #include <algorithm>
@@ -630,6 +632,7 @@ bool drawPicture(const std::string& drawing, const std::vector<std::string>& arg
   Rgba a;
   Rgba b;
   int n = 0;
+  if (drawing == "screen-art") return drawScreenArt(args, width, height, out, error);
   if (drawing == "sheep") {
     drawSheep(out);
   } else if (drawing == "wolf") {

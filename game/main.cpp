@@ -1,4 +1,4 @@
-#include "app/DemoApplication.h"
 #include "app/WindowGlue.h"
+#include "game/QMRGame.h"
 
 int main(int argc, char** argv) { window::runProgram(argc, argv, &createApplication); }
