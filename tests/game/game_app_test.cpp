@@ -11,6 +11,8 @@
 #include "app/Options.h"
 #include "game/GamePorts.h"
 #include "game/InGameSequence.h"
+#include "game/LevelsManager.h"
+#include "game/QMRAchievementManager.h"
 #include "game/MainMenuSequence.h"
 #include "game/QMRGame.h"
 #include "game/QMRHonorSequence.h"
@@ -362,7 +364,10 @@ TEST_F(LogoTest, EmptyListGoesStraightOnAndSecondLogoFollows) {
   logo->setLogoNames({"first", "second"});
   logo->update(33);
   for (int i = 0; i < 4; ++i) logo->update(1000);
+  EXPECT_EQ(logo->getPhase(), 4);
+  logo->update(33);
   EXPECT_EQ(logo->getPhase(), 0);  // the next logo
+  EXPECT_EQ(game->getCurrentIndex(), 0);
   logo->update(33);
   EXPECT_EQ(logo->getPhase(), 1);
   EXPECT_EQ(logo->getSprite()->getTextureName(), "second");
@@ -402,6 +407,9 @@ CNode* makeRow(int tag, float x, int medals = 2) {
   if (medals == 2) {
     const std::uint16_t words[] = {1, 0, 1, 1};
     list->setupOptions(2, 4, words);
+  } else {
+    const std::uint16_t words[] = {1, 0};
+    list->setupOptions(1, 2, words);
   }
   row->addChild(list);
   return row;
