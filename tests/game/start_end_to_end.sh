@@ -36,9 +36,10 @@ wait_for "^startup: sequence 0 drawn" 300 || fail "the logo was never drawn"
 wait_for "^startup: sequence 1 drawn" 150 || fail "the screen after the logo was never drawn"
 
 win=""
-for ((i = 0; i < 50 && -z "$win"; ++i)); do
-  win=$(xdotool search --pid "$pid" 2>/dev/null | head -1)
-  [[ -z "$win" ]] && sleep 0.1
+for ((i = 0; i < 50; ++i)); do
+  win=$(xdotool search --name "^Quillmoor$" 2>/dev/null | head -1)
+  [[ -n "$win" ]] && break
+  sleep 0.1
 done
 [[ -n "$win" ]] || fail "no window of the game"
 xdotool windowfocus --sync "$win" 2>/dev/null || xdotool windowfocus "$win"
