@@ -33,6 +33,30 @@ QMRGameSequenceInterface* asGameSequence(GameSequenceInterface* s) {
 }
 }  // namespace
 
+namespace {
+// QM_TRACE_START=1: a line at the steps of start-up and when a screen is drawn
+// for the first time after a switch, for the start-up probe (milliseconds on
+// the monotonic clock).
+bool traceStart() {
+  static const bool trace = [] {
+    const char* v = std::getenv("QM_TRACE_START");
+    return v != nullptr && v[0] != '\0' && v[0] != '0';
+  }();
+  return trace;
+}
+void traceLine(const char* what, int sequence) {
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  const long long ms = static_cast<long long>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+  if (sequence >= 0) {
+    std::printf("startup: sequence %d drawn at %lld\n", sequence, ms);
+  } else {
+    std::printf("startup: %s at %lld\n", what, ms);
+  }
+  std::fflush(stdout);
+}
+}  // namespace
+
 QMRGame* QMRGame::getInstance() {
   (void)g_factoryRegistered;
   return dynamic_cast<QMRGame*>(GameLoop::getInstance());
@@ -53,6 +77,7 @@ float QMRGame::volumeFromOption(int value, int max) {
 }
 
 void QMRGame::init() {
+  if (traceStart()) traceLine("init", -1);
   setDeviceState(1, 0);
   clearSettings();
   loadSettings();
@@ -66,9 +91,11 @@ void QMRGame::init() {
   addSequence(new QMRHonorSequence());
   gamePorts().loadOverlays();
   stopVideo();
+  if (traceStart()) traceLine("sound", -1);
   AudioEngine::init();
   AudioEngine::setMusicVolume(volumeFromOption(getOptionValue(OPTION_MUSIC_VOLUME), getOptionMax(OPTION_MUSIC_VOLUME)));
   AudioEngine::setSoundVolume(volumeFromOption(getOptionValue(OPTION_SOUND_VOLUME), getOptionMax(OPTION_SOUND_VOLUME)));
+  if (traceStart()) traceLine("init done", -1);
 }
 
 void QMRGame::touchesBegan(int count, const TouchPoint points[kMaxTouches], bool track) {
@@ -216,17 +243,7 @@ void QMRGame::notifyBannerHidden() {
 }
 
 void QMRGame::traceFirstDraw() {
-  // QM_TRACE_START=1: one line when a screen is drawn for the first time, for
-  // the start-up probe (milliseconds on the monotonic clock).
-  static const bool trace = [] {
-    const char* v = std::getenv("QM_TRACE_START");
-    return v != nullptr && v[0] != '\0' && v[0] != '0';
-  }();
-  if (!trace || getCurrentIndex() == tracedIndex_ || isLoadingScreenShown()) return;
+  if (!traceStart() || getCurrentIndex() == tracedIndex_ || isLoadingScreenShown()) return;
   tracedIndex_ = getCurrentIndex();
-  timespec now{};
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  const long long ms = static_cast<long long>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
-  std::printf("startup: sequence %d drawn at %lld\n", tracedIndex_, ms);
-  std::fflush(stdout);
+  traceLine("", tracedIndex_);
 }
