@@ -42,6 +42,10 @@ class RecordingPorts : public GamePorts {
   int hudFindButtonAt(int x, int y) override { return (x < 50 && y > 270) ? 209 : -1; }
   void hudSetHintVisible(bool v) override { add(std::string("hud.hint ") + (v ? "1" : "0")); }
   void playSound(int id) override { add("sound " + std::to_string(id)); }
+  void updateOverlays(int ms) override { add("overlays.update " + std::to_string(ms)); }
+  void cursorUpdate(int ms) override { add("cursor.update " + std::to_string(ms)); }
+  void drawOverlays() override { add("overlays.draw"); }
+  void cursorDraw() override { add("cursor.draw"); }
 
   bool bannerShown = false;
 
@@ -56,8 +60,8 @@ class RecordingScreen : public QMRGameSequenceInterface {
   RecordingScreen(const std::string& name, Log& log) : name_(name), log_(log) {}
   bool load() override { return true; }
   void unload() override {}
-  void update(int) override {}
-  void draw() override {}
+  void update(int ms) override { add("update " + std::to_string(ms)); }
+  void draw() override { add("draw"); }
   void enter() override { add("enter"); }
   void leave() override { add("leave"); }
   void suspend() override {}
@@ -175,6 +179,24 @@ TEST_F(GameTest, KeyStopsMovieAndLaterStopIsHarmless) {
   game->playVideo("a.m4v", "none");
   game->playVideo("b.m4v", "none");
   game->update(33);
+  game->stopVideo();
+}
+
+// The screen updates behind a movie but is not drawn; the overlays and the
+// cursor come after it, the cursor last.
+TEST_F(GameTest, UpdateAndDrawOrderWithAndWithoutMovie) {
+  screens(1);
+  game->updateCurrentSequence(33);
+  game->drawCurrentSequence();
+  game->drawOverlay();
+  EXPECT_EQ(log, (Log{"s0.update 33", "overlays.update 33", "cursor.update 33", "s0.draw", "overlays.draw",
+                      "cursor.draw"}));
+  game->playVideo("no-such-movie.m4v", "none");
+  log.clear();
+  game->updateCurrentSequence(33);
+  game->drawCurrentSequence();
+  game->drawOverlay();
+  EXPECT_EQ(log, (Log{"s0.update 33", "overlays.update 33", "cursor.update 33", "overlays.draw", "cursor.draw"}));
   game->stopVideo();
 }
 
