@@ -354,7 +354,7 @@ std::uint32_t loadSound(const std::string& name) {
 void unloadSound(std::uint32_t id) {
   SoundSlot* slot = loadedSlot(id);
   if (slot == nullptr) return;
-  stopSound(id);
+  if (isPlaying(id)) stopSound(id);  // a sound at rest is unloaded without a complaint
   drainErrors();
   // Whatever OpenAL answers, the slot forgets the names: keeping a deleted
   // source would make the sound unplayable for good.
@@ -719,7 +719,7 @@ int queueSingleBuffer(std::uint32_t id, const void* pcm, int blockBytes, int alF
 void releaseStream(std::uint32_t id) {
   EngineState& s = st();
   if (s.slots.empty() || liveSlot(id) == nullptr) return;
-  stopSound(id);
+  if (isPlaying(id)) stopSound(id);
   unloadSound(id);
   SoundSlot& slot = s.slots[id];
   freeSlotObjects(slot);  // names of a slot whose source failed to generate

@@ -1,6 +1,7 @@
 #include "tools/texture_writer.h"
 
 #include "tools/app_art.h"
+#include "tools/overlay_art.h"
 
 #include <png.h>
 
@@ -657,6 +658,12 @@ bool drawPicture(const std::string& drawing, const std::vector<std::string>& arg
     drawChecker(out, a, b, n);
   } else if (drawing == "quadrants") {
     drawQuadrants(out);
+  } else if (drawing == "art") {
+    if (args.empty()) {
+      setError(error, "art: a picture name must follow");
+      return false;
+    }
+    return drawOverlayArt(args[0], width, height, out, error);
   } else if (drawing == "hills") {
     Rgba grass;
     if (!colourArg(0, a) || !colourArg(1, b) || !colourArg(2, grass)) return false;
