@@ -98,38 +98,32 @@ void QMRGame::init() {
   if (traceStart()) traceLine("init done", -1);
 }
 
-void QMRGame::touchesBegan(int count, const TouchPoint points[kMaxTouches], bool track) {
+// Began, moved and ended: the cursor hears first; a movie holds the touch
+// back; a shown banner takes it; else the screen gets it.
+template <typename BannerHandler, typename ScreenHandler>
+void QMRGame::routeTouch(int pressState, int count, const TouchPoint points[kMaxTouches], BannerHandler banner,
+                         ScreenHandler screen) {
   GamePorts& ports = gamePorts();
-  ports.cursorSetPressState(1);
+  ports.cursorSetPressState(pressState);
+  if (pressState == 2 && count > 0) ports.cursorMoveTo(points[0].x, points[0].y, 0);
   if (video_ != nullptr) return;
   if (ports.isBannerShown()) {
-    for (int i = 0; i < clampTouchCount(count); ++i) ports.bannerTouchBegan(points[i].x, points[i].y);
+    for (int i = 0; i < clampTouchCount(count); ++i) (ports.*banner)(points[i].x, points[i].y);
     return;
   }
-  GameLoop::touchesBegan(count, points, track);
+  screen();
+}
+
+void QMRGame::touchesBegan(int count, const TouchPoint points[kMaxTouches], bool track) {
+  routeTouch(1, count, points, &GamePorts::bannerTouchBegan, [&] { GameLoop::touchesBegan(count, points, track); });
 }
 
 void QMRGame::touchesMoved(int count, const TouchPoint points[kMaxTouches], bool track) {
-  GamePorts& ports = gamePorts();
-  ports.cursorSetPressState(2);
-  if (count > 0) ports.cursorMoveTo(points[0].x, points[0].y, 0);
-  if (video_ != nullptr) return;
-  if (ports.isBannerShown()) {
-    for (int i = 0; i < clampTouchCount(count); ++i) ports.bannerTouchMoved(points[i].x, points[i].y);
-    return;
-  }
-  GameLoop::touchesMoved(count, points, track);
+  routeTouch(2, count, points, &GamePorts::bannerTouchMoved, [&] { GameLoop::touchesMoved(count, points, track); });
 }
 
 void QMRGame::touchesEnded(int count, const TouchPoint points[kMaxTouches], bool track) {
-  GamePorts& ports = gamePorts();
-  ports.cursorSetPressState(3);
-  if (video_ != nullptr) return;
-  if (ports.isBannerShown()) {
-    for (int i = 0; i < clampTouchCount(count); ++i) ports.bannerTouchEnded(points[i].x, points[i].y);
-    return;
-  }
-  GameLoop::touchesEnded(count, points, track);
+  routeTouch(3, count, points, &GamePorts::bannerTouchEnded, [&] { GameLoop::touchesEnded(count, points, track); });
 }
 
 void QMRGame::touchesHovered(int count, const TouchPoint points[kMaxTouches], bool track) {

@@ -55,6 +55,9 @@ class QMRGame : public GameLoop {
 
  private:
   friend GameLoop* makeQMRGame();
+  template <typename BannerHandler, typename ScreenHandler>
+  void routeTouch(int pressState, int count, const TouchPoint points[kMaxTouches], BannerHandler banner,
+                  ScreenHandler screen);
   void traceFirstDraw();
 
   RenderEngine::CSpriteVideo* video_ = nullptr;

@@ -259,6 +259,27 @@ TEST_F(GameStartTest, NoDataAtAllReachesLogoThenMenu) {
   EXPECT_EQ(game->getCurrentIndex(), 1);
 }
 
+TEST_F(GameStartTest, DamagedDesignFilesStillReachTheMenuAndBoard) {
+  for (const char* f : {"gamedesign/settings.ynm", "gamedesign/levels.ynm", "gamedesign/achievementList.ynm",
+                        "text/I", "text/0"}) {
+    tmp.write(f, "<levels><map id=\"-3\"><level id=\"x\"");
+  }
+  tmp.write("models/tableau.bin", "BRUT\x9a\x99\xd9?\xff\xff\xff\x7f");
+  tmp.write("models/menu-soon.bin", std::string("BRUT", 4) + std::string(40, '\xff'));
+  LevelsManager::resetInstance();
+  QMRAchievementManager::resetInstance();
+  runStart();
+  for (int i = 0; i < 120 && game->getCurrentIndex() == 0; ++i) game->update(33);
+  EXPECT_EQ(game->getCurrentIndex(), 1);
+  game->setCurrentSequence(3);
+  TouchPoint p[kMaxTouches] = {{100, 100}};
+  game->touchesHovered(1, p, false);
+  game->update(33);
+  EXPECT_STREQ(dynamic_cast<QMRHonorSequence*>(game->getSequence(3))->getPercentText(), "0%");
+  LevelsManager::resetInstance();
+  QMRAchievementManager::resetInstance();
+}
+
 TEST_F(GameStartTest, HostileOptionsFileStillStarts) {
   tmp.write("home/TARNWELL/Quillmoor/options.dat",
             "MUSIC_VOLUME\ndefault=5\nmin=0\nmax=0\ncurrent=-7\ndisabled=0\n"
