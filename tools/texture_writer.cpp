@@ -2,6 +2,7 @@
 
 #include "tools/app_art.h"
 #include "tools/overlay_art.h"
+#include "tools/actor_drawings.h"
 
 #include <png.h>
 
@@ -680,6 +681,12 @@ bool drawPicture(const std::string& drawing, const std::vector<std::string>& arg
   } else if (drawing == "noise") {
     if (!intArg(0, n)) return false;
     drawNoise(out, static_cast<unsigned>(n));
+  } else if (isActorDrawing(drawing)) {
+    std::vector<Rgba> colours(args.size());
+    for (std::size_t i = 0; i < args.size(); ++i) {
+      if (!colourArg(i, colours[i])) return false;
+    }
+    if (!drawActorPicture(drawing, colours, out, error)) return false;
   } else {
     setError(error, "unknown drawing \"" + drawing + "\"");
     return false;
