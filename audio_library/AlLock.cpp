@@ -39,7 +39,8 @@ const ThreadContextCalls& threadContextCalls() {
 cAlLock::cAlLock(ALCcontext* context, AlGetErrorFn getError) {
   alMutex().lock();
   outermost_ = lockDepth++ == 0;
-  if (!outermost_) return;
+  // At any depth: a handler run under another manager's lock still works in
+  // its own manager's context.
   if (context != nullptr) {
     const ThreadContextCalls& calls = threadContextCalls();
     if (calls.set != nullptr) {
@@ -47,11 +48,12 @@ cAlLock::cAlLock(ALCcontext* context, AlGetErrorFn getError) {
       contextSet_ = previous_ != context && calls.set(context) == ALC_TRUE;
     }
   }
-  (getError != nullptr ? getError : alGetError)();
+  // Nested in its own context, the outer lock's errors are the outer's to read.
+  if (outermost_ || contextSet_) (getError != nullptr ? getError : alGetError)();
 }
 
 cAlLock::~cAlLock() {
-  if (outermost_ && contextSet_) threadContextCalls().set(previous_);
+  if (contextSet_) threadContextCalls().set(previous_);
   --lockDepth;
   alMutex().unlock();
 }

@@ -1,8 +1,8 @@
 #pragma once
 // Every OpenAL call of the library runs under one process-wide lock, so that
 // the error read after a call belongs to that call and not to another thread's.
-// Taking the lock (outermost only) makes the owner's context current for this
-// thread and clears errors left pending by anyone before.
+// Taking the lock makes the owner's context current for this thread (at any
+// depth) and clears errors left pending by anyone before.
 #include <AL/al.h>
 #include <AL/alc.h>
 

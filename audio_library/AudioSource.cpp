@@ -132,8 +132,10 @@ bool cAuralSource::streamBuffer(ALuint buffer) {
       getLogger()->logDebug(kSender, "Decoder returned an error: %i (%i of 3)", got, errors);
       if (errors >= kDecoderErrorLimit) {
         getLogger()->logError(kSender, "The decoder failed %i times: source stopped.", errors);
+        // Nothing read after the stop goes up: a stop handler may have
+        // released the source.
         stop();
-        break;
+        return false;
       }
       continue;
     }
@@ -179,8 +181,11 @@ bool cAuralSource::play() {
     }
     if (state != AL_PAUSED) {
       detachQueue();
+      lastState_ = AL_INITIAL;
       int filled = 0;
       while (filled < kBufferCount && streamBuffer(buffers_[filled])) ++filled;
+      // The decoder failed while filling: stopped (or released) already.
+      if (lastState_ == AL_STOPPED || !valid_) return false;
       if (filled > 0) {
         alSourceQueueBuffers(source_, filled, buffers_);
         checkError();
@@ -372,10 +377,11 @@ void cAuralSource::updateEffectSend(std::uint32_t send, bool remove) {
   if (!remove && e != nullptr && e->isValid()) {
     want.slot = e->getOpenALEffectSlot();
     want.effectCount = e->getUpdateCount();
-    // The effect's filter changes are copied into the send too.
-    if (auto* f = dynamic_cast<cFilter*>(e->getFilter()); f != nullptr && f->isValid()) {
-      want.filter = f->getOpenALFilter();
-      want.filterCount = f->getUpdateCount();
+    // The effect's filter changes are copied into the send too. Read through
+    // the effect: its caller may swap the filter (and free the old) meanwhile.
+    if (!e->readFilter(want.filter, want.filterCount)) {
+      want.filter = 0;
+      want.filterCount = 0;
     }
   }
   const Applied& had = sends_[send];

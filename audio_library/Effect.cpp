@@ -1,5 +1,7 @@
 #include "audio_library/Effect.h"
 
+#include "audio_library/Filter.h"
+
 namespace cAural {
 
 namespace {
@@ -68,18 +70,35 @@ void cEffect::setType(const EffectType& type) { store(type_, type); }
 void cEffect::attachFilter(IFilter* filter) {
   cMutexLock lock(mutex_);
   if (filter != nullptr) filter->addRef();
-  if (filter_ != nullptr) filter_->IRefCounted::release();
-  filter_ = filter;
+  IFilter* old = swapFilter(filter);
+  // Let go of only once no reader can see it.
+  if (old != nullptr) old->IRefCounted::release();
   uploadParameters();
 }
 
 void cEffect::detachFilter() {
   cMutexLock lock(mutex_);
-  if (filter_ == nullptr) return;
-  filter_->IRefCounted::release();
-  filter_ = nullptr;
+  IFilter* old = swapFilter(nullptr);
+  if (old == nullptr) return;
+  old->IRefCounted::release();
   // Counted like every other change, so that sends drop the filter too.
   uploadParameters();
+}
+
+IFilter* cEffect::swapFilter(IFilter* filter) {
+  std::lock_guard<std::mutex> lock(filterMutex_);
+  IFilter* old = filter_;
+  filter_ = filter;
+  return old;
+}
+
+bool cEffect::readFilter(ALuint& name, std::uint32_t& updateCount) {
+  std::lock_guard<std::mutex> lock(filterMutex_);
+  auto* f = dynamic_cast<cFilter*>(filter_);
+  if (f == nullptr || !f->isValid()) return false;
+  name = f->getOpenALFilter();
+  updateCount = f->getUpdateCount();
+  return true;
 }
 
 bool cEffect::uploadParameters() {

@@ -1,5 +1,7 @@
 #pragma once
 // One OpenAL EFX effect loaded into its own auxiliary effect slot.
+#include <mutex>
+
 #include "audio_library/Efx.h"
 #include "caural/IEffect.h"
 
@@ -48,7 +50,14 @@ class cEffect : public IEffect, public cMemoryOverride {
   bool isSendAuto() override { return sendAuto_; }
   void setSendAuto(const bool& sendAuto) override { store(sendAuto_, sendAuto); }
 
-  IFilter* getFilter() override { return filter_; }
+  IFilter* getFilter() override {
+    std::lock_guard<std::mutex> lock(filterMutex_);
+    return filter_;
+  }
+  // The attached filter's OpenAL name and update count, false when there is
+  // no valid one. Safe on the update thread under the OpenAL lock: it takes
+  // only a lock that the filter swap holds and that takes nothing after it.
+  bool readFilter(ALuint& name, std::uint32_t& updateCount);
   void attachFilter(IFilter* filter) override;
   void detachFilter() override;
 
@@ -67,6 +76,7 @@ class cEffect : public IEffect, public cMemoryOverride {
   }
   bool uploadParameters();
   void sendTypeParameters();
+  IFilter* swapFilter(IFilter* filter);
   bool usable() const { return efx_ != nullptr && efx_->supported && slot_ != 0 && effect_ != 0; }
 
   EfxFunctionTable* efx_;
@@ -76,6 +86,9 @@ class cEffect : public IEffect, public cMemoryOverride {
   bool sendAuto_ = false;
   std::atomic<std::uint32_t> updateCount_{0};
   std::atomic<bool> valid_{false};
+  // filter_ changes under mutex_ and filterMutex_ both; filterMutex_ is
+  // held for nothing but the swap and readFilter.
+  std::mutex filterMutex_;
   IFilter* filter_ = nullptr;
   ALuint effect_ = 0;
   ALuint slot_ = 0;

@@ -54,7 +54,9 @@ void updateLoop() {
     std::vector<IAudioManager*> finished;
     {
       std::lock_guard<std::recursive_mutex> lock(s.mutex);
-      if (!s.running) return;
+      // A thread replaced by one started from its own handler ends after its
+      // pass and its deferred destroys: one thread updates, and it is threadId.
+      if (!s.running || s.threadId != std::this_thread::get_id()) return;
       const std::vector<IAudioManager*> pass(s.managers.begin(), s.managers.end());
       for (IAudioManager* m : pass) {
         if (s.managers.count(m) != 0) m->update();

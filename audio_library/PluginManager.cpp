@@ -127,24 +127,31 @@ void cPluginManager::uninstallPluginByName(const char* name) {
 
 void cPluginManager::uninstallPlugin(IAudioPlugin* plugin) {
   if (plugin == nullptr) return;
-  std::lock_guard<std::recursive_mutex> lock(mutex_);
   bool named = false;
-  for (auto it = byName_.begin(); it != byName_.end(); ++it) {
-    if (it->second == plugin) {
-      byName_.erase(it);
-      named = true;
-      break;
+  {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    for (auto it = byName_.begin(); it != byName_.end(); ++it) {
+      if (it->second == plugin) {
+        byName_.erase(it);
+        named = true;
+        break;
+      }
     }
   }
-  // Live managers let go of what the plug-in registered in them.
+  // Live managers let go of what the plug-in registered in them. Not under
+  // our lock: a manager made on the update thread takes the manager set's
+  // lock before ours.
   if (named) forEachAudioManager([plugin](IAudioManager* m) { plugin->onManagerDestroyed(m); });
-  auto lib = libraries_.find(plugin);
-  if (lib != libraries_.end()) {
-    void* handle = lib->second;
+  void* handle = nullptr;
+  {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    auto lib = libraries_.find(plugin);
+    if (lib == libraries_.end()) return;
+    handle = lib->second;
     libraries_.erase(lib);
-    plugin->IRefCounted::release();
-    dlclose(handle);
   }
+  plugin->IRefCounted::release();
+  dlclose(handle);
 }
 
 std::vector<IAudioPlugin*> cPluginManager::getPluginList() {

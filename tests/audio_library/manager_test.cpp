@@ -284,6 +284,57 @@ TEST_F(ManagerTest, DecoderFailingMidStreamStopsWithOneLine) {
   d->release();
 }
 
+TEST_F(ManagerTest, DecoderFailingWhileFillingStaysStopped) {
+  qmtest::ScopedCapture capture;
+  auto* d = new FakeDecoder(1 << 20, 100000);
+  IAudioSource* s = fromFake(d);
+  ASSERT_NE(s, nullptr);
+  Counting events;
+  s->registerEventHandler(&events);
+  EXPECT_FALSE(s->play());
+  updateUntil([] { return false; }, 100);
+  EXPECT_FALSE(s->isPlaying());
+  EXPECT_EQ(events.stops, 1);
+  EXPECT_EQ(events.plays, 0);
+  std::size_t errors = 0;
+  for (const auto& l : capture.lines()) errors += l.level >= LOG_ERROR;
+  EXPECT_EQ(errors, 1u);
+  s->unregisterEventHandler(&events);
+  d->release();
+}
+
+// The decoder fails while play() fills, inside its OpenAL lock: the stop
+// handler's calls on another manager's source still land in that manager.
+TEST_F(ManagerTest, HandlerReachesAnotherManagersSourceInItsContext) {
+  cAuralManager b;
+  ASSERT_TRUE(b.initialize(nullptr, -1, 4));
+  b.registerDecoder(getRawAudioDecoderFactory(), "raw");
+  std::vector<char> pcm(2 * 22050, 0);
+  IAudioSource* other = b.createSourceFromRaw("other", pcm.data(), static_cast<std::int32_t>(pcm.size()), 22050,
+                                              FORMAT_MONO16);
+  ASSERT_NE(other, nullptr);
+  auto* d = new FakeDecoder(1 << 20, 100000);
+  IAudioSource* s = fromFake(d);
+  ASSERT_NE(s, nullptr);
+  struct Reacher : Counting {
+    IAudioSource* other = nullptr;
+    void onStop() override {
+      ++stops;
+      other->setGain(0.5f);
+      other->play();
+    }
+  } h;
+  h.other = other;
+  s->registerEventHandler(&h);
+  s->play();
+  EXPECT_EQ(h.stops, 1);
+  EXPECT_TRUE(other->isPlaying());
+  EXPECT_EQ(other->getGain(), 0.5f);
+  s->unregisterEventHandler(&h);
+  d->release();
+  b.shutDown();
+}
+
 TEST_F(ManagerTest, HalfFrameTailPlaysWithoutErrors) {
   qmtest::ScopedCapture capture;
   std::vector<char> pcm(4 * 2000 + 2, 0);

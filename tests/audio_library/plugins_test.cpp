@@ -6,7 +6,10 @@
 #include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <iterator>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -58,6 +61,14 @@ int threadCount() {
   return n;
 }
 
+// Index of the first captured line holding text (the count if none does).
+std::size_t firstLine(qmtest::CapturingReceiver& c, const std::string& text) {
+  const auto lines = c.lines();
+  for (std::size_t i = 0; i < lines.size(); ++i)
+    if (lines[i].message.find(text) != std::string::npos) return i;
+  return lines.size();
+}
+
 }  // namespace
 
 TEST(Plugins, FirstUseLoadsExactlyTheMatchingFilesInOrder) {
@@ -73,6 +84,12 @@ TEST(Plugins, FirstUseLoadsExactlyTheMatchingFilesInOrder) {
   // The files that failed were let go of.
   EXPECT_EQ(count(inFolder("cAp_null.so"), "install"), -100);
   EXPECT_EQ(count(inFolder("cAp_nosym.so"), "install"), -100);
+  // One line per file, in byte order of the names.
+  const char* order[] = {"cAp_ installed.",  "cAp_a installed.", "/cAp_broken.so ",      "/cAp_dir.so ",
+                         "/cAp_nosym.so ",   "/cAp_null.so ",    "cAp_refuse installed."};
+  for (std::size_t i = 1; i < std::size(order); ++i)
+    EXPECT_LT(firstLine(capture, order[i - 1]), firstLine(capture, order[i])) << order[i - 1] << " / " << order[i];
+  EXPECT_LT(firstLine(capture, order[std::size(order) - 1]), capture.lines().size());
   EXPECT_EQ(plugins->getPlugin("nope"), nullptr);
   plugins->uninstallPluginByName("nope");
   EXPECT_EQ(plugins->getPluginCount(), 2u);
@@ -165,6 +182,111 @@ TEST(UpdateThread, RunsWhileAManagerLives) {
   IAudioManager* c = createAudioManager(false);
   EXPECT_EQ(threadCount(), idle + 1);
   destroyAudioManager(c);
+}
+
+namespace {
+
+// Destroys its manager from the stop handler, which the update thread raises.
+struct DestroyOnStop : ISourceEventHandler {
+  IAudioManager* manager = nullptr;
+  bool alsoCreate = false;
+  std::atomic<int> stops{0};
+  std::atomic<IAudioManager*> made{nullptr};
+  void onUpdate() override {}
+  void onRelease() override {}
+  void onPlay() override {}
+  void onPause() override {}
+  void onStop() override {
+    if (stops++ != 0) return;
+    destroyAudioManager(manager);
+    if (alsoCreate) made = createAudioManager(false);
+  }
+};
+
+// Waits up to ms for pred; true when it held.
+template <typename P>
+bool waitFor(P pred, int ms) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  while (!pred()) {
+    if (std::chrono::steady_clock::now() >= end) return false;
+    cAuralSleep(1);
+  }
+  return true;
+}
+
+// A manager with a short sound playing that h destroys when it stops.
+void playUntilDestroyed(DestroyOnStop& h) {
+  h.manager = createAudioManager(true);
+  ASSERT_NE(h.manager, nullptr);
+  static const std::vector<char> pcm(2 * 2205, 0);
+  IAudioSource* s = h.manager->createSourceFromRaw("short", pcm.data(), static_cast<std::int32_t>(pcm.size()), 22050,
+                                                   FORMAT_MONO16);
+  ASSERT_NE(s, nullptr);
+  s->registerEventHandler(&h);
+  s->play();
+}
+
+}  // namespace
+
+TEST(UpdateThread, HandlerDestroysItsManagerOnTheUpdateThread) {
+  const int idle = threadCount();
+  DestroyOnStop h;
+  playUntilDestroyed(h);
+  EXPECT_TRUE(waitFor([] { return !isAudioManagerThreadRunning(); }, 3000));
+  EXPECT_EQ(h.stops.load(), 1);
+  // The thread ends once it has finished the manager (slow under sanitizers).
+  EXPECT_TRUE(waitFor([&] { return threadCount() == idle; }, 3000));
+  waitFor([&] { return threadCount() == idle; }, 3000);  // h stays until the thread is gone
+  destroyAudioManager(h.manager);  // done already: ignored
+  EXPECT_FALSE(isAudioManagerThreadRunning());
+}
+
+TEST(UpdateThread, ManagerMadeFromAHandlerKeepsOneThread) {
+  const int idle = threadCount();
+  DestroyOnStop h;
+  h.alsoCreate = true;
+  playUntilDestroyed(h);
+  ASSERT_TRUE(waitFor([&] { return h.made.load() != nullptr; }, 3000));
+  // The replaced thread ends after finishing the old manager.
+  EXPECT_TRUE(waitFor([&] { return threadCount() == idle + 1; }, 3000));
+  cAuralSleep(20);
+  EXPECT_EQ(threadCount(), idle + 1);
+  EXPECT_TRUE(isAudioManagerThreadRunning());
+  destroyAudioManager(h.made);
+  EXPECT_TRUE(waitFor([&] { return threadCount() == idle; }, 3000));
+}
+
+// The update thread copies an effect's filter into the sends while the caller
+// swaps that filter, the effect holding its only reference.
+TEST(UpdateThread, EffectFilterSwappedWhileSendsAreRefreshed) {
+  IAudioManager* m = createAudioManager(true);
+  ASSERT_NE(m, nullptr);
+  static const std::vector<char> pcm(2 * 22050, 0);
+  IAudioSource* s = m->createSourceFromRaw("loop", pcm.data(), static_cast<std::int32_t>(pcm.size()), 22050,
+                                           FORMAT_MONO16);
+  ASSERT_NE(s, nullptr);
+  IEffect* e = m->getEffects()->createEffect();
+  ASSERT_NE(e, nullptr);
+  e->setType(EFFECT_ECHO);
+  ASSERT_TRUE(s->attachEffect(0, e));
+  s->setLooping(true);
+  s->play();
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(150);
+  int swaps = 0;
+  while (std::chrono::steady_clock::now() < end) {
+    IFilter* f = m->getEffects()->createFilter();
+    ASSERT_NE(f, nullptr);
+    f->setType(FILTER_LOWPASS);
+    e->attachFilter(f);
+    f->release();
+    cAuralSleep(2);  // an update pass reads it
+    e->detachFilter();
+    ++swaps;
+  }
+  EXPECT_GT(swaps, 0);
+  s->detachEffect(0);
+  e->release();
+  destroyAudioManager(m);
 }
 
 TEST(UpdateThread, ManyThreadsCreateAndDestroy) {

@@ -14,7 +14,7 @@ if(NOT pc)
 endif()
 get_filename_component(pcdir ${pc} DIRECTORY)
 set(ENV{PKG_CONFIG_PATH} ${pcdir})
-execute_process(COMMAND pkg-config --cflags --libs caural openal
+execute_process(COMMAND pkg-config --cflags --libs caural
   OUTPUT_VARIABLE flags RESULT_VARIABLE rc OUTPUT_STRIP_TRAILING_WHITESPACE)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "pkg-config does not know caural")

@@ -1,8 +1,6 @@
 // A program of someone else's: built only against the installed headers and
-// the pkg-config file, it logs through its own receiver and makes an effect.
-#include <AL/al.h>
-#include <AL/alc.h>
-
+// the pkg-config file, it logs through its own receiver and makes an effect
+// through a manager of the library's.
 #include <cstdio>
 #include <cstring>
 
@@ -35,17 +33,14 @@ int main() {
   log->logInfo("Outside", "hello %d", 1);
   if (collect.lines != 1) return fail("own receiver got nothing");
 
-  ALCdevice* device = alcOpenDevice(nullptr);
-  if (device == nullptr) return fail("no OpenAL device");
-  ALCcontext* context = alcCreateContext(device, nullptr);
-  alcMakeContextCurrent(context);
+  cAural::IAudioManager* manager = cAural::createAudioManager(true);
+  if (manager == nullptr) return fail("no manager");
   int status = 0;
-  {
-    cAural::cAuralEffects effects;
-    if (!effects.bindToCurrentContext()) return fail("no EFX");
-    cAural::IAudioEffects* api = &effects;
-    cAural::IEffect* effect = api->createEffect();
-    if (effect == nullptr) return fail("no effect");
+  cAural::IAudioEffects* fx = manager->getEffects();
+  cAural::IEffect* effect = fx != nullptr ? fx->createEffect() : nullptr;
+  if (effect == nullptr) {
+    status = fail("no effect");
+  } else {
     effect->setType(cAural::EFFECT_REVERB);
     cAural::ReverbParameters dense;
     dense.density = 2.0f;
@@ -54,11 +49,8 @@ int main() {
     effect->setReverbParameters(cAural::ReverbParameters{});
     if (!effect->isValid()) status = fail("valid record refused");
     effect->release();
-    effects.unbind();
   }
-  alcMakeContextCurrent(nullptr);
-  alcDestroyContext(context);
-  alcCloseDevice(device);
+  cAural::destroyAudioManager(manager);
   log->unregisterLogReceiver("Outside");
   if (status == 0) std::printf("outside program: ok\n");
   return status;
