@@ -8,9 +8,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/GameSequenceInterface.h"
 #include "game/InGameHost.h"
 #include "game/LevelSequenceActions.h"
+#include "game/QMRGameSequenceInterface.h"
 #include "game/QMRCNodePhysicsReader.h"
 
 class GameHud;
@@ -23,7 +23,7 @@ namespace RenderEngine {
 class CScenePhysics;
 }
 
-class InGameSequence : public GameSequenceInterface, public LevelSequenceActions {
+class InGameSequence : public QMRGameSequenceInterface, public LevelSequenceActions {
  public:
   enum State { kIdle = 0, kStart = 1, kPlay = 2, kGoalReached = 3, kFailing = 4, kLost = 5, kWon = 6, kBriefing = 7 };
   static constexpr int kTypeCount = 15;
@@ -51,9 +51,9 @@ class InGameSequence : public GameSequenceInterface, public LevelSequenceActions
   void touchEnded(int x, int y) override;
   void touchHover(int x, int y) override;
   void keyPressed(char, int, int) override {}
-  virtual void buttonPressed(int id);
-  virtual void bannerShown() {}
-  virtual void bannerHidden();
+  void buttonPressed(int id) override;
+  void bannerShown() override {}
+  void bannerHidden() override;
   virtual void useObject(RenderEngine::CNode* node);
   virtual void setActorsState(int state);
 
@@ -89,6 +89,7 @@ class InGameSequence : public GameSequenceInterface, public LevelSequenceActions
   int getState() const { return state_; }
   int getLevelId() const { return levelId_; }
   int getScenery() const { return scenery_; }
+  int getTutorialId() const { return tutorialId_; }
   int getScore() const { return score_; }
   int getClockMs() const { return clockMs_; }
   int getActions() const { return actions_; }

@@ -3,7 +3,7 @@
 # engine, physics and sound, which sit below the application object and the
 # window glue.
 set(core_sources DataFiles LocalizedText Options Random ResourcePaths Settings StringUtils)
-set(upper_headers GameLoop Event GameSequenceInterface WindowGlue DemoApplication)
+set(upper_headers GameLoop Event GameSequenceInterface WindowGlue)
 set(offenders "")
 foreach(name IN LISTS core_sources)
   foreach(ext cpp h)

@@ -1,7 +1,8 @@
 #include "tools/texture_writer.h"
 
-#include "tools/actor_drawings.h"
+#include "tools/app_art.h"
 #include "tools/overlay_art.h"
+#include "tools/actor_drawings.h"
 
 #include <png.h>
 
@@ -633,6 +634,7 @@ bool drawPicture(const std::string& drawing, const std::vector<std::string>& arg
   Rgba a;
   Rgba b;
   int n = 0;
+  if (drawing == "screen-art") return drawScreenArt(args, width, height, out, error);
   if (drawing == "sheep") {
     drawSheep(out);
   } else if (drawing == "wolf") {
