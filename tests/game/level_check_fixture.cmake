@@ -5,17 +5,19 @@
 # the solutions of the others win only silver: each verdict must show.
 #   cmake -DPLAY=... -DDATA=<built data tree> -DFIXTURE=<fixture folder> -DOUT=<scratch>
 #         -DCHECK=level_check.cmake -P level_check_fixture.cmake
-file(REMOVE_RECURSE ${OUT})
+# The rest of the tree is linked, never copied: only what this script wrote
+# itself is removed again.
+file(REMOVE_RECURSE ${OUT}/runs ${OUT}/data/levels)
 file(MAKE_DIRECTORY ${OUT}/data/gamedesign)
 file(GLOB entries RELATIVE ${DATA} ${DATA}/*)
 foreach(entry IN LISTS entries)
-  if(NOT entry MATCHES "^(levels|gamedesign)$")
+  if(NOT entry MATCHES "^(levels|gamedesign)$" AND NOT IS_SYMLINK ${OUT}/data/${entry})
     file(CREATE_LINK ${DATA}/${entry} ${OUT}/data/${entry} SYMBOLIC)
   endif()
 endforeach()
 file(GLOB design RELATIVE ${DATA}/gamedesign ${DATA}/gamedesign/*)
 foreach(entry IN LISTS design)
-  if(NOT entry STREQUAL "levels.ynm")
+  if(NOT entry STREQUAL "levels.ynm" AND NOT IS_SYMLINK ${OUT}/data/gamedesign/${entry})
     file(CREATE_LINK ${DATA}/gamedesign/${entry} ${OUT}/data/gamedesign/${entry} SYMBOLIC)
   endif()
 endforeach()
