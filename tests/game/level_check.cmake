@@ -152,8 +152,12 @@ foreach(level IN LISTS LEVELS)
       set(slow_row "won (${medal}) ${score}")
       # Gold just under the solution, bronze for the slow run or one more
       # tap 15 s later, whichever is lower, silver half-way.
-      if(best_taps GREATER 0 AND best_time GREATER 0)
-        math(EXPR margin "(${best} - ${score}) / 10")
+      # Taps on black animals are free: the score counts at least one.
+      if(best_taps LESS 1)
+        set(best_taps 1)
+      endif()
+      if(best_time GREATER 0)
+        math(EXPR margin "(${best} - ${score}) / 4")
         if(margin LESS 10)
           set(margin 10)
         endif()
