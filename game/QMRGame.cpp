@@ -87,7 +87,7 @@ void QMRGame::init() {
   requestFullscreen(getOptionValue(OPTION_FULLSCREEN) != 0);
   addSequence(new QMRLogoSequence());
   addSequence(new MainMenuSequence());
-  addSequence(new InGameSequence());
+  addSequence(new InGameSequence(this));
   addSequence(new QMRHonorSequence());
   gamePorts().loadOverlays();
   stopVideo();
