@@ -14,6 +14,7 @@
 #include "game/GameHud.h"
 #include "game/InGameSequence.h"
 #include "game/LevelsManager.h"
+#include "game/MouseCursor.h"
 #include "game/QMRAchievementManager.h"
 #include "game/QMRAchievementPopup.h"
 #include "game/QMRButton.h"
@@ -171,8 +172,10 @@ TEST_F(HostedLevelTest, PauseOnTheHudAndResumeOnTheBanner) {
       }
     }
     ASSERT_GE(px, 0) << "no pause button on the HUD";
+    EXPECT_EQ(MouseCursor::getInstance()->getMode(), MouseCursor::kHand);
     tap(game, px, py);
     EXPECT_TRUE(play.isPaused());
+    EXPECT_EQ(MouseCursor::getInstance()->getMode(), MouseCursor::kArrow);
     QMRTextBanner* banner = QMRTextBanner::instance();
     ASSERT_TRUE(banner->isShown());
     EXPECT_EQ(banner->currentMessage().buttonMask, 12);
@@ -182,6 +185,7 @@ TEST_F(HostedLevelTest, PauseOnTheHudAndResumeOnTheBanner) {
     ASSERT_TRUE(pressBannerButton(game, InGameSequence::kButtonResume));
     EXPECT_FALSE(play.isPaused());
     EXPECT_FALSE(banner->isShown());
+    EXPECT_EQ(MouseCursor::getInstance()->getMode(), MouseCursor::kHand);
     game->update(33);
     EXPECT_EQ(play.getClockMs(), clock + 33);
     checked = true;

@@ -5,6 +5,8 @@
 
 #include <climits>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <optional>
 
 #include "app/Random.h"
@@ -426,4 +428,37 @@ TEST_F(InGameTest, TheLastLevelWonPlaysTheOutroThroughTheGameThenTheMenu) {
   }
   sequence.emplace(&host);
   sequence->load();
+}
+
+TEST_F(InGameTest, AComplexEntityAndStrangeTypesCountNothing) {
+  sequence.reset();
+  std::ifstream in(tmp.path() / "data/physicmodels/collisiontypes.ynm");
+  std::string table((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  table.replace(table.find("</collisiontypes>"), 17,
+                "<type name=\"far\" value=\"40\"/><type name=\"below\" value=\"-3\"/></collisiontypes>");
+  tmp.write("data/physicmodels/collisiontypes.ynm", table);
+  for (const char* kind : {"far", "below"}) {
+    tmp.write(std::string("data/physicmodels/entities/Odd-") + kind + ".ynm",
+              std::string("<?xml version=\"1.0\" ?><physicsentities><physicsentity name=\"Odd-") + kind +
+                  "\" static=\"true\"><visualrepresentation><Texture id=\"-1\"/></visualrepresentation><shapelist>"
+                  "<shape model=\"circle\" radius=\"1\" elasticity=\"0\" friction=\"1\"><pointlist><point x=\"0\" "
+                  "y=\"0\"/></pointlist></shape></shapelist><collisioninfos collisionType=\"" +
+                  kind + "\" layersbitset=\"all\"/></physicsentity></physicsentities>");
+  }
+  tmp.write("data/levels/5.ynm", levelFile(entity("Ground", 24, 31, 1) + entity("Seesaw", 24, 27, 2) +
+                                           entity("Odd-far", 5, 5, 3) + entity("Odd-below", 8, 5, 4) +
+                                           entity("Sheep", 10, 29, 5)));
+  sequence.emplace(&host);
+  sequence->load();
+  sequence->prepareLevel(5, 1, 0);
+  EXPECT_EQ(sequence->getActors().size(), 1u) << "the seesaw is no animal";
+  int total = 0;
+  for (int n : InGameSequence::typeCounters()) total += n;
+  // The ground, the sheep, and the type below 0 that the physics took as 0;
+  // neither the seesaw nor type 40 counts.
+  EXPECT_EQ(total, 3);
+  EXPECT_EQ(InGameSequence::typeCounters()[0], 1);
+  EXPECT_EQ(InGameSequence::typeCounters()[1], 1);
+  EXPECT_EQ(InGameSequence::typeCounters()[3], 1);
+  for (int i = 0; i < 60; ++i) sequence->update(33);
 }
