@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "app/Random.h"
+#include "game/ActorHooks.h"
 #include "game/GameHud.h"
 #include "game/InGameSequence.h"
 #include "game/LevelsManager.h"
@@ -131,11 +132,13 @@ TEST_F(HostedLevelTest, RetryThroughTheBannerAndTheBriefingThatFollowsEndsAtATap
     QMRTextBanner* banner = QMRTextBanner::instance();
     ASSERT_TRUE(banner->isShown());
     EXPECT_EQ(banner->currentMessage().kind, QMRTextBanner::kTutorial);
+    EXPECT_TRUE(ActorHooks::isBannerShown()) << "the animals hear of the banner";
     while (banner->queuedCount() > 0) tap(game, 240, 160);
     EXPECT_EQ(play.getState(), InGameSequence::kBriefing);
     tap(game, 240, 160);
     EXPECT_FALSE(banner->isShown());
     EXPECT_EQ(play.getState(), InGameSequence::kStart) << "the banner's end reaches the level screen";
+    EXPECT_FALSE(ActorHooks::isBannerShown());
     EXPECT_TRUE(play.getHud()->isGuideOn());
     checked = true;
   });
