@@ -1,5 +1,6 @@
 #include "game/GameOverlayPorts.h"
 
+#include "game/ActorHooks.h"
 #include "game/GameOverlays.h"
 #include "game/GamePorts.h"
 #include "game/GameSound.h"
@@ -40,6 +41,8 @@ class OverlayPorts : public GamePorts {
     popup_ = QMRAchievementPopup::instance();
     popup_->loadScene();
     installGameOverlays();
+    // The animals keep quiet while a message is up.
+    ActorHooks::setBannerQuery([] { return QMRTextBanner::instance()->isShown(); });
   }
   bool isBannerShown() override { return banner_ != nullptr && banner_->isShown(); }
   void bannerTouchBegan(int x, int y) override {
