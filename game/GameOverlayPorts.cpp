@@ -32,6 +32,7 @@ class OverlayPorts : public GamePorts {
   void cursorMoveTo(int x, int y, int z) override { MouseCursor::getInstance()->moveTo(x, y, z); }
   void cursorUpdate(int ms) override { MouseCursor::getInstance()->update(ms); }
   void cursorDraw() override { MouseCursor::getInstance()->draw(); }
+  void cursorReapplyMode() override { MouseCursor::getInstance()->reapplyMode(); }
 
   void loadOverlays() override {
     banner_ = QMRTextBanner::instance();

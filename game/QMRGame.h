@@ -30,6 +30,7 @@ class QMRGame : public GameLoop {
   void suspendAllSequences() override;
   void resumeAllSequences() override;
   void keyPressed(char key, int x, int y) override;
+  void fullscreenSwitched() override;
 
   void startLevel(int levelId);
   void returnToMapPage();

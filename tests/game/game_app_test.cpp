@@ -9,11 +9,14 @@
 #include <vector>
 
 #include "app/Options.h"
+#include "app/WindowGlue.h"
+#include "game/GameOverlayPorts.h"
 #include "game/GamePorts.h"
 #include "game/InGameSequence.h"
 #include "game/LevelsManager.h"
 #include "game/QMRAchievementManager.h"
 #include "game/MainMenuSequence.h"
+#include "game/MouseCursor.h"
 #include "game/QMRGame.h"
 #include "game/QMRHonorSequence.h"
 #include "game/QMRLogoSequence.h"
@@ -206,6 +209,49 @@ TEST_F(GameTest, BannerNotificationsReachTheCurrentScreen) {
   game->notifyBannerShown();
   game->notifyBannerHidden();
   EXPECT_EQ(log, (Log{"s0.button 32", "s0.bannerShown", "s0.bannerHidden"}));
+}
+
+// The window glue's full-screen switch hides the system pointer on the way:
+// the game, with its real overlays, has the cursor show its choice again.
+TEST(GameCursor, FullScreenSwitchAppliesTheCursorModeAgain) {
+  struct Layer : CursorWindowLayer {
+    void setSystemCursorVisible(bool v) override { calls.push_back(v); }
+    std::vector<bool> calls;
+  };
+  static Layer layer;  // the cursor outlives the test
+  MouseCursor::setDefaultWindowLayer(&layer);
+  GamePorts* previous = &gamePorts();
+  installOverlayPorts();
+  window::GlutCalls glut{};
+  glut.gameModeString = [](const char*) {};
+  glut.fullScreen = [] {};
+  glut.reshapeWindow = [](int, int) {};
+  glut.positionWindow = [](int, int) {};
+  glut.setCursor = [](int) {};
+  glut.viewport = [](int, int, int, int) {};
+  const window::GlutCalls old = window::setGlutCalls(glut);
+  {
+    auto game = std::make_unique<TestGame>();
+    window::attachApplication(game.get());
+    MouseCursor* cursor = MouseCursor::getInstance();
+    cursor->setMode(MouseCursor::kHand);
+    cursor->update(33);
+    cursor->setMode(MouseCursor::kSystemPointer);
+    cursor->update(33);
+    EXPECT_EQ(layer.calls, (std::vector<bool>{false, true}));
+    for (bool on : {true, false}) {
+      game->requestFullscreen(on);
+      window::onIdle();
+      EXPECT_EQ(window::isFullscreen(), on);
+      EXPECT_TRUE(cursor->isModePending());
+      cursor->update(33);
+      EXPECT_FALSE(cursor->isModePending());
+    }
+    EXPECT_EQ(layer.calls, (std::vector<bool>{false, true, true, true}));
+    window::attachApplication(nullptr);
+  }
+  window::setGlutCalls(old);
+  setGamePorts(previous);
 }
 
 TEST(GameVolumes, OptionPairsStayWithinRange) {
