@@ -34,35 +34,40 @@ class OverlayPorts : public GamePorts {
   void cursorDraw() override { MouseCursor::getInstance()->draw(); }
   void cursorReapplyMode() override { MouseCursor::getInstance()->reapplyMode(); }
 
+  // The scenes are read at the first overlay call, not here: this runs before
+  // the first frame, and the first frame's drawing (which comes before any
+  // screen can show a banner) has time to spare.
   void loadOverlays() override {
     banner_ = QMRTextBanner::instance();
-    banner_->loadScene();
     banner_->setListener(&listener_);
     popup_ = QMRAchievementPopup::instance();
-    popup_->loadScene();
     installGameOverlays();
+    scenesPending_ = true;
   }
-  bool isBannerShown() override { return banner_ != nullptr && banner_->isShown(); }
+  bool isBannerShown() override { return readScenes() && banner_->isShown(); }
   void bannerTouchBegan(int x, int y) override {
-    if (banner_ != nullptr) banner_->touchBegan(x, y);
+    if (readScenes()) banner_->touchBegan(x, y);
   }
   void bannerTouchMoved(int x, int y) override {
-    if (banner_ != nullptr) banner_->touchMoved(x, y);
+    if (readScenes()) banner_->touchMoved(x, y);
   }
   void bannerTouchEnded(int x, int y) override {
-    if (banner_ != nullptr) banner_->touchEnded(x, y);
+    if (readScenes()) banner_->touchEnded(x, y);
   }
   void updateOverlays(int ms) override {
-    if (banner_ != nullptr) banner_->update(ms);
-    if (popup_ != nullptr) popup_->update(ms);
+    if (!readScenes()) return;
+    banner_->update(ms);
+    popup_->update(ms);
   }
   void drawOverlays() override {
-    if (banner_ != nullptr && banner_->isShown()) banner_->draw(true, true);
-    if (popup_ != nullptr && popup_->isShown()) popup_->draw(true, true);
+    if (!readScenes()) return;
+    if (banner_->isShown()) banner_->draw(true, true);
+    if (popup_->isShown()) popup_->draw(true, true);
   }
   void unloadOverlayTextures() override {
-    if (banner_ != nullptr) banner_->unloadTextures();
-    if (popup_ != nullptr) popup_->unloadTextures();
+    if (!readScenes()) return;
+    banner_->unloadTextures();
+    popup_->unloadTextures();
   }
 
   bool hudHandleTouch(int x, int y) override { return QMRMapHud::instance()->handleTouch(x, y); }
@@ -76,9 +81,21 @@ class OverlayPorts : public GamePorts {
   void playSound(int soundId) override { playGameSound(soundId); }
 
  private:
+  // False until loadOverlays; reads the scenes the first time.
+  bool readScenes() {
+    if (banner_ == nullptr) return false;
+    if (scenesPending_) {
+      scenesPending_ = false;
+      banner_->loadScene();
+      popup_->loadScene();
+    }
+    return true;
+  }
+
   QMRTextBanner* banner_ = nullptr;
   QMRAchievementPopup* popup_ = nullptr;
   GameBannerListener listener_;
+  bool scenesPending_ = false;
 };
 
 }  // namespace

@@ -17,6 +17,8 @@
 #include "game/QMRAchievementManager.h"
 #include "game/MainMenuSequence.h"
 #include "game/MouseCursor.h"
+#include "game/QMRAchievementPopup.h"
+#include "game/QMRTextBanner.h"
 #include "game/QMRGame.h"
 #include "game/QMRHonorSequence.h"
 #include "game/QMRLogoSequence.h"
@@ -251,6 +253,26 @@ TEST(GameCursor, FullScreenSwitchAppliesTheCursorModeAgain) {
     window::attachApplication(nullptr);
   }
   window::setGlutCalls(old);
+  setGamePorts(previous);
+}
+
+// Start-up reads the overlay scenes with the first frame's drawing, which
+// has time to spare, rather than before the first frame.
+TEST(GameOverlayStart, ScenesAreReadWithTheFirstOverlayCall) {
+  qmtest::TempDir dir;
+  qmtest::ScopedCwd cwd(dir.path());
+  GamePorts* previous = &gamePorts();
+  installOverlayPorts();
+  QMRAchievementPopup* popup = QMRAchievementPopup::instance();
+  QMRTextBanner* banner = QMRTextBanner::instance();
+  ASSERT_EQ(popup->getScene(), nullptr);
+  gamePorts().loadOverlays();
+  EXPECT_EQ(popup->getScene(), nullptr);
+  EXPECT_EQ(banner->getResultScreen(), nullptr);
+  gamePorts().drawOverlays();
+  EXPECT_NE(popup->getScene(), nullptr);
+  EXPECT_NE(banner->getResultScreen(), nullptr);
+  EXPECT_FALSE(gamePorts().isBannerShown());
   setGamePorts(previous);
 }
 
