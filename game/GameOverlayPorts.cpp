@@ -34,16 +34,7 @@ class OverlayPorts : public GamePorts {
   void cursorDraw() override { MouseCursor::getInstance()->draw(); }
   void cursorReapplyMode() override { MouseCursor::getInstance()->reapplyMode(); }
 
-  // The scenes are read at the first overlay call, not here: this runs before
-  // the first frame, and the first frame's drawing (which comes before any
-  // screen can show a banner) has time to spare.
-  void loadOverlays() override {
-    banner_ = QMRTextBanner::instance();
-    banner_->setListener(&listener_);
-    popup_ = QMRAchievementPopup::instance();
-    installGameOverlays();
-    scenesPending_ = true;
-  }
+  void loadOverlays() override;
   bool isBannerShown() override { return readScenes() && banner_->isShown(); }
   void bannerTouchBegan(int x, int y) override {
     if (readScenes()) banner_->touchBegan(x, y);
@@ -80,7 +71,6 @@ class OverlayPorts : public GamePorts {
 
   void playSound(int soundId) override { playGameSound(soundId); }
 
- private:
   // False until loadOverlays; reads the scenes the first time.
   bool readScenes() {
     if (banner_ == nullptr) return false;
@@ -92,11 +82,30 @@ class OverlayPorts : public GamePorts {
     return true;
   }
 
+ private:
   QMRTextBanner* banner_ = nullptr;
   QMRAchievementPopup* popup_ = nullptr;
   GameBannerListener listener_;
   bool scenesPending_ = false;
 };
+
+OverlayPorts* g_ports = nullptr;
+
+void readOverlayScenes() {
+  if (g_ports != nullptr) g_ports->readScenes();
+}
+
+// The scenes are read at the first use of an overlay (a port call or a hook),
+// not here: this runs before the first frame, and the first frame's drawing
+// (which comes before any screen can show a banner) has time to spare.
+void OverlayPorts::loadOverlays() {
+  banner_ = QMRTextBanner::instance();
+  banner_->setListener(&listener_);
+  popup_ = QMRAchievementPopup::instance();
+  scenesPending_ = true;
+  g_ports = this;
+  installGameOverlays(&readOverlayScenes);
+}
 
 }  // namespace
 

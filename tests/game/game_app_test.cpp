@@ -4,6 +4,9 @@
 // figures and medals.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -11,6 +14,7 @@
 #include "app/Options.h"
 #include "app/WindowGlue.h"
 #include "game/GameOverlayPorts.h"
+#include "game/OverlayHooks.h"
 #include "game/GamePorts.h"
 #include "game/InGameSequence.h"
 #include "game/LevelsManager.h"
@@ -257,23 +261,33 @@ TEST(GameCursor, FullScreenSwitchAppliesTheCursorModeAgain) {
 }
 
 // Start-up reads the overlay scenes with the first frame's drawing, which
-// has time to spare, rather than before the first frame.
-TEST(GameOverlayStart, ScenesAreReadWithTheFirstOverlayCall) {
+// has time to spare, rather than before the first frame; a message or a
+// pop-up that comes first reads them too. Each case in a process of its own:
+// the overlays are the process's one banner and pop-up.
+TEST(GameOverlayStart, ScenesAreReadWithTheFirstOverlayUse) {
   qmtest::TempDir dir;
-  qmtest::ScopedCwd cwd(dir.path());
-  GamePorts* previous = &gamePorts();
-  installOverlayPorts();
-  QMRAchievementPopup* popup = QMRAchievementPopup::instance();
-  QMRTextBanner* banner = QMRTextBanner::instance();
-  ASSERT_EQ(popup->getScene(), nullptr);
-  gamePorts().loadOverlays();
-  EXPECT_EQ(popup->getScene(), nullptr);
-  EXPECT_EQ(banner->getResultScreen(), nullptr);
-  gamePorts().drawOverlays();
-  EXPECT_NE(popup->getScene(), nullptr);
-  EXPECT_NE(banner->getResultScreen(), nullptr);
-  EXPECT_FALSE(gamePorts().isBannerShown());
-  setGamePorts(previous);
+  for (int use = 0; use < 3; ++use) {
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      if (chdir(dir.str().c_str()) != 0) _exit(4);
+      installOverlayPorts();
+      QMRAchievementPopup* popup = QMRAchievementPopup::instance();
+      QMRTextBanner* banner = QMRTextBanner::instance();
+      gamePorts().loadOverlays();
+      int status = popup->getScene() == nullptr && banner->getResultScreen() == nullptr ? 0 : 1;
+      if (use == 0) gamePorts().drawOverlays();
+      if (use == 1) overlayHooks()->showBannerMessage(BannerMessage{0x20000 + 14, 0, 2, 0});
+      if (use == 2) overlayHooks()->enqueueAchievementPopup(0x50000 + 204);
+      if (popup->getScene() == nullptr || banner->getResultScreen() == nullptr) status |= 2;
+      std::fflush(stdout);
+      _exit(status);
+    }
+    int status = -1;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "use " << use << " (1: read before the first use, 2: not read by it)";
+  }
 }
 
 TEST(GameVolumes, OptionPairsStayWithinRange) {
