@@ -176,6 +176,9 @@ void QMRGame::keyPressed(char key, int x, int y) {
   GameLoop::keyPressed(key, x, y);
 }
 
+// The switch hid the system pointer: mode 0 shows it again.
+void QMRGame::fullscreenSwitched() { gamePorts().cursorReapplyMode(); }
+
 void QMRGame::startLevel(int levelId) {
   LevelsManager& levels = LevelsManager::getInstance();
   const LevelRecord* record = levels.findLevel(levelId);

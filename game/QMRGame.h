@@ -32,6 +32,7 @@ class QMRGame : public GameLoop, public InGameHost {
   void suspendAllSequences() override;
   void resumeAllSequences() override;
   void keyPressed(char key, int x, int y) override;
+  void fullscreenSwitched() override;
 
   void startLevel(int levelId) override;
   void returnToMapPage() override;
