@@ -87,7 +87,7 @@ void QMRGame::init() {
   requestFullscreen(getOptionValue(OPTION_FULLSCREEN) != 0);
   addSequence(new QMRLogoSequence());
   addSequence(new MainMenuSequence());
-  addSequence(new InGameSequence());
+  addSequence(new InGameSequence(this));
   addSequence(new QMRHonorSequence());
   gamePorts().loadOverlays();
   stopVideo();
@@ -175,6 +175,9 @@ void QMRGame::keyPressed(char key, int x, int y) {
   }
   GameLoop::keyPressed(key, x, y);
 }
+
+// The switch hid the system pointer: mode 0 shows it again.
+void QMRGame::fullscreenSwitched() { gamePorts().cursorReapplyMode(); }
 
 void QMRGame::startLevel(int levelId) {
   LevelsManager& levels = LevelsManager::getInstance();

@@ -1,6 +1,6 @@
 # Draws every level of map 1 of the built data tree at its start (under a
-# display) into OUT/<N>.png, and checks that the scenery, every animal, the
-# scene's blocks and the HUD were drawn.
+# display) into OUT/<N>.png, and checks that the scenery, every animal, every
+# block and the HUD were drawn.
 #   cmake -DSHOT=... -DDATA=... -DOUT=... [-DLEVELS="1;7"] -P level_screen_check.cmake
 include(${CMAKE_CURRENT_LIST_DIR}/../support/MapLevels.cmake)
 if(NOT DEFINED LEVELS)
@@ -19,6 +19,9 @@ foreach(level IN LISTS LEVELS)
   elseif(NOT out MATCHES "actors: ([0-9]+) of ([0-9]+) drawn" OR NOT CMAKE_MATCH_1 EQUAL CMAKE_MATCH_2
          OR CMAKE_MATCH_2 EQUAL 0)
     set(problem "animals missing")
+  elseif(NOT out MATCHES "blocks: ([0-9]+) of ([0-9]+) drawn" OR NOT CMAKE_MATCH_1 EQUAL CMAKE_MATCH_2
+         OR CMAKE_MATCH_2 EQUAL 0)
+    set(problem "blocks missing")
   else()
     foreach(part hud scene)
       if(NOT out MATCHES "${part}: ([0-9]+) pixels" OR CMAKE_MATCH_1 LESS 2000)
