@@ -239,7 +239,7 @@ def simple_button(d, tag, x, y, pic, content=None):
     emit(d, f'<button tag="{tag}" pos="{x} {y}">')
     pressed_look(d + 1, lambda d2: sprite(d2, pic, scale=1))
     if content:
-        pressed_look(d + 1, content, up_scale=1.0)
+        pressed_look(d + 1, content)
     emit(d, "</button>")
 
 
@@ -272,8 +272,8 @@ def options_page(d):
         sprite(d + 1, (OPT_ICONS[icon], 48, 48), 52, y)
         text(d + 1, caption, 5, 80, 18, 108, y, flags="")
         sprite(d + 1, TRACK, base + 80, y)
-        simple_button(d + 1, minus, base - 26, y, MINUS)
-        simple_button(d + 1, plus, base + 186, y, PLUS)
+        simple_button(d + 1, minus, base - 26, y, MINUS, lambda d3: sprite(d3, (1334, 32, 32), scale=1))
+        simple_button(d + 1, plus, base + 186, y, PLUS, lambda d3: sprite(d3, (1335, 32, 32), scale=1))
         emit(d + 1, f'<button tag="{knob}" pos="{base + 80} {y}">')
         pressed_look(d + 2, lambda d3: sprite(d3, KNOB, scale=1), dy=0)
         emit(d + 1, "</button>")
@@ -289,8 +289,8 @@ def options_page(d):
         x = 218 + (i % 3) * 80
         y = 208 + (i // 3) * 32
         choice_button(d + 1, tag, x, y, LANG, LANG_ON, name, w=70)
-    text(d + 1, "4:28", 5, 300, 30, 226, 282, tag=222, color="90 60 30")
-    simple_button(d + 1, 437, 420, 282, OK, lambda d3: text(d3, "4:27", 7, 70, 26, 0, -1))
+    text(d + 1, "4:28", 5, 270, 30, 200, 282, tag=222, color="90 60 30")
+    simple_button(d + 1, 437, 420, 282, OK, lambda d3: text(d3, "4:27", 7, 140, 52, 0, -2))
     emit(d, "</node>")
 
 
