@@ -9,6 +9,8 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
@@ -194,6 +196,19 @@ TEST_F(DataTree, EightMapsAndTheLevelsOfTheFirst) {
   EXPECT_GE(levels.getMap(1).levels.size(), 10u);
   for (int map = 2; map <= 8; ++map) EXPECT_TRUE(levels.getMap(map).levels.empty()) << map;
   LevelsManager::resetInstance();
+}
+
+TEST(ReadmeCount, TheLevelsThatShipAreThoseOfTheDesignFile) {
+  TiXmlDocument doc;
+  ASSERT_TRUE(doc.LoadFile((std::string(QM_TEST_SOURCE_DIR) + "/data/gamedesign/levels.ynm").c_str()));
+  int levels = 0;
+  for (const TiXmlElement* map = doc.RootElement()->FirstChildElement("map"); map; map = map->NextSiblingElement("map")) {
+    for (const TiXmlElement* l = map->FirstChildElement("level"); l; l = l->NextSiblingElement("level")) ++levels;
+  }
+  std::ifstream readme(std::string(QM_TEST_SOURCE_DIR) + "/README.md");
+  const std::string text((std::istreambuf_iterator<char>(readme)), std::istreambuf_iterator<char>());
+  EXPECT_NE(text.find("\n" + std::to_string(levels) + " levels ship"), std::string::npos)
+      << "README.md should say \"" << levels << " levels ship\"";
 }
 
 }  // namespace
