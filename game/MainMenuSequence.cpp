@@ -155,13 +155,22 @@ void MainMenuSequence::buildScenes() {
     menuBroken_ = true;
     return;
   }
+  if (screenListOf(menu) == nullptr) {
+    buildScenesFrom(menu, nullptr);  // says so and keeps the logo
+    return;
+  }
   ExportCNode::CNodeReader helpReader(kHelpScene);
   buildScenesFrom(menu, helpReader.read());
 }
 
-void MainMenuSequence::buildScenesFrom(CNode* menuRoot, CNode* helpRoot) {
+RenderEngine::COptionalNodeList* MainMenuSequence::screenListOf(CNode* menuRoot) {
   auto* list = menuRoot != nullptr ? dynamic_cast<RenderEngine::COptionalNodeList*>(menuRoot->getChild(0)) : nullptr;
-  if (list == nullptr || list->getOptionCount() < kScreenCount) {
+  return list != nullptr && list->getOptionCount() >= kScreenCount ? list : nullptr;
+}
+
+void MainMenuSequence::buildScenesFrom(CNode* menuRoot, CNode* helpRoot) {
+  RenderEngine::COptionalNodeList* list = screenListOf(menuRoot);
+  if (list == nullptr) {
     // Without its screens the menu cannot be shown or left: keep the logo.
     if (!menuBroken_) {
       std::fprintf(stderr, "ERROR: %s: the first child is no list of %d screens; the menu stays on the logo\n",

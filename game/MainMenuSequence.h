@@ -151,6 +151,8 @@ class MainMenuSequence : public QMRGameSequenceInterface {
 
  private:
   MenuHost& host();
+  // The first child of the menu's root when it is a list of the seven screens.
+  static RenderEngine::COptionalNodeList* screenListOf(RenderEngine::CNode* menuRoot);
   void runSplash();
   RenderEngine::CNode* findTag(int tag) const;
   void mainPoint(int& x, int& y) const;
