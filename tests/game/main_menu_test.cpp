@@ -119,6 +119,8 @@ struct MenuTree {
 };
 
 constexpr float kMainY = 200;
+// The main page sits 100 points right of the list.
+constexpr float kMainPageX = 100;
 float mainX(int k) { return 40.0f + 70.0f * static_cast<float>(k); }
 float levelX(int n) { return 60.0f + 60.0f * static_cast<float>((n - 1) % 5); }
 float levelY(int n) { return 60.0f + 60.0f * static_cast<float>((n - 1) / 5); }
@@ -132,11 +134,13 @@ MenuTree buildTree(int introFrames = 0) {
   for (CNode*& p : pages) p = new CNode();
   if (introFrames > 0) pages[0]->addChild(animated({introFrames}, new CNode()));
   // Main page.
+  pages[1]->setPosition(kMainPageX, 0, 0);
   for (int k = 0; k < 6; ++k) pages[1]->addChild(button(425 + k, mainX(k), kMainY, 60, 40));
   auto* idle = at(new CNode(), 66, 400, 60);
   idle->addChild(animated({1, 1, 1}, animated({10}, new CNode())));
   pages[1]->addChild(idle);
-  for (int tag : {477, 479, 481, 478, 528, 500}) pages[1]->addChild(text(tag));
+  // Texts the menu writes carry a text id of their own, as the scene's do.
+  for (int tag : {477, 479, 481, 478, 528, 500}) pages[1]->addChild(text(tag, 0x40000u + static_cast<std::uint32_t>(tag)));
   pages[1]->addChild(at(new CNode(), 404, 0, 0));
   pages[1]->addChild(at(new CNode(), 405, 0, 0));
   // Information.
@@ -163,7 +167,7 @@ MenuTree buildTree(int introFrames = 0) {
   // Level page.
   for (int n = 1; n <= 25; ++n) {
     pages[6]->addChild(levelButton(n == 1 ? 376 : 451 + n, levelX(n), levelY(n)));
-    pages[6]->addChild(text(n == 1 ? 512 : n <= 10 ? 501 + n : 502 + n));
+    pages[6]->addChild(text(n == 1 ? 512 : n <= 10 ? 501 + n : 502 + n, 0x40001));
   }
   auto* picture = at(animated({1, 1, 1, 1, 1, 1, 1, 1}, new CNode()), 370, 0, 0);
   pages[6]->addChild(picture);
@@ -199,14 +203,14 @@ class Host : public MenuHost {
   void playMusic(std::uint32_t id, bool, float volume) override {
     ++musicCalls;
     lastMusic = static_cast<int>(id);
-    lastMusicVolume = volume;
+    musicVolumes.push_back(volume);
   }
   std::vector<std::string> log;
   bool videoPlaying = false;
   int skips = 0;
   int musicCalls = 0;
   int lastMusic = -1;
-  float lastMusicVolume = 0;
+  std::vector<float> musicVolumes;
 };
 
 // The HUD's back button sits in the bottom left corner.
@@ -290,7 +294,7 @@ class MenuTest : public qmtest::ProgressTest {
     menu.touchBegan(x, y);
     menu.touchEnded(x, y);
   }
-  void tapMain(int k) { tap(static_cast<int>(mainX(k)), static_cast<int>(kMainY)); }
+  void tapMain(int k) { tap(static_cast<int>(mainX(k) + kMainPageX), static_cast<int>(kMainY)); }
   void tapAt(int t) {
     const RenderEngine::Vector3& p = tag(t)->getPosition();
     tap(static_cast<int>(p.x), static_cast<int>(p.y));
@@ -430,10 +434,10 @@ TEST_F(MenuTest, MainButtonsLeadToEveryScreen) {
     menu.showScreen(1);
     host.log.clear();
     ports.sounds.clear();
-    menu.touchBegan(static_cast<int>(mainX(k)), static_cast<int>(kMainY));
+    menu.touchBegan(static_cast<int>(mainX(k) + kMainPageX), static_cast<int>(kMainY));
     EXPECT_EQ(state(425 + k), 1);
     EXPECT_EQ(ports.count(5), 1);
-    menu.touchEnded(static_cast<int>(mainX(k)), static_cast<int>(kMainY));
+    menu.touchEnded(static_cast<int>(mainX(k) + kMainPageX), static_cast<int>(kMainY));
     if (expected[k] >= 0) {
       EXPECT_EQ(menu.getScreen(), expected[k]);
     }
@@ -452,12 +456,16 @@ TEST_F(MenuTest, AnEmptyPressKeepsTheLastPressedTag) {
   menu.showScreen(1);
   menu.touchBegan(5, 5);  // nothing there
   EXPECT_EQ(menu.getPressedTag(), 427);
-  menu.touchEnded(static_cast<int>(mainX(2)), static_cast<int>(kMainY));
+  menu.touchEnded(static_cast<int>(mainX(2) + kMainPageX), static_cast<int>(kMainY));
   EXPECT_EQ(menu.getScreen(), 3);
   // A release off the button does nothing.
   menu.showScreen(1);
-  menu.touchBegan(static_cast<int>(mainX(2)), static_cast<int>(kMainY));
-  menu.touchEnded(static_cast<int>(mainX(4)), static_cast<int>(kMainY));
+  menu.touchBegan(static_cast<int>(mainX(2) + kMainPageX), static_cast<int>(kMainY));
+  menu.touchEnded(static_cast<int>(mainX(4) + kMainPageX), static_cast<int>(kMainY));
+  EXPECT_EQ(menu.getScreen(), 1);
+  // Nor does a screen the menu does not have.
+  menu.showScreen(7);
+  menu.showScreen(-1);
   EXPECT_EQ(menu.getScreen(), 1);
 }
 
@@ -518,7 +526,8 @@ TEST_F(MenuTest, MenuMusicKeepsThePlayersVolume) {
   menu.leave();
   menu.enter();
   EXPECT_EQ(host.lastMusic, 46);
-  EXPECT_EQ(host.lastMusicVolume, -1.0f);  // -1: the music volume as it stands
+  ASSERT_GE(host.musicVolumes.size(), 5u);
+  for (float v : host.musicVolumes) EXPECT_EQ(v, -1.0f);  // -1: the music volume as it stands
   EXPECT_EQ(AudioEngine::musicVolume, 0.0f);
 }
 
@@ -642,7 +651,7 @@ TEST_F(MenuTest, KnobsFollowADrag) {
   menu.touchBegan(x0, 100);
   menu.touchMoved(x0 + 20, 105);
   EXPECT_EQ(getOptionValue(OPTION_SOUND_VOLUME), 6);
-  menu.touchMoved(x0 + 21, 130);  // too far from the knob's row
+  menu.touchMoved(x0 + 60, 130);  // too far from the knob's row
   EXPECT_EQ(getOptionValue(OPTION_SOUND_VOLUME), 6);
   for (int i = 0; i < 12; ++i) menu.touchMoved(x0 - 200, 100);
   EXPECT_EQ(getOptionValue(OPTION_SOUND_VOLUME), 0);
