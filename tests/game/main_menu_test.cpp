@@ -22,7 +22,9 @@
 #include "render_engine/CButton.h"
 #include "render_engine/CNodeText.h"
 #include "render_engine/COptionalNodeList.h"
+#include "render_engine/Font.h"
 #include "sound/AudioEngine.h"
+#include "support/AnimatedNode.h"
 #include "support/BoxNode.h"
 #include "ProgressFixture.h"
 #include "tools/scene_source.h"
@@ -39,19 +41,7 @@ namespace {
 
 // --- a menu tree built in code ----------------------------------------------
 
-CNode* animated(std::vector<int> segmentFrames, CNode* child = nullptr) {
-  auto* node = new CNode();
-  for (int frames : segmentFrames) {
-    CPath path(static_cast<std::uint16_t>(frames));
-    KeyframeTransform pose;
-    pose.scale = RenderEngine::Vector3{1, 1, 1};
-    path.addPoint(pose);
-    path.addPoint(pose);
-    node->addAnimationSegment(path);
-  }
-  if (child != nullptr) node->addChild(child);
-  return node;
-}
+using qmtest::animated;
 
 template <typename T>
 T* at(T* node, int tag, float x, float y) {
@@ -255,6 +245,8 @@ class MenuTest : public qmtest::ProgressTest {
   void TearDown() override {
     setGamePorts(previousPorts);
     menu.unload();
+    // Scenes leave their fonts registered for the next ones.
+    RenderEngine::resetFontRegistryForTests();
     clearOptions();
     resetTexts();
     ProgressTest::TearDown();
@@ -401,6 +393,7 @@ TEST_F(SplashTest, MissingOrBrokenMenuSceneKeepsTheLogoWithOneMessage) {
     m.touchBegan(240, 160);
     m.touchEnded(240, 160);
     m.keyPressed(27, 0, 0);
+    m.showScreen(5);  // as the game does after a level
     const std::string err = testing::internal::GetCapturedStderr();
     EXPECT_EQ(m.getScreen(), 0);
     EXPECT_TRUE(m.isMenuBroken());
