@@ -21,6 +21,7 @@ def emit(depth, line):
 # --- pictures (sprite id, width, height in pixels; shown at half scale) ----
 BACKDROP = (1390, 960, 640)
 PAGE_BACKDROP = (1391, 960, 640)
+LOGO = (1392, 960, 640)
 PLAY = (1300, 300, 84)
 ROUND = (1302, 92, 92)
 ROUND_RED = (1303, 92, 92)
@@ -91,13 +92,15 @@ def key(d, frames, **pose):
     emit(d, f"<key {attrs}/>")
 
 
-def pressed_look(d, body, up_scale=0.5, dy=2):
+def pressed_look(d, body, up_scale=0.5, dy=2, at=(0, 0)):
     """A child of a button: frame 0 up, frame 1 held (a little smaller,
-    darker and lower). body(d) writes what it shows."""
+    darker and lower). body(d) writes what it shows, placed at "at" (the
+    keys' pose places the children)."""
     held = round(up_scale * 0.93, 3)
+    ox, oy = at
     emit(d, "<node>")
-    key(d + 1, 1, from_scale=up_scale, to_scale=up_scale)
-    key(d + 1, 1, from_pos=f"0 {dy}", to_pos=f"0 {dy}", from_scale=held, to_scale=held,
+    key(d + 1, 1, from_pos=f"{ox} {oy}", to_pos=f"{ox} {oy}", from_scale=up_scale, to_scale=up_scale)
+    key(d + 1, 1, from_pos=f"{ox} {oy + dy}", to_pos=f"{ox} {oy + dy}", from_scale=held, to_scale=held,
         from_color="200 200 200", to_color="200 200 200")
     body(d + 1)
     emit(d, "</node>")
@@ -124,6 +127,14 @@ def intro_page(d):
     flock(d + 3)
     emit(d + 2, "</node>")
     emit(d + 1, "</node>")
+    # the splash picture on top, melting into the meadow
+    emit(d + 1, "<node>")
+    key(d + 2, 3, from_pos="240 160", to_pos="240 160", from_scale="0.5", to_scale="0.5")
+    key(d + 2, 12, from_pos="240 160", to_pos="240 160", from_scale="0.5", to_scale="0.5", to_color="255 255 255 0")
+    emit(d + 2, "<node>")
+    sprite(d + 3, LOGO, scale=1)
+    emit(d + 2, "</node>")
+    emit(d + 1, "</node>")
     emit(d, "</node>")
 
 
@@ -136,11 +147,11 @@ def flock(d):
 
 # --- screen 1: the main screen ----------------------------------------------
 MAIN_BUTTONS = [  # tag, picture, icon, caption text, x, y
-    (426, ROUND, "help", "4:1", 120, 234),
-    (427, ROUND, "info", "4:2", 180, 234),
-    (428, ROUND, "trophy", "4:3", 240, 234),
-    (429, ROUND, "gear", "4:4", 300, 234),
-    (430, ROUND_RED, "quit", "4:5", 360, 234),
+    (426, ROUND, "help", "4:1", 100, 232),
+    (427, ROUND, "info", "4:2", 170, 232),
+    (428, ROUND, "trophy", "4:3", 240, 232),
+    (429, ROUND, "gear", "4:4", 310, 232),
+    (430, ROUND_RED, "quit", "4:5", 380, 232),
 ]
 
 
@@ -191,15 +202,15 @@ def main_page(d):
 
     def play_body(dd):
         pressed_look(dd, lambda d3: sprite(d3, PLAY, scale=1))
-        pressed_look(dd, lambda d3: (sprite(d3, (ICONS["play"], 56, 56), -48, 0, scale=1),
-                                     text(d3, "4:0", 7, 160, 40, 16, -2)), up_scale=1.0)
+        pressed_look(dd, lambda d3: sprite(d3, (ICONS["play"], 56, 56), scale=1), at=(-46, 0))
+        pressed_look(dd, lambda d3: text(d3, "4:0", 7, 100, 40), up_scale=1.0, at=(14, -1))
 
     main_button(d + 1, 425, 240, 160, play_body)
     for tag, pic, icon, caption, x, y in MAIN_BUTTONS:
         def body(dd, pic=pic, icon=icon, caption=caption):
             pressed_look(dd, lambda d3: sprite(d3, pic, scale=1))
             pressed_look(dd, lambda d3: sprite(d3, (ICONS[icon], 56, 56), scale=1))
-            pressed_look(dd, lambda d3: text(d3, caption, 5, 64, 16, 0, 33), up_scale=1.0)
+            pressed_look(dd, lambda d3: text(d3, caption, 5, 66, 14), up_scale=1.0, at=(0, 32))
         main_button(d + 1, tag, x, y, body)
     # the totals: the score (477) and the share of the game completed (479)
     for tag, label, value_tag, x in ((404, "4:7", 477, 66), (405, "4:8", 479, 414)):
@@ -235,11 +246,11 @@ def info_page(d):
 
 
 # --- screen 4: options --------------------------------------------------------
-def simple_button(d, tag, x, y, pic, content=None):
+def simple_button(d, tag, x, y, pic, content=None, at=(0, 0), content_scale=0.5):
     emit(d, f'<button tag="{tag}" pos="{x} {y}">')
     pressed_look(d + 1, lambda d2: sprite(d2, pic, scale=1))
     if content:
-        pressed_look(d + 1, content)
+        pressed_look(d + 1, content, at=at, up_scale=content_scale)
     emit(d, "</button>")
 
 
@@ -290,7 +301,7 @@ def options_page(d):
         y = 208 + (i // 3) * 32
         choice_button(d + 1, tag, x, y, LANG, LANG_ON, name, w=70)
     text(d + 1, "4:28", 5, 270, 30, 200, 282, tag=222, color="90 60 30")
-    simple_button(d + 1, 437, 420, 282, OK, lambda d3: text(d3, "4:27", 7, 140, 52, 0, -2))
+    simple_button(d + 1, 437, 420, 282, OK, lambda d3: text(d3, "4:27", 7, 70, 26), at=(0, -1), content_scale=1.0)
     emit(d, "</node>")
 
 
