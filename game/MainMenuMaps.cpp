@@ -24,10 +24,6 @@ constexpr int kFirstMapButton = 452;
 constexpr int kFirstLevelButton = 376;
 constexpr int kMapNameBank = 7;
 
-void showState(CNode* node, int state) {
-  if (auto* b = dynamic_cast<RenderEngine::CButton*>(node)) b->showState(static_cast<std::int16_t>(state));
-}
-
 int stateOf(CNode* node) {
   auto* b = dynamic_cast<RenderEngine::CButton*>(node);
   return b != nullptr ? b->getState() : 0;

@@ -46,10 +46,6 @@ constexpr int kFullscreenOnTag = 438;
 constexpr int kFullscreenOffTag = 439;
 constexpr int kEscape = 27;
 
-void showState(CNode* node, int state) {
-  if (auto* b = dynamic_cast<RenderEngine::CButton*>(node)) b->showState(static_cast<std::int16_t>(state));
-}
-
 QMRGame* game() { return GameLoop::hasInstance() ? QMRGame::getInstance() : nullptr; }
 
 MenuHost& defaultHost() {
@@ -93,6 +89,10 @@ void MenuHost::playMusic(std::uint32_t id, bool loop, float volume) { AudioEngin
 // --- life -------------------------------------------------------------------
 
 MainMenuSequence::~MainMenuSequence() { unload(); }
+
+void MainMenuSequence::showState(CNode* node, int state) {
+  if (auto* b = dynamic_cast<RenderEngine::CButton*>(node)) b->showState(static_cast<std::int16_t>(state));
+}
 
 void MainMenuSequence::setHost(MenuHost* host) { host_ = host; }
 
@@ -155,13 +155,22 @@ void MainMenuSequence::buildScenes() {
     menuBroken_ = true;
     return;
   }
+  if (screenListOf(menu) == nullptr) {
+    buildScenesFrom(menu, nullptr);  // says so and keeps the logo
+    return;
+  }
   ExportCNode::CNodeReader helpReader(kHelpScene);
   buildScenesFrom(menu, helpReader.read());
 }
 
-void MainMenuSequence::buildScenesFrom(CNode* menuRoot, CNode* helpRoot) {
+RenderEngine::COptionalNodeList* MainMenuSequence::screenListOf(CNode* menuRoot) {
   auto* list = menuRoot != nullptr ? dynamic_cast<RenderEngine::COptionalNodeList*>(menuRoot->getChild(0)) : nullptr;
-  if (list == nullptr || list->getOptionCount() < kScreenCount) {
+  return list != nullptr && list->getOptionCount() >= kScreenCount ? list : nullptr;
+}
+
+void MainMenuSequence::buildScenesFrom(CNode* menuRoot, CNode* helpRoot) {
+  RenderEngine::COptionalNodeList* list = screenListOf(menuRoot);
+  if (list == nullptr) {
     // Without its screens the menu cannot be shown or left: keep the logo.
     if (!menuBroken_) {
       std::fprintf(stderr, "ERROR: %s: the first child is no list of %d screens; the menu stays on the logo\n",
@@ -288,6 +297,8 @@ void MainMenuSequence::showScreen(int n) {
   if (n < 0 || n >= kScreenCount) return;
   // A level page needs a map: without one, the map choice.
   if (n == 6 && (mapIndex_ < 0 || mapIndex_ >= kMapCount)) n = 5;
+  // Without its scenes the menu has only the logo to show.
+  if (menuBroken_) n = 0;
   if (n != 0) gamePorts().cursorSetMode(1);
   firstShowPending_ = false;
   screen_ = n;

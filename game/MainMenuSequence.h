@@ -151,6 +151,10 @@ class MainMenuSequence : public QMRGameSequenceInterface {
 
  private:
   MenuHost& host();
+  // A button's state; nodes of other kinds are left as they are.
+  static void showState(RenderEngine::CNode* node, int state);
+  // The first child of the menu's root when it is a list of the seven screens.
+  static RenderEngine::COptionalNodeList* screenListOf(RenderEngine::CNode* menuRoot);
   void runSplash();
   RenderEngine::CNode* findTag(int tag) const;
   void mainPoint(int& x, int& y) const;
