@@ -96,7 +96,7 @@ def pressed_look(d, body, up_scale=0.5, dy=2, at=(0, 0)):
     """A child of a button: frame 0 up, frame 1 held (a little smaller,
     darker and lower). body(d) writes what it shows, placed at "at" (the
     keys' pose places the children)."""
-    held = round(up_scale * 0.93, 3)
+    held = int(up_scale * 93) / 100  # whole hundredths, as the game reads scales
     ox, oy = at
     emit(d, "<node>")
     key(d + 1, 1, from_pos=f"{ox} {oy}", to_pos=f"{ox} {oy}", from_scale=up_scale, to_scale=up_scale)
@@ -239,8 +239,8 @@ def info_page(d):
     emit(d + 1, '<node tag="337" pos="46 51">')
     sprite(d + 2, INFO_PANEL, 194, 110)
     sprite(d + 2, INFO_SHEEP, 330, 150)
-    text(d + 2, "4:81", 9, 260, 26, 140, 24, flags="")
-    text(d + 2, "4:82", 5, 268, 150, 146, 118, tag=222, flags="", color="70 50 30")
+    sprite(d + 2, WORDMARK, 194, 34, scale=0.32)
+    text(d + 2, "4:82", 5, 250, 130, 146, 122, tag=222, flags="", color="70 50 30")
     emit(d + 1, "</node>")
     emit(d, "</node>")
 
@@ -282,7 +282,7 @@ def options_page(d):
     for icon, caption, minus, knob, plus, base, y in rows:
         sprite(d + 1, ROUND, 52, y, scale=0.34)
         sprite(d + 1, (OPT_ICONS[icon], 48, 48), 52, y, scale=0.42)
-        text(d + 1, caption, 5, 80, 18, 118, y, flags="")
+        text(d + 1, caption, 5, 66, 18, 111, y, flags="")
         sprite(d + 1, TRACK, base + 80, y)
         simple_button(d + 1, minus, base - 26, y, MINUS, lambda d3: sprite(d3, (1334, 32, 32), scale=1))
         simple_button(d + 1, plus, base + 186, y, PLUS, lambda d3: sprite(d3, (1335, 32, 32), scale=1))
