@@ -11,46 +11,15 @@ set -u
 game=$1
 data=$2
 solutions=$3
-out=$4
+out=$(realpath -m "$4")
 mkdir -p "$out"
 rm -f "$out"/*.png
-tmp=$(mktemp -d)
-pid=""
-cleanup() {
-  [[ -n "$pid" ]] && kill "$pid" 2>/dev/null
-  rm -rf "$tmp"
-}
-trap cleanup EXIT
 keep_log() { cp "$tmp/out" "$out/game-stdout.txt" 2>/dev/null; cp "$tmp/err" "$out/game-stderr.txt" 2>/dev/null; }
-fail() {
-  keep_log
-  echo "FAIL: $*"
-  echo "--- stdout"; tail -40 "$tmp/out"
-  echo "--- stderr"; tail -40 "$tmp/err"
-  exit 1
-}
+source "$(dirname "$0")/game_driver.sh"
 
-cd "$data" || fail "no data folder $data"
-XDG_DATA_HOME=$tmp/home ALSOFT_DRIVERS=null QM_TRACE_START=1 "$game" >"$tmp/out" 2>"$tmp/err" &
-pid=$!
-
-wait_for() {  # pattern, tenths of a second
-  for ((i = 0; i < $2; ++i)); do
-    grep -q "$1" "$tmp/out" && return 0
-    kill -0 "$pid" 2>/dev/null || return 1
-    sleep 0.1
-  done
-  return 1
-}
+start_game
 wait_for "^startup: sequence 0 drawn" 300 || fail "the studio logo was never drawn"
-
-win=""
-for ((i = 0; i < 50; ++i)); do
-  win=$(xdotool search --name "^Quillmoor$" 2>/dev/null | head -1)
-  [[ -n "$win" ]] && break
-  sleep 0.1
-done
-[[ -n "$win" ]] || fail "no window of the game"
+find_window
 eval "$(xdotool getwindowgeometry --shell "$win")"  # X Y WIDTH HEIGHT
 [[ $WIDTH -gt 0 && $HEIGHT -gt 0 ]] || fail "the window has no size"
 
@@ -212,15 +181,5 @@ language=$(awk '/LANGUAGE/ { f = 1 } f && /^current=/ { print substr($0, 9); exi
   "$tmp/home/TARNWELL/Quillmoor/options.dat" 2>/dev/null)
 [[ "$language" == 1 ]] || fail "options.dat does not hold the new language (\"$language\")"
 
-xdotool key --window "$win" --clearmodifiers alt+F4
-for ((i = 0; i < 100; ++i)); do
-  kill -0 "$pid" 2>/dev/null || break
-  sleep 0.1
-done
-if kill -0 "$pid" 2>/dev/null; then fail "still running 10 s after Alt+F4"; fi
-wait "$pid"
-status=$?
-pid=""
-[[ $status -eq 0 ]] || fail "exit status $status"
-if grep -q "ERROR" "$tmp/err"; then fail "an ERROR line on the error stream"; fi
+quit_and_check
 echo "played from the logo to level 2 and back, changed the language, quit cleanly: $shots screens in $out"
