@@ -92,6 +92,16 @@ def key(d, frames, **pose):
     emit(d, f"<key {attrs}/>")
 
 
+def options(d, bodies, attrs=""):
+    """An option list: bodies[n](d) writes the nodes of option n."""
+    emit(d, f"<options{' ' + attrs if attrs else ''}>")
+    for body in bodies:
+        emit(d + 1, "<option>")
+        body(d + 2)
+        emit(d + 1, "</option>")
+    emit(d, "</options>")
+
+
 def pressed_look(d, body, up_scale=0.5, dy=2, at=(0, 0)):
     """A child of a button: frame 0 up, frame 1 held (a little smaller,
     darker and lower). body(d) writes what it shows, placed at "at" (the
@@ -257,14 +267,7 @@ def simple_button(d, tag, x, y, pic, content=None, at=(0, 0), content_scale=0.5)
 def choice_button(d, tag, x, y, pic, pic_on, caption, font=5, w=64):
     # state 0: not chosen, state 1: chosen
     emit(d, f'<button tag="{tag}" pos="{x} {y}">')
-    emit(d + 1, "<options>")
-    emit(d + 2, "<option>")
-    sprite(d + 3, pic)
-    emit(d + 2, "</option>")
-    emit(d + 2, "<option>")
-    sprite(d + 3, pic_on)
-    emit(d + 2, "</option>")
-    emit(d + 1, "</options>")
+    options(d + 1, [lambda dd: sprite(dd, pic), lambda dd: sprite(dd, pic_on)])
     text(d + 1, caption, font, w, 16, 0, -1)
     emit(d, "</button>")
 
@@ -390,12 +393,8 @@ def level_page(d):
     # the map's picture (370: one option per map), its name (530) and stars (529 of 75, 528)
     emit(d + 2, '<node pos="84 167">')
     sprite(d + 3, BANNER_FRAME)
-    emit(d + 3, '<options tag="370" pos="0 -22">')
-    for i in range(8):
-        emit(d + 4, "<option>")
-        sprite(d + 5, (MAP_PICTURES[i],) + MAP_PICTURE_SIZE, scale=0.56)
-        emit(d + 4, "</option>")
-    emit(d + 3, "</options>")
+    options(d + 3, [lambda dd, i=i: sprite(dd, (MAP_PICTURES[i],) + MAP_PICTURE_SIZE, scale=0.56) for i in range(8)],
+            'tag="370" pos="0 -22"')
     text(d + 3, "7:0", 5, 104, 36, 0, 28, tag=530)
     sprite(d + 3, STAR_SMALL, -30, 58)
     text(d + 3, "1:10", 5, 30, 18, -3, 58, tag=529, flags="right", color="255 220 90")
@@ -412,15 +411,7 @@ def level_page(d):
 def level_button(d, tag, number_tag, n, x, y):
     emit(d, f'<button tag="{tag}" pos="{x} {y}">')
     # state 0 locked, 1 open
-    emit(d + 1, "<options>")
-    emit(d + 2, "<option>")
-    sprite(d + 3, TILE_LOCKED)
-    sprite(d + 3, LOCK, 0, -3)
-    emit(d + 2, "</option>")
-    emit(d + 2, "<option>")
-    sprite(d + 3, TILE_OPEN)
-    emit(d + 2, "</option>")
-    emit(d + 1, "</options>")
+    options(d + 1, [lambda dd: (sprite(dd, TILE_LOCKED), sprite(dd, LOCK, 0, -3)), lambda dd: sprite(dd, TILE_OPEN)])
     emit(d + 1, "<node>")
     key(d + 2, 1, from_pos="0 -4", to_pos="0 -4", from_color="255 255 255 0", to_color="255 255 255 0")
     key(d + 2, 1, from_pos="0 -4", to_pos="0 -4")
@@ -428,34 +419,22 @@ def level_button(d, tag, number_tag, n, x, y):
     emit(d + 1, "</node>")
     # finished or not (374: two options); the stars of the medal inside (424)
     emit(d + 1, '<node pos="0 14">')
-    emit(d + 2, '<options tag="374">')
-    emit(d + 3, "<option>")
-    emit(d + 4, "<node/>")
-    emit(d + 3, "</option>")
-    emit(d + 3, "<option>")
-    emit(d + 4, "<node>")
-    emit(d + 5, '<options tag="424" pos="-2 3">')
-    s = 0.5
-    # children 0, 1 and 3 are darkened by the menu: the stars not earned
-    for option, stars in (("bronze", ("empty", "empty", "bronze")),
-                          ("silver", ("empty", "silver", "silver")),
-                          ("gold", ("gold", "gold", "gold"))):
-        emit(d + 6, "<option>")
-        # positions right to left for the first two of bronze and silver
-        if option == "bronze":
-            places = (2, 14, -10)
-        elif option == "silver":
-            places = (14, -10, 2)
-        else:
-            places = (-10, 2, 14)
-        for star, px in zip(stars, places):
-            pic = STARS["gold" if star == "empty" else star]
-            sprite(d + 7, (pic,) + STAR_SIZE, px, 0, scale=s)
-        emit(d + 6, "</option>")
-    emit(d + 5, "</options>")
-    emit(d + 4, "</node>")
-    emit(d + 3, "</option>")
-    emit(d + 2, "</options>")
+    # children 0, 1 and 3 are darkened by the menu: the stars not earned, so
+    # the lit ones are listed last (bronze) and second and third (silver)
+    medals = (((2, "empty"), (14, "empty"), (-10, "bronze")),
+              ((14, "empty"), (-10, "silver"), (2, "silver")),
+              ((-10, "gold"), (2, "gold"), (14, "gold")))
+
+    def stars(dd, row):
+        for px, star in row:
+            sprite(dd, (STARS["gold" if star == "empty" else star],) + STAR_SIZE, px, 0)
+
+    def finished(dd):
+        emit(dd, "<node>")
+        options(dd + 1, [lambda d3, row=row: stars(d3, row) for row in medals], 'tag="424" pos="-2 3"')
+        emit(dd, "</node>")
+
+    options(d + 2, [lambda dd: emit(dd, "<node/>"), finished], 'tag="374"')
     emit(d + 1, "</node>")
     emit(d, "</button>")
 
