@@ -438,12 +438,15 @@ bool icon(Picture& p, const std::string& kind, const std::string& font, std::str
   if (kind == "help") return outlinedText(p, font, "?", cx, cy + r * 0.8f, static_cast<int>(h * 0.8f), 0, ink, hex(0x1d3340), 2, error);
   if (kind == "info") return outlinedText(p, font, "i", cx, cy + r * 0.8f, static_cast<int>(h * 0.8f), 0, ink, hex(0x1d3340), 2, error);
   if (kind == "trophy") {
-    fill(p, either(both(disc(cx, cy - r * 0.3f, r * 0.7f), box(0, 0, w, cy - r * 0.3f)), box(cx - r * 0.7f, cy - r * 0.9f, cx + r * 0.7f, cy - r * 0.3f)),
-         solid(hex(0xf8d040)));
-    fill(p, ring(cx - r * 0.72f, cy - r * 0.45f, r * 0.18f, r * 0.3f), solid(hex(0xf8d040)));
-    fill(p, ring(cx + r * 0.72f, cy - r * 0.45f, r * 0.18f, r * 0.3f), solid(hex(0xf8d040)));
-    fill(p, box(cx - r * 0.12f, cy + r * 0.3f, cx + r * 0.12f, cy + r * 0.7f), solid(hex(0xf8d040)));
-    fill(p, roundBox(cx - r * 0.5f, cy + r * 0.65f, cx + r * 0.5f, cy + r * 0.95f, 3), solid(hex(0xf8d040)));
+    const Rgba gold = hex(0xf8d040);
+    fill(p, either(both(disc(cx, cy - r * 0.55f, r * 0.72f), box(0, cy - r * 0.55f, w, h)),
+                   box(cx - r * 0.72f, cy - r * 0.9f, cx + r * 0.72f, cy - r * 0.55f)),
+         solid(gold));
+    fill(p, ring(cx - r * 0.72f, cy - r * 0.45f, r * 0.16f, r * 0.3f), solid(gold));
+    fill(p, ring(cx + r * 0.72f, cy - r * 0.45f, r * 0.16f, r * 0.3f), solid(gold));
+    fill(p, box(cx - r * 0.12f, cy + r * 0.1f, cx + r * 0.12f, cy + r * 0.65f), solid(gold));
+    fill(p, roundBox(cx - r * 0.5f, cy + r * 0.6f, cx + r * 0.5f, cy + r * 0.92f, 3), solid(gold));
+    fill(p, starShape(cx, cy - r * 0.45f, r * 0.3f, r * 0.13f, 5), solid(hex(0xffffff)));
     return true;
   }
   if (kind == "gear") {
@@ -550,6 +553,77 @@ void mapPicture(Picture& p, int map) {
   }
 }
 
+// A wolf seen from the side: grey body, pointed ears and snout, tail.
+void wolf(Picture& p, float cx, float cy, float r, Rgba fur) {
+  const Rgba dark = mix(fur, hex(0x000000), 0.45f);
+  for (float dx : {-0.5f, 0.45f}) fill(p, bar(cx + dx * r, cy + r * 0.2f, cx + dx * r, cy + r * 0.95f, r * 0.1f), solid(dark));
+  fill(p, bar(cx + r * 0.7f, cy - r * 0.1f, cx + r * 1.25f, cy - r * 0.5f, r * 0.14f), solid(fur));
+  fill(p, either(disc(cx - r * 0.25f, cy, r * 0.45f), disc(cx + r * 0.35f, cy + r * 0.02f, r * 0.42f)), solid(fur));
+  fill(p, disc(cx - r * 0.85f, cy - r * 0.35f, r * 0.32f), solid(fur));
+  fill(p, poly({cx - r * 1.05f, cy - r * 0.45f, cx - r * 1.5f, cy - r * 0.22f, cx - r * 1.0f, cy - r * 0.12f}), solid(fur));
+  fill(p, poly({cx - r * 0.95f, cy - r * 0.55f, cx - r * 0.85f, cy - r * 0.95f, cx - r * 0.72f, cy - r * 0.55f}), solid(dark));
+  fill(p, disc(cx - r * 0.95f, cy - r * 0.42f, r * 0.06f), solid(hex(0xf8e060)));
+}
+
+void crate(Picture& p, float x0, float y0, float x1, float y1) {
+  fill(p, box(x0, y0, x1, y1), solid(hex(0x6a4420)));
+  fill(p, box(x0 + 3, y0 + 3, x1 - 3, y1 - 3), solid(hex(0xb07a3c)));
+  fill(p, bar(x0 + 4, y0 + 4, x1 - 4, y1 - 4, 2.5f), solid(hex(0x8a5a2a)));
+  fill(p, bar(x0 + 4, y1 - 4, x1 - 4, y0 + 4, 2.5f), solid(hex(0x8a5a2a)));
+}
+
+void arrowBar(Picture& p, float x0, float x1, float y, Rgba c) {
+  const float dir = x1 > x0 ? 1.0f : -1.0f;
+  fill(p, bar(x0, y, x1 - dir * 10, y, 4), solid(c));
+  fill(p, poly({x1, y, x1 - dir * 14, y - 10, x1 - dir * 14, y + 10}), solid(c));
+}
+
+// The help page's four pictures, on a soft sky.
+void helpPicture(Picture& p, const std::string& kind) {
+  const float w = static_cast<float>(p.width()), h = static_cast<float>(p.height());
+  fill(p, roundBox(0, 0, w, h, 14), vertical(hex(0x9ccaf0), hex(0xe8f4fc), 0, h));
+  const Inside frame = roundBox(0, 0, w, h, 14);
+  if (kind == "tap") {
+    fill(p, both(frame, box(0, h * 0.82f, w, h)), solid(hex(0x5a9a40)));
+    crate(p, w * 0.34f, h * 0.5f, w * 0.66f, h * 0.82f);
+    sheep(p, w * 0.5f, h * 0.36f, h * 0.11f, hex(0xf8f6ee));
+    // a finger pressing the crate, with a burst
+    fill(p, ring(w * 0.72f, h * 0.62f, h * 0.08f, h * 0.1f), solid(hex(0xffffff)));
+    fill(p, bar(w * 0.74f, h * 0.66f, w * 0.92f, h * 0.95f, h * 0.055f), solid(hex(0xf2c8a0)));
+    fill(p, disc(w * 0.74f, h * 0.66f, h * 0.055f), solid(hex(0xf2c8a0)));
+  } else if (kind == "swap") {
+    fill(p, both(frame, box(0, h * 0.78f, w, h)), solid(hex(0x5a9a40)));
+    sheep(p, w * 0.25f, h * 0.52f, h * 0.13f, hex(0x3c3a44));
+    wolf(p, w * 0.78f, h * 0.52f, h * 0.14f, hex(0x34343e));
+    arrowBar(p, w * 0.4f, w * 0.6f, h * 0.3f, hex(0xf0a020));
+    arrowBar(p, w * 0.6f, w * 0.4f, h * 0.42f, hex(0xf0a020));
+  } else if (kind == "goal") {
+    fill(p, both(frame, box(0, h * 0.82f, w, h)), solid(hex(0x5a9a40)));
+    fill(p, box(w * 0.2f, h * 0.7f, w * 0.8f, h * 0.8f), solid(hex(0x3cb450)));
+    for (int i = 0; i < 4; ++i) {
+      const float x = w * (0.28f + 0.14f * static_cast<float>(i));
+      fill(p, poly({x, h * 0.72f, x + 10, h * 0.75f, x, h * 0.78f}), solid(hex(0xffffff)));
+    }
+    sheep(p, w * 0.5f, h * 0.58f, h * 0.11f, hex(0xf8f6ee));
+    fill(p, both(ring(w * 0.82f, h * 0.26f, h * 0.1f, h * 0.13f), box(0, 0, w, h)), solid(hex(0x2e8a3a)));
+    fill(p, bar(w * 0.77f, h * 0.26f, w * 0.81f, h * 0.31f, 3.5f), solid(hex(0x2e8a3a)));
+    fill(p, bar(w * 0.81f, h * 0.31f, w * 0.88f, h * 0.2f, 3.5f), solid(hex(0x2e8a3a)));
+  } else {  // doom: a wolf tumbling into the ravine
+    fill(p, both(frame, either(box(0, h * 0.55f, w * 0.35f, h), box(w * 0.68f, h * 0.55f, w, h))), solid(hex(0x6a5a48)));
+    fill(p, both(frame, either(box(0, h * 0.52f, w * 0.35f, h * 0.58f), box(w * 0.68f, h * 0.52f, w, h * 0.58f))),
+         solid(hex(0x5a9a40)));
+    fill(p, both(frame, box(w * 0.35f, h * 0.86f, w * 0.68f, h)), solid(hex(0x402040)));
+    for (int i = 0; i < 5; ++i) {
+      const float x = w * (0.37f + 0.062f * static_cast<float>(i));
+      fill(p, poly({x, h * 0.87f, x + w * 0.031f, h * 0.74f, x + w * 0.062f, h * 0.87f}), solid(hex(0xb8bcc8)));
+    }
+    wolf(p, w * 0.52f, h * 0.38f, h * 0.12f, hex(0x7a7a8c));
+    arrowBar(p, w * 0.52f, w * 0.52f + 1, h * 0.62f, hex(0xffffff));
+    fill(p, bar(w * 0.52f, h * 0.52f, w * 0.52f, h * 0.66f, 3), solid(hex(0xe04030)));
+    fill(p, poly({w * 0.52f, h * 0.72f, w * 0.48f, h * 0.64f, w * 0.56f, h * 0.64f}), solid(hex(0xe04030)));
+  }
+}
+
 // The splash: the game's name over a round meadow emblem, on cream.
 bool quillmoorLogo(Picture& p, const std::string& font, std::string* error) {
   const float w = static_cast<float>(p.width()), h = static_cast<float>(p.height());
@@ -609,6 +683,10 @@ bool drawScreenArt(const std::vector<std::string>& args, int width, int height, 
   }
   if (name == "star" && args.size() == 2) {
     star(out, hex(static_cast<std::uint32_t>(std::strtoul(args[1].c_str(), nullptr, 16))));
+    return true;
+  }
+  if (name == "help" && args.size() == 2) {
+    helpPicture(out, args[1]);
     return true;
   }
   if (name == "lock") {

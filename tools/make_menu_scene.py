@@ -141,7 +141,7 @@ def intro_page(d):
 def flock(d):
     # Sheep of the actors' sheet resting on the hills (sprite 308 is a large
     # sheep of the stand-in's sheet, drawn at 96x80).
-    for x, y, s in ((70, 212, 0.42), (110, 222, 0.36), (392, 218, 0.4)):
+    for x, y, s in ((52, 188, 0.42), (24, 200, 0.34), (440, 196, 0.38)):
         sprite(d, (308, 96, 80), x, y, scale=s)
 
 
@@ -184,7 +184,7 @@ def main_page(d):
     emit(d + 1, "</node>")
     text(d + 1, "4:6", 5, 300, 18, 240, 102, tag=481)
     # the sheep that now and then hops (the idle animation: the first child of 66)
-    emit(d + 1, '<node tag="66" pos="70 212">')
+    emit(d + 1, '<node tag="66" pos="52 188">')
     emit(d + 2, "<node>")
     key(d + 3, 1)
     key(d + 3, 1)
@@ -197,7 +197,7 @@ def main_page(d):
     emit(d + 3, "</node>")
     emit(d + 2, "</node>")
     emit(d + 1, "</node>")
-    for x, y, s in ((110, 222, 0.36), (392, 218, 0.4)):
+    for x, y, s in ((24, 200, 0.34), (440, 196, 0.38)):
         sprite(d + 1, (308, 96, 80), x, y, scale=s)
 
     def play_body(dd):
@@ -280,8 +280,9 @@ def options_page(d):
     # sound: - 434, knob 435 (x 177 + 16 * value), + 433; music: - 432, knob 436 (181 + 16 * value), + 431
     rows = (("sound", "4:21", 434, 435, 433, 177, 76), ("music", "4:22", 432, 436, 431, 181, 120))
     for icon, caption, minus, knob, plus, base, y in rows:
-        sprite(d + 1, (OPT_ICONS[icon], 48, 48), 52, y)
-        text(d + 1, caption, 5, 80, 18, 108, y, flags="")
+        sprite(d + 1, ROUND, 52, y, scale=0.34)
+        sprite(d + 1, (OPT_ICONS[icon], 48, 48), 52, y, scale=0.42)
+        text(d + 1, caption, 5, 80, 18, 118, y, flags="")
         sprite(d + 1, TRACK, base + 80, y)
         simple_button(d + 1, minus, base - 26, y, MINUS, lambda d3: sprite(d3, (1334, 32, 32), scale=1))
         simple_button(d + 1, plus, base + 186, y, PLUS, lambda d3: sprite(d3, (1335, 32, 32), scale=1))
@@ -289,13 +290,15 @@ def options_page(d):
         pressed_look(d + 2, lambda d3: sprite(d3, KNOB, scale=1), dy=0)
         emit(d + 1, "</button>")
     # full screen on 438 / off 439
-    sprite(d + 1, (OPT_ICONS["screen"], 48, 48), 52, 164)
-    text(d + 1, "4:23", 5, 110, 18, 123, 164, flags="")
+    sprite(d + 1, ROUND, 52, 164, scale=0.34)
+    sprite(d + 1, (OPT_ICONS["screen"], 48, 48), 52, 164, scale=0.42)
+    text(d + 1, "4:23", 5, 100, 18, 124, 164, flags="")
     choice_button(d + 1, 438, 226, 164, TOGGLE, TOGGLE_ON, "4:24")
     choice_button(d + 1, 439, 296, 164, TOGGLE, TOGGLE_ON, "4:25")
     # languages: en 440, fr 441, it 442, de 443, es 444 (each named in its own tongue)
-    sprite(d + 1, (OPT_ICONS["globe"], 48, 48), 52, 208)
-    text(d + 1, "4:26", 5, 110, 18, 123, 208, flags="")
+    sprite(d + 1, ROUND, 52, 208, scale=0.34)
+    sprite(d + 1, (OPT_ICONS["globe"], 48, 48), 52, 208, scale=0.42)
+    text(d + 1, "4:26", 5, 100, 18, 124, 208, flags="")
     for i, (tag, name) in enumerate(((440, "1:0"), (441, "1:1"), (443, "1:3"), (444, "1:4"), (442, "1:2"))):
         x = 218 + (i % 3) * 80
         y = 208 + (i // 3) * 32
@@ -322,15 +325,15 @@ def map_page(d):
     emit(d + 2, "</node>")
     # the star total (501) of the 600 to be earned (500)
     emit(d + 2, '<node pos="420 51">')
-    sprite(d + 3, STAR_SMALL, -30, 0)
-    text(d + 3, "1:10", 5, 40, 18, -2, 0, tag=501, flags="right", color="255 220 90")
-    text(d + 3, "4:41", 5, 50, 18, 35, 0, tag=500, flags="")
+    sprite(d + 3, STAR_SMALL, -50, 0)
+    text(d + 3, "1:10", 5, 40, 18, -20, 0, tag=501, flags="right", color="255 220 90")
+    text(d + 3, "4:41", 5, 50, 18, 27, 0, tag=500, flags="")
     emit(d + 2, "</node>")
     for i, (tag, name_tag, need_tag) in enumerate(MAPS):
         x = 78 + (i % 4) * 108
-        y = 27 + 122 + (i // 4) * 114
+        y = 27 + 110 + (i // 4) * 106
         map_button(d + 2, i, tag, name_tag, need_tag, x, y)
-    text(d + 2, "4:42", 5, 360, 16, 270, 27 + 306)
+    text(d + 2, "4:42", 5, 360, 16, 270, 27 + 298)
     emit(d + 1, "</node>")
     emit(d, "</node>")
 
@@ -393,10 +396,10 @@ def level_page(d):
         sprite(d + 5, (MAP_PICTURES[i],) + MAP_PICTURE_SIZE, scale=0.56)
         emit(d + 4, "</option>")
     emit(d + 3, "</options>")
-    text(d + 3, "7:0", 5, 104, 40, 0, 34, tag=530)
-    sprite(d + 3, STAR_SMALL, -24, 72)
-    text(d + 3, "1:10", 5, 30, 18, -6, 72, tag=529, flags="", color="255 220 90")
-    text(d + 3, "4:50", 5, 40, 18, 26, 72, tag=528, flags="")
+    text(d + 3, "7:0", 5, 104, 36, 0, 28, tag=530)
+    sprite(d + 3, STAR_SMALL, -30, 58)
+    text(d + 3, "1:10", 5, 30, 18, -3, 58, tag=529, flags="right", color="255 220 90")
+    text(d + 3, "4:50", 5, 40, 18, 33, 58, tag=528, flags="")
     emit(d + 2, "</node>")
     for n in range(25):
         x = 196 + (n % 5) * 60

@@ -9,6 +9,8 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,6 +19,8 @@
 #include "game/LevelsManager.h"
 #include "render_engine/CNode.h"
 #include "render_engine/CNodeReader.h"
+#include "render_engine/CNodeText.h"
+#include "render_engine/CSprite.h"
 #include "render_engine/CSpriteVideo.h"
 #include "render_engine/TextureManager.h"
 #include "sound/AudioEngine.h"
@@ -59,6 +63,30 @@ class Messages {
   int savedOut_ = -1;
   int savedErr_ = -1;
 };
+
+// Sprites of the tree whose picture is missing (a sheet entry or a file of its own).
+void collectMissingPictures(RenderEngine::CNode* node, std::vector<std::string>& missing) {
+  if (auto* sprite = dynamic_cast<RenderEngine::CSprite*>(node)) {
+    if (sprite->getWidth() <= 0 || sprite->getHeight() <= 0) {
+      missing.push_back(sprite->getTextureName().empty() ? std::to_string(sprite->getTextureNumber())
+                                                         : sprite->getTextureName());
+    }
+  }
+  for (RenderEngine::CNode* child : node->getChildren()) collectMissingPictures(child, missing);
+}
+
+// Text nodes of the tree whose words are missing in the current language.
+void collectMissingWords(RenderEngine::CNode* node, std::vector<std::uint32_t>& missing) {
+  if (auto* text = dynamic_cast<RenderEngine::CNodeText*>(node)) {
+    const std::uint32_t id = text->getTextId();
+    // 0x40009 is the text the menu empties: it may be empty itself.
+    if (id != RenderEngine::CNodeText::kNoText && id != 0x40009 &&
+        (text->getText() == nullptr || text->getText()[0] == '\0')) {
+      missing.push_back(id);
+    }
+  }
+  for (RenderEngine::CNode* child : node->getChildren()) collectMissingWords(child, missing);
+}
 
 const std::vector<std::string> kScenes = {
     "main-menu.bin", "help.bin", "hud-map.bin", "boutons-fenetres.bin", "hud.bin", "fx.bin",
@@ -114,6 +142,16 @@ TEST_F(DataTree, ScenesAndPicturesLoadWithoutAMessage) {
       EXPECT_NE(root, nullptr) << name;
       EXPECT_EQ(reader.getError(), "") << name;
       EXPECT_EQ(said, "") << name << " (" << code << ")";
+      if (root != nullptr && (name == "main-menu.bin" || name == "help.bin")) {
+        std::vector<std::uint32_t> words;
+        collectMissingWords(root, words);
+        for (std::uint32_t id : words) ADD_FAILURE() << name << " (" << code << "): no words for text " << std::hex << id;
+      }
+      if (root != nullptr && code == "en") {
+        std::vector<std::string> missing;
+        collectMissingPictures(root, missing);
+        for (const auto& m : missing) ADD_FAILURE() << name << ": no picture " << m;
+      }
       delete root;
     }
   }
@@ -194,6 +232,19 @@ TEST_F(DataTree, EightMapsAndTheLevelsOfTheFirst) {
   EXPECT_GE(levels.getMap(1).levels.size(), 10u);
   for (int map = 2; map <= 8; ++map) EXPECT_TRUE(levels.getMap(map).levels.empty()) << map;
   LevelsManager::resetInstance();
+}
+
+TEST(ReadmeCount, TheLevelsThatShipAreThoseOfTheDesignFile) {
+  TiXmlDocument doc;
+  ASSERT_TRUE(doc.LoadFile((std::string(QM_TEST_SOURCE_DIR) + "/data/gamedesign/levels.ynm").c_str()));
+  int levels = 0;
+  for (const TiXmlElement* map = doc.RootElement()->FirstChildElement("map"); map; map = map->NextSiblingElement("map")) {
+    for (const TiXmlElement* l = map->FirstChildElement("level"); l; l = l->NextSiblingElement("level")) ++levels;
+  }
+  std::ifstream readme(std::string(QM_TEST_SOURCE_DIR) + "/README.md");
+  const std::string text((std::istreambuf_iterator<char>(readme)), std::istreambuf_iterator<char>());
+  EXPECT_NE(text.find("\n" + std::to_string(levels) + " levels ship"), std::string::npos)
+      << "README.md should say \"" << levels << " levels ship\"";
 }
 
 }  // namespace

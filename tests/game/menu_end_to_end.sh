@@ -181,6 +181,20 @@ shot honours
 click 28 292    # its back button
 sleep 1
 
+click 100 232   # help: a page larger than the screen, dragged
+sleep 1
+shot help 100 20 280 70
+xdotool mousemove --window "$win" "$(px 420)" "$(py 260)" mousedown 1
+for step in 1 2 3 4 5 6; do
+  xdotool mousemove --window "$win" "$(px $((420 - step * 60)))" "$(py $((260 - step * 35)))"
+  sleep 0.05
+done
+xdotool mouseup 1
+sleep 0.5
+shot help-dragged
+click 28 292    # back to the main screen
+sleep 1
+
 click 310 232   # options
 sleep 1
 shot options 20 60 120 80
