@@ -96,7 +96,7 @@ def pressed_look(d, body, up_scale=0.5, dy=2, at=(0, 0)):
     """A child of a button: frame 0 up, frame 1 held (a little smaller,
     darker and lower). body(d) writes what it shows, placed at "at" (the
     keys' pose places the children)."""
-    held = round(up_scale * 0.93, 3)
+    held = round(up_scale * 0.93, 2)
     ox, oy = at
     emit(d, "<node>")
     key(d + 1, 1, from_pos=f"{ox} {oy}", to_pos=f"{ox} {oy}", from_scale=up_scale, to_scale=up_scale)
