@@ -125,7 +125,11 @@ void QMRGame::init() {
   requestFullscreen(getOptionValue(OPTION_FULLSCREEN) != 0);
   addSequence(new QMRLogoSequence());
   addSequence(new MainMenuSequence());
+<<<<<<< HEAD
   addSequence(new InGameSequence(&gameInGameHost()));
+=======
+  addSequence(new InGameSequence(this));
+>>>>>>> main
   addSequence(new QMRHonorSequence());
   gamePorts().loadOverlays();
   stopVideo();
@@ -213,6 +217,9 @@ void QMRGame::keyPressed(char key, int x, int y) {
   }
   GameLoop::keyPressed(key, x, y);
 }
+
+// The switch hid the system pointer: mode 0 shows it again.
+void QMRGame::fullscreenSwitched() { gamePorts().cursorReapplyMode(); }
 
 void QMRGame::startLevel(int levelId) {
   LevelsManager& levels = LevelsManager::getInstance();
