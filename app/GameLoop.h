@@ -75,6 +75,9 @@ class GameLoop {
   virtual bool isFullscreenChangeRequested() { return fullscreenRequested_; }
   virtual bool takeFullscreenRequest();
   virtual void requestFullscreen(bool on);
+  // The window glue has switched to or from full screen, and set the system
+  // pointer on the way: whoever shows the pointer applies its choice again.
+  virtual void fullscreenSwitched() {}
   virtual int getFrameInterval() { return frameInterval_; }
   virtual void setFrameInterval(int ms) { frameInterval_ = ms; }
   virtual void setActive(bool on);

@@ -220,6 +220,7 @@ void setFullscreen(bool on) {
     glut.setCursor(GLUT_CURSOR_NONE);
   }
   g_isFullscreen = on;
+  if (g_application != nullptr) g_application->fullscreenSwitched();
 }
 
 }  // namespace

@@ -63,9 +63,10 @@ cAuralSource::cAuralSource(IAudioDecoder* decoder, ALCcontext* context, EfxFunct
 }
 
 cAuralSource::~cAuralSource() {
-  cMutexLock lock(mutex_);
-  // Normally the manager has freed the OpenAL side already.
+  // Normally the manager has freed the OpenAL side already. The release
+  // handlers run in there, before the list below goes.
   if (!released_) release();
+  cMutexLock lock(mutex_);
   if (decoder_ != nullptr) decoder_->IRefCounted::release();
   decoder_ = nullptr;
   for (IEffect*& e : effects_) {
@@ -99,14 +100,37 @@ ALint cAuralSource::sourceState() {
   return state;
 }
 
+cAuralSource::EventGuard::EventGuard(cAuralSource& source) : source_(source) {
+  source_.mutex_.lock();
+  outermost_ = source_.guardDepth_++ == 0;
+}
+
+cAuralSource::EventGuard::~EventGuard() {
+  std::vector<SourceEventType, cAllocator<SourceEventType>> events;
+  --source_.guardDepth_;
+  if (outermost_) events.swap(source_.pendingEvents_);
+  source_.mutex_.unlock();
+  // Only update queues more than one event, and it holds the source meanwhile.
+  for (SourceEventType event : events) source_.fireEvent(event);
+}
+
 void cAuralSource::signalEvent(SourceEventType event) {
-  cMutexLock lock(mutex_);
+  try {
+    pendingEvents_.push_back(event);
+  } catch (const std::bad_alloc&) {
+  }
+}
+
+void cAuralSource::fireEvent(SourceEventType event) {
   // A handler may change the list: walk a copy.
   std::vector<ISourceEventHandler*, cAllocator<ISourceEventHandler*>> handlers;
-  try {
-    handlers = handlers_;
-  } catch (const std::bad_alloc&) {
-    return;
+  {
+    cMutexLock lock(mutex_);
+    try {
+      handlers = handlers_;
+    } catch (const std::bad_alloc&) {
+      return;
+    }
   }
   for (ISourceEventHandler* h : handlers) {
     switch (event) {
@@ -132,8 +156,7 @@ bool cAuralSource::streamBuffer(ALuint buffer) {
       getLogger()->logDebug(kSender, "Decoder returned an error: %i (%i of 3)", got, errors);
       if (errors >= kDecoderErrorLimit) {
         getLogger()->logError(kSender, "The decoder failed %i times: source stopped.", errors);
-        // Nothing read after the stop goes up: a stop handler may have
-        // released the source.
+        // Nothing read after the stop goes up.
         stop();
         return false;
       }
@@ -168,7 +191,7 @@ void cAuralSource::detachQueue() {
 }
 
 bool cAuralSource::play() {
-  cMutexLock lock(mutex_);
+  EventGuard guard(*this);
   if (!valid_) return false;
   {
     cAlLock al(context_);
@@ -184,7 +207,7 @@ bool cAuralSource::play() {
       lastState_ = AL_INITIAL;
       int filled = 0;
       while (filled < kBufferCount && streamBuffer(buffers_[filled])) ++filled;
-      // The decoder failed while filling: stopped (or released) already.
+      // The decoder failed while filling: stopped already.
       if (lastState_ == AL_STOPPED || !valid_) return false;
       if (filled > 0) {
         alSourceQueueBuffers(source_, filled, buffers_);
@@ -202,7 +225,7 @@ bool cAuralSource::play() {
 }
 
 bool cAuralSource::playRelative(const bool& loop) {
-  cMutexLock lock(mutex_);
+  EventGuard guard(*this);
   if (!valid_) return false;
   {
     cAlLock al(context_);
@@ -214,7 +237,7 @@ bool cAuralSource::playRelative(const bool& loop) {
 }
 
 bool cAuralSource::playAt(const cVector3& position, const float& strength, const bool& loop) {
-  cMutexLock lock(mutex_);
+  EventGuard guard(*this);
   if (!valid_) return false;
   {
     cAlLock al(context_);
@@ -228,7 +251,7 @@ bool cAuralSource::playAt(const cVector3& position, const float& strength, const
 }
 
 void cAuralSource::pause() {
-  cMutexLock lock(mutex_);
+  EventGuard guard(*this);
   if (!valid_) return;
   {
     cAlLock al(context_);
@@ -241,7 +264,7 @@ void cAuralSource::pause() {
 }
 
 void cAuralSource::stop() {
-  cMutexLock lock(mutex_);
+  EventGuard guard(*this);
   if (!valid_) return;
   {
     cAlLock al(context_);
@@ -283,11 +306,16 @@ CAURAL_DECODER_QUERY(std::int32_t, getCurrentCompressedPosition)
 #undef CAURAL_DECODER_QUERY
 
 bool cAuralSource::update() {
-  cMutexLock lock(mutex_);
-  if (!valid_) return false;
+  // Alive for both halves, whatever the handlers of the first do.
+  addRef();
+  struct Drop {
+    cAuralSource* s;
+    ~Drop() { s->IRefCounted::release(); }
+  } drop{this};
   bool result = true;
-  bool stoppedNow = false;
   {
+    EventGuard guard(*this);
+    if (!valid_) return false;
     cAlLock al(context_);
     refreshSends();
     if (lastState_ == AL_PLAYING || lastState_ == AL_PAUSED) {
@@ -303,8 +331,10 @@ bool cAuralSource::update() {
         checkError();
       }
     }
+    signalEvent(SOURCE_EVENT_UPDATE);
   }
-  signalEvent(SOURCE_EVENT_UPDATE);
+  // The update handlers have run: one of them may have released the source.
+  EventGuard guard(*this);
   if (!valid_) return result;
   {
     cAlLock al(context_);
@@ -316,15 +346,14 @@ bool cAuralSource::update() {
       if (decoder_ != nullptr) decoder_->setPosition(0, false);
       getLogger()->logDebug(kSender, "Source stopped.");
       lastState_ = AL_STOPPED;
-      stoppedNow = true;
+      signalEvent(SOURCE_EVENT_STOP);
     }
   }
-  if (stoppedNow) signalEvent(SOURCE_EVENT_STOP);
   return result;
 }
 
 void cAuralSource::release() {
-  cMutexLock lock(mutex_);
+  EventGuard guard(*this);
   if (released_) return;
   released_ = true;
   valid_ = false;

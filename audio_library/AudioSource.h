@@ -113,6 +113,22 @@ class cAuralSource : public IAudioSource, public cMemoryOverride {
     std::uint32_t filterCount = 0;
   };
 
+  // Holds the lock for a scope. Events raised meanwhile wait, and go to the
+  // handlers once the outermost guard of this thread has let go of the lock:
+  // a handler may then call into the source or the manager, or wait for
+  // another thread that does.
+  class EventGuard {
+   public:
+    explicit EventGuard(cAuralSource& source);
+    ~EventGuard();
+    EventGuard(const EventGuard&) = delete;
+    EventGuard& operator=(const EventGuard&) = delete;
+
+   private:
+    cAuralSource& source_;
+    bool outermost_ = false;
+  };
+
   bool checkError();
   ALint sourceState();
   bool streamBuffer(ALuint buffer);
@@ -120,7 +136,10 @@ class cAuralSource : public IAudioSource, public cMemoryOverride {
   void updateDirectFilter(bool remove);
   void updateEffectSend(std::uint32_t send, bool remove);
   void refreshSends();
+  // Queues an event for the handlers (under the lock of an EventGuard).
   void signalEvent(SourceEventType event);
+  // Calls the handlers registered now, without the lock.
+  void fireEvent(SourceEventType event);
   void setFloat(ALenum param, float value);
   void setVector(ALenum param, const cVector3& v);
   float getFloat(ALenum param);
@@ -136,6 +155,8 @@ class cAuralSource : public IAudioSource, public cMemoryOverride {
   std::atomic<bool> valid_{false};
   bool released_ = false;
   std::vector<ISourceEventHandler*, cAllocator<ISourceEventHandler*>> handlers_;
+  std::vector<SourceEventType, cAllocator<SourceEventType>> pendingEvents_;
+  int guardDepth_ = 0;  // EventGuards on the lock's owner
   EfxFunctionTable* efx_ = nullptr;
   IEffect* effects_[kMaxSends] = {};
   Applied sends_[kMaxSends];

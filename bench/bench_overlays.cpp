@@ -46,7 +46,7 @@ void BM_BannerOpenWithResult(benchmark::State& state) {
   }
   QMRTextBanner banner;
   banner.loadScene();
-  banner.showResult(BannerMessage{0x50000 + 212, 3, 2, 19}, 65000, 3, 18250, 20400, 3);
+  banner.showResult(BannerMessage{0x20000 + 14, 3, 2, 19}, 65000, 3, 18250, 20400, 3);
   for (int i = 0; i < 60; ++i) banner.update(33);
   for (auto _ : state) {
     frameStart();

@@ -1,5 +1,6 @@
 #include "game/GameOverlayPorts.h"
 
+#include "game/ActorHooks.h"
 #include "game/GameOverlays.h"
 #include "game/GamePorts.h"
 #include "game/GameSound.h"
@@ -32,36 +33,33 @@ class OverlayPorts : public GamePorts {
   void cursorMoveTo(int x, int y, int z) override { MouseCursor::getInstance()->moveTo(x, y, z); }
   void cursorUpdate(int ms) override { MouseCursor::getInstance()->update(ms); }
   void cursorDraw() override { MouseCursor::getInstance()->draw(); }
+  void cursorReapplyMode() override { MouseCursor::getInstance()->reapplyMode(); }
 
-  void loadOverlays() override {
-    banner_ = QMRTextBanner::instance();
-    banner_->loadScene();
-    banner_->setListener(&listener_);
-    popup_ = QMRAchievementPopup::instance();
-    popup_->loadScene();
-    installGameOverlays();
-  }
-  bool isBannerShown() override { return banner_ != nullptr && banner_->isShown(); }
+  void loadOverlays() override;
+  bool isBannerShown() override { return readScenes() && banner_->isShown(); }
   void bannerTouchBegan(int x, int y) override {
-    if (banner_ != nullptr) banner_->touchBegan(x, y);
+    if (readScenes()) banner_->touchBegan(x, y);
   }
   void bannerTouchMoved(int x, int y) override {
-    if (banner_ != nullptr) banner_->touchMoved(x, y);
+    if (readScenes()) banner_->touchMoved(x, y);
   }
   void bannerTouchEnded(int x, int y) override {
-    if (banner_ != nullptr) banner_->touchEnded(x, y);
+    if (readScenes()) banner_->touchEnded(x, y);
   }
   void updateOverlays(int ms) override {
-    if (banner_ != nullptr) banner_->update(ms);
-    if (popup_ != nullptr) popup_->update(ms);
+    if (!readScenes()) return;
+    banner_->update(ms);
+    popup_->update(ms);
   }
   void drawOverlays() override {
-    if (banner_ != nullptr && banner_->isShown()) banner_->draw(true, true);
-    if (popup_ != nullptr && popup_->isShown()) popup_->draw(true, true);
+    if (!readScenes()) return;
+    if (banner_->isShown()) banner_->draw(true, true);
+    if (popup_->isShown()) popup_->draw(true, true);
   }
   void unloadOverlayTextures() override {
-    if (banner_ != nullptr) banner_->unloadTextures();
-    if (popup_ != nullptr) popup_->unloadTextures();
+    if (!readScenes()) return;
+    banner_->unloadTextures();
+    popup_->unloadTextures();
   }
 
   bool hudHandleTouch(int x, int y) override { return QMRMapHud::instance()->handleTouch(x, y); }
@@ -74,11 +72,43 @@ class OverlayPorts : public GamePorts {
 
   void playSound(int soundId) override { playGameSound(soundId); }
 
+  // False until loadOverlays; reads the scenes the first time.
+  bool readScenes() {
+    if (banner_ == nullptr) return false;
+    if (scenesPending_) {
+      scenesPending_ = false;
+      banner_->loadScene();
+      popup_->loadScene();
+    }
+    return true;
+  }
+
  private:
   QMRTextBanner* banner_ = nullptr;
   QMRAchievementPopup* popup_ = nullptr;
   GameBannerListener listener_;
+  bool scenesPending_ = false;
 };
+
+OverlayPorts* g_ports = nullptr;
+
+void readOverlayScenes() {
+  if (g_ports != nullptr) g_ports->readScenes();
+}
+
+// The scenes are read at the first use of an overlay (a port call or a hook),
+// not here: this runs before the first frame, and the first frame's drawing
+// (which comes before any screen can show a banner) has time to spare.
+void OverlayPorts::loadOverlays() {
+  banner_ = QMRTextBanner::instance();
+  banner_->setListener(&listener_);
+  popup_ = QMRAchievementPopup::instance();
+  scenesPending_ = true;
+  g_ports = this;
+  installGameOverlays(&readOverlayScenes);
+  // The animals keep quiet while a message is up.
+  ActorHooks::setBannerQuery([] { return QMRTextBanner::instance()->isShown(); });
+}
 
 }  // namespace
 

@@ -9,15 +9,17 @@ bool g_serviceAvailable = false;
 }  // namespace
 
 void GameOverlays::showBannerMessage(const BannerMessage& message) {
+  if (before_ != nullptr) before_();
   if (banner_ != nullptr) banner_->showMessage(message);
 }
 
 void GameOverlays::enqueueAchievementPopup(int textId) {
+  if (before_ != nullptr) before_();
   if (popup_ != nullptr) popup_->enqueue(textId);
 }
 
-void installGameOverlays() {
-  static GameOverlays hooks(QMRTextBanner::instance(), QMRAchievementPopup::instance());
+void installGameOverlays(void (*before)()) {
+  static GameOverlays hooks(QMRTextBanner::instance(), QMRAchievementPopup::instance(), before);
   setOverlayHooks(&hooks);
 }
 

@@ -8,17 +8,21 @@ class QMRAchievementPopup;
 
 class GameOverlays : public OverlayHooks {
  public:
-  GameOverlays(QMRTextBanner* banner, QMRAchievementPopup* popup) : banner_(banner), popup_(popup) {}
+  // before: called first by each hook (null: nothing).
+  GameOverlays(QMRTextBanner* banner, QMRAchievementPopup* popup, void (*before)() = nullptr)
+      : banner_(banner), popup_(popup), before_(before) {}
   void showBannerMessage(const BannerMessage& message) override;
   void enqueueAchievementPopup(int textId) override;
 
  private:
   QMRTextBanner* banner_;
   QMRAchievementPopup* popup_;
+  void (*before_)();
 };
 
-// Installs hooks over the one banner and the one pop-up.
-void installGameOverlays();
+// Installs hooks over the one banner and the one pop-up (once; before as for
+// GameOverlays).
+void installGameOverlays(void (*before)() = nullptr);
 
 // True only when both online-service flags are set; nothing sets them on this
 // platform.

@@ -13,6 +13,7 @@ class GamePorts {
   virtual void cursorMoveTo(int /*x*/, int /*y*/, int /*z*/) {}
   virtual void cursorUpdate(int /*ms*/) {}
   virtual void cursorDraw() {}
+  virtual void cursorReapplyMode() {}
 
   // Banner and pop-up: read their scenes once at start-up.
   virtual void loadOverlays() {}

@@ -15,7 +15,6 @@
 #include "game/QMRGameSequenceInterface.h"
 #include "game/QMRHonorSequence.h"
 #include "game/QMRLogoSequence.h"
-#include "game/QMRTextBanner.h"
 #include "render_engine/CSpriteVideo.h"
 #include "sound/AudioEngine.h"
 
@@ -31,43 +30,6 @@ constexpr std::uint32_t kSharedSounds[] = {16, 5, 11, 13, 14, 21, 25};
 
 QMRGameSequenceInterface* asGameSequence(GameSequenceInterface* s) {
   return dynamic_cast<QMRGameSequenceInterface*>(s);
-}
-
-// The level screen's way up: the next level, the menu and the movies go
-// through the game, the result window shows its figures.
-class GameInGameHost : public InGameHost {
- public:
-  void showResult(const BannerMessage& message, int timeMs, int actions, int score, int best, int medal) override {
-    QMRTextBanner::instance()->showResult(message, timeMs, actions, score, best, medal);
-  }
-  void setCursorMode(int mode) override { gamePorts().cursorSetMode(mode); }
-  void startLevel(int levelId) override {
-    if (QMRGame* g = QMRGame::getInstance()) g->startLevel(levelId);
-  }
-  void returnToMenu() override {
-    if (QMRGame* g = QMRGame::getInstance()) g->returnToMenu();
-  }
-  void returnToMapPage() override {
-    if (QMRGame* g = QMRGame::getInstance()) g->returnToMapPage();
-  }
-  void playVideo(const char* file, const char* subtitles) override {
-    if (QMRGame* g = QMRGame::getInstance()) g->playVideo(file, subtitles);
-  }
-  bool isVideoPlaying() override {
-    QMRGame* g = QMRGame::getInstance();
-    return g != nullptr && g->isVideoPlaying();
-  }
-  void stopVideo() override {
-    if (QMRGame* g = QMRGame::getInstance()) g->stopVideo();
-  }
-  void switchToSequence(int id) override {
-    if (QMRGame* g = QMRGame::getInstance()) g->setCurrentSequence(id);
-  }
-};
-
-InGameHost& gameInGameHost() {
-  static GameInGameHost host;
-  return host;
 }
 }  // namespace
 
@@ -125,7 +87,7 @@ void QMRGame::init() {
   requestFullscreen(getOptionValue(OPTION_FULLSCREEN) != 0);
   addSequence(new QMRLogoSequence());
   addSequence(new MainMenuSequence());
-  addSequence(new InGameSequence(&gameInGameHost()));
+  addSequence(new InGameSequence(this));
   addSequence(new QMRHonorSequence());
   gamePorts().loadOverlays();
   stopVideo();
@@ -213,6 +175,9 @@ void QMRGame::keyPressed(char key, int x, int y) {
   }
   GameLoop::keyPressed(key, x, y);
 }
+
+// The switch hid the system pointer: mode 0 shows it again.
+void QMRGame::fullscreenSwitched() { gamePorts().cursorReapplyMode(); }
 
 void QMRGame::startLevel(int levelId) {
   LevelsManager& levels = LevelsManager::getInstance();

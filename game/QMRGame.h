@@ -3,14 +3,16 @@
 // the four screens (0 logo, 1 main menu, 2 in-game, 3 honour board), applies the
 // saved options at start, keeps the overlays above every screen (text banner,
 // achievement pop-up, a full-screen movie, the cursor), routes input around
-// them, and switches between the screens for them.
+// them, and switches between the screens for them. It is also what the level
+// screen reaches above itself (QMRGameHost.cpp).
 #include "app/GameLoop.h"
+#include "game/InGameHost.h"
 
 namespace RenderEngine {
 class CSpriteVideo;
 }
 
-class QMRGame : public GameLoop {
+class QMRGame : public GameLoop, public InGameHost {
  public:
   enum SequenceId { kLogo = 0, kMainMenu = 1, kInGame = 2, kHonor = 3 };
 
@@ -30,14 +32,23 @@ class QMRGame : public GameLoop {
   void suspendAllSequences() override;
   void resumeAllSequences() override;
   void keyPressed(char key, int x, int y) override;
+  void fullscreenSwitched() override;
 
-  void startLevel(int levelId);
-  void returnToMapPage();
-  void returnToMenu();
-  void playVideo(const char* movieName, const char* subtitleName);
+  void startLevel(int levelId) override;
+  void returnToMapPage() override;
+  void returnToMenu() override;
+  void playVideo(const char* movieName, const char* subtitleName) override;
   // Stops and frees the movie; nothing when none plays.
-  void stopVideo();
-  bool isVideoPlaying();
+  void stopVideo() override;
+  bool isVideoPlaying() override;
+
+  // The level screen's banner, result window, cursor and screen switch.
+  void showBannerMessage(const BannerMessage& message) override;
+  void showResult(const BannerMessage& message, int timeMs, int actions, int score, int best, int medal) override;
+  bool isBannerShown() override;
+  bool showNextQueued() override;
+  void setCursorMode(int mode) override;
+  void switchToSequence(int id) override;
   void forwardButton(int buttonId);
   void notifyBannerShown();
   void notifyBannerHidden();

@@ -145,7 +145,12 @@ bool QMRSheep::updateVisit(int dtMs, RenderEngine::TraversalMark mark) {
       if (visual_ != nullptr) visual_->playAnimationByTag(kIdleTag, 1, false);
       changed = true;
       idlePlaying_ = true;
-      if (!ActorHooks::isBannerShown() && bleats_) ActorHooks::playSound(kBleats[randomNext() % 3]);
+      if (bleats_) {
+        // Drawn whether or not it is heard, so a message on screen does not
+        // change the timers that follow.
+        const std::int32_t bleat = kBleats[randomNext() % 3];
+        if (!ActorHooks::isBannerShown()) ActorHooks::playSound(bleat);
+      }
     }
   } else if (visual_ == nullptr || !visual_->isAnimating()) {
     idlePlaying_ = false;

@@ -94,6 +94,9 @@ QMRTextBanner::QMRTextBanner() = default;
 QMRTextBanner::~QMRTextBanner() = default;
 
 void QMRTextBanner::loadScene() {
+  // Read once: an application object started again in the same process (a
+  // tool playing level after level) finds the banner ready.
+  if (resultScreen_ != nullptr) return;
   ExportCNode::CNodeReader windows("boutons-fenetres.bin");
   CNode* windowScene = windows.read();
   ExportCNode::CNodeReader banner("bandeau.bin");

@@ -42,9 +42,9 @@ int frameBytes(int alFormat) {
 }
 
 // A WAV decoder knows its exact sample bytes (cut to what the file holds).
-bool readWav(cAural::cWavDecoder& wav, std::vector<std::uint8_t>& pcm, int frame) {
+bool readWav(cAural::cWavDecoder& wav, std::vector<std::uint8_t>& pcm, int frame, std::size_t maxBytes) {
   const std::int32_t size = wav.getDataSize() - wav.getDataSize() % frame;
-  if (static_cast<std::size_t>(size) > kMaxDecodedBytes) return false;
+  if (static_cast<std::size_t>(size) > maxBytes) return false;
   pcm.resize(static_cast<std::size_t>(size));
   std::size_t got = 0;
   while (got < pcm.size()) {
@@ -58,23 +58,28 @@ bool readWav(cAural::cWavDecoder& wav, std::vector<std::uint8_t>& pcm, int frame
 
 // An Ogg stream's length comes from its last page, which a damaged file can
 // fake: the block grows with what really decodes, up to the cap.
-bool readOgg(cAural::cOggDecoder& ogg, std::vector<std::uint8_t>& pcm, int frame) {
+bool readOgg(cAural::cOggDecoder& ogg, std::vector<std::uint8_t>& pcm, int frame, std::size_t maxBytes) {
   const std::int64_t declared = static_cast<std::int64_t>(ogg.getTotalSize()) * 2;
   const std::int64_t plausible = static_cast<std::int64_t>(ogg.getCompressedSize()) * 64 + (1 << 20);
   constexpr std::int32_t kChunk = 64 * 1024;
   std::int64_t reserve = std::min<std::int64_t>(declared, plausible);
-  reserve = std::min<std::int64_t>(reserve, static_cast<std::int64_t>(kMaxDecodedBytes));
+  reserve = std::min<std::int64_t>(reserve, static_cast<std::int64_t>(maxBytes));
   // Room for the last read's chunk too: a true length never moves the block.
   if (reserve > 0) pcm.reserve(static_cast<std::size_t>(reserve) + kChunk);
   int holes = 0;
   std::size_t got = 0;
   for (;;) {
-    if (pcm.size() < got + kChunk) pcm.resize(got + kChunk);
+    if (pcm.size() < got + kChunk) {
+      // Grown by doubling, but never past the cap and one read.
+      if (pcm.capacity() < got + kChunk)
+        pcm.reserve(std::min(std::max(pcm.capacity() * 2, got + kChunk), maxBytes + kChunk));
+      pcm.resize(got + kChunk);
+    }
     const std::int32_t n = ogg.readAudioData(pcm.data() + got, kChunk);
     if (n == OV_HOLE && ++holes < 1000) continue;  // a gap in the stream: decoding goes on
     if (n <= 0) break;
     got += static_cast<std::size_t>(n);
-    if (got > kMaxDecodedBytes) return false;
+    if (got > maxBytes) return false;
   }
   pcm.resize(got - got % static_cast<std::size_t>(frame));
   if (pcm.capacity() - pcm.size() > (1u << 20)) pcm.shrink_to_fit();  // a header that claimed too much
@@ -83,7 +88,7 @@ bool readOgg(cAural::cOggDecoder& ogg, std::vector<std::uint8_t>& pcm, int frame
 
 }  // namespace
 
-void decodeFile(const std::string& path, DecodedSound& out) {
+void decodeFile(const std::string& path, DecodedSound& out, std::size_t maxBytes) {
   out = DecodedSound();
   cAural::cFileSource* source = new cAural::cFileSource(path.c_str());
   if (source == nullptr || !source->isValid()) {
@@ -111,9 +116,9 @@ void decodeFile(const std::string& path, DecodedSound& out) {
   const int frame = frameBytes(out.alFormat);
   bool ok = false;
   if (ogg != nullptr) {
-    ok = readOgg(*ogg, out.pcm, frame);
+    ok = readOgg(*ogg, out.pcm, frame, maxBytes);
   } else {
-    ok = readWav(*static_cast<cAural::cWavDecoder*>(decoder), out.pcm, frame);
+    ok = readWav(*static_cast<cAural::cWavDecoder*>(decoder), out.pcm, frame, maxBytes);
   }
   if (!ok) {
     fail("error decoding file ", path);

@@ -20,8 +20,9 @@ struct DecodedSound {
 // The text after the last '.' of the path's last component ("" when none).
 std::string extensionOf(const std::string& path);
 
-// Decodes the file by its extension ("wav" or "ogg"). On failure prints the
-// engine's message and leaves out.pcm empty.
-void decodeFile(const std::string& path, DecodedSound& out);
+// Decodes the file by its extension ("wav" or "ogg"). On failure (a sound that
+// decodes to more than maxBytes among them) prints the engine's message and
+// leaves out.pcm empty. No block larger than maxBytes plus one read is made.
+void decodeFile(const std::string& path, DecodedSound& out, std::size_t maxBytes = kMaxDecodedBytes);
 
 }  // namespace soundfile

@@ -1,10 +1,11 @@
-// game_shot DATA_DIR OUT.png [--screen N] [--lang CODE] [--hover X Y]
-//           [--earn] [--ms MS] [--menu N] [--tap X Y]...
+// game_shot DATA_DIR OUT.png [--screen N] [--level L] [--lang CODE]
+//           [--hover X Y] [--earn] [--ms MS] [--menu N] [--tap X Y]...
 // Runs the whole game in a window (under xvfb-run) from its data folder with a
 // fresh save folder, goes to screen N (0 logo, 1 menu, 2 play, 3 honour
 // board) once the start is done, lets MS milliseconds of frames pass (moving
 // the pointer to X, Y in points first), and writes the 960x640 picture.
 // --earn gives the player some achievements first, to see earned medals.
+// --level starts level L as the map would (its briefing over the level screen).
 // --menu N opens the main menu, waits for its splash to end and shows its
 // screen N; each --tap X Y is then a press and a release there (in points),
 // followed by half a second of frames.
@@ -31,17 +32,18 @@
 
 int main(int argc, char** argv) {
   if (argc < 3) {
-    std::fprintf(stderr, "usage: game_shot DATA_DIR OUT.png [--screen N] [--lang CODE] [--hover X Y] [--earn] [--ms MS]\n");
+    std::fprintf(stderr, "usage: game_shot DATA_DIR OUT.png [--screen N] [--level L] [--lang CODE] [--hover X Y] [--earn] [--ms MS] [--menu N] [--tap X Y]...\n");
     return 2;
   }
   const std::string out = std::filesystem::absolute(argv[2]).string();
-  int screen = 3, ms = 500, hx = -1, hy = -1;
+  int screen = 3, ms = 500, hx = -1, hy = -1, level = 0;
   bool earn = false;
   int menuScreen = -1;
   std::vector<std::pair<int, int>> taps;
   const char* lang = nullptr;
   for (int i = 3; i < argc; ++i) {
     if (!std::strcmp(argv[i], "--screen") && i + 1 < argc) screen = std::atoi(argv[++i]);
+    else if (!std::strcmp(argv[i], "--level") && i + 1 < argc) level = std::atoi(argv[++i]);
     else if (!std::strcmp(argv[i], "--lang") && i + 1 < argc) lang = argv[++i];
     else if (!std::strcmp(argv[i], "--ms") && i + 1 < argc) ms = std::atoi(argv[++i]);
     else if (!std::strcmp(argv[i], "--earn")) earn = true;
@@ -95,6 +97,8 @@ int main(int argc, char** argv) {
       game->queueTouchEnded(1, p, true);
       for (int i = 0; i < 15; ++i) frame();
     }
+  } else if (level != 0) {
+    game->startLevel(level);
   } else {
     game->setCurrentSequence(screen);
   }

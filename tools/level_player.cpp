@@ -5,40 +5,30 @@
 #include <sstream>
 
 #include "game/ActorTemplates.h"
+#include "game/GameOverlayPorts.h"
+#include "game/GamePorts.h"
 #include "game/GameHud.h"
 #include "game/ISwappableItem.h"
 #include "game/InGameSequence.h"
 #include "game/LevelsManager.h"
 #include "game/QMRAchievementManager.h"
+#include "game/QMRGame.h"
 #include "game/QMRGameFX.h"
 #include "game/QMRJoint.h"
 #include "game/QMRSheep.h"
+#include "game/QMRTextBanner.h"
 #include "game/TutorialManager.h"
+#include "sound/AudioEngine.h"
 
 namespace levelplay {
 namespace {
 
-// The banner as a queue the run reads: briefings wait for a tap (or go by
-// themselves after a while, as a reader would), the result ends the run.
-class PlayHost : public InGameHost, public OverlayHooks {
+// The game's own application object, made for one run and gone after it.
+class PlayGame : public QMRGame {
  public:
-  void showBannerMessage(const BannerMessage& m) override { queue.push_back(m); }
-  void showResult(const BannerMessage& m, int, int, int, int, int) override { queue.push_back(m); }
-  bool isBannerShown() override { return !queue.empty(); }
-  bool showNextQueued() override {
-    if (!queue.empty()) queue.pop_front();
-    return !queue.empty();
-  }
-  void playMusic(std::uint32_t id, bool) override { music.push_back(id); }
-  void startLevel(int id) override { moves.push_back("start " + std::to_string(id)); }
-  void returnToMenu() override { moves.push_back("menu"); }
-  void returnToMapPage() override { moves.push_back("map"); }
-  void enqueueAchievementPopup(int textId) override { popups.push_back(textId); }
-
-  std::deque<BannerMessage> queue;
-  std::vector<std::uint32_t> music;
-  std::vector<std::string> moves;
-  std::vector<int> popups;
+  PlayGame() : installed(installInstance(this)) {}
+  using GameLoop::getSequence;
+  const bool installed;
 };
 
 const char* stateName(int s) {
@@ -83,98 +73,136 @@ std::vector<Tap> parseScript(const std::string& text, std::vector<std::string>* 
   return taps;
 }
 
+namespace {
+
+void tap(PlayGame& game, int x, int y) {
+  TouchPoint points[kMaxTouches] = {{x, y}};
+  game.touchesBegan(1, points, false);
+  game.touchesEnded(1, points, false);
+}
+
+// Runs the level on the game's level screen; the game is current on it.
+void run(PlayGame& game, InGameSequence& play, const std::vector<Tap>& script, int frameLimit, PlayResult& result) {
+  int limit = frameLimit;
+  if (limit <= 0) limit = (script.empty() ? 0 : script.back().frame) + kIdleFrameLimit;
+  std::size_t next = 0;
+  int lastState = -1;
+  int bannerFrames = 0;
+  int frame = 0;
+  for (; frame < limit; ++frame) {
+    const int state = play.getState();
+    if (state != lastState) {
+      result.log.push_back("frame " + std::to_string(frame) + ": " + stateName(state));
+      lastState = state;
+    }
+    if (state == InGameSequence::kWon || state == InGameSequence::kLost) break;
+    // The briefing: the banner takes the touches while it is shown; one tap
+    // moves it on by one message.
+    if (game.isBannerShown()) {
+      ++bannerFrames;
+      bool dismiss = bannerFrames >= kBriefingReadFrames;
+      int x = 240;
+      int y = 160;
+      while (next < script.size() && script[next].frame <= frame) {
+        dismiss = true;
+        x = script[next].x;
+        y = script[next].y;
+        ++next;
+      }
+      if (dismiss) {
+        bannerFrames = 0;
+        tap(game, x, y);
+      }
+    } else {
+      while (next < script.size() && script[next].frame <= frame) {
+        const Tap& t = script[next++];
+        const int before = play.getActions();
+        tap(game, t.x, t.y);
+        result.log.push_back("frame " + std::to_string(frame) + ": tap " + std::to_string(t.x) + " " +
+                             std::to_string(t.y) + (play.getActions() > before ? " (counted)" : ""));
+      }
+    }
+    game.update(kFrameMs);
+  }
+  result.frames = frame;
+  const int state = play.getState();
+  if (state == InGameSequence::kWon) {
+    result.outcome = "won";
+    result.reason = "every sheep home";
+  } else if (state == InGameSequence::kLost) {
+    result.outcome = "lost";
+    result.reason = lossReason(play);
+  } else {
+    result.reason = "frame limit";
+  }
+  result.taps = play.getActions();
+  result.timeMs = play.getClockMs();
+  result.score = play.getScore();
+  result.medal = state == InGameSequence::kWon ? play.getMedal() : 0;
+  for (const QMRSheep* actor : play.getActors()) {
+    char line[160];
+    std::snprintf(line, sizeof line, "%s at (%.0f, %.0f)%s%s", actor->getCollisionType() == 1 ? "sheep" : "animal",
+                  actor->getPosition().x, actor->getPosition().y, actor->isDead() ? ", dead" : "",
+                  actor->isInGoalZone() ? ", in the goal" : "");
+    result.actors.push_back(line);
+  }
+}
+
+// Hides the banner and drops what waits on it (a message left by an earlier run).
+void clearBanner() {
+  for (std::size_t i = 0; i <= QMRTextBanner::kMaxQueued + 1 && QMRTextBanner::instance()->showNextQueued(); ++i) {
+  }
+}
+
+}  // namespace
+
 PlayResult playLevel(int level, const std::vector<Tap>& script, int frameLimit,
                      const std::function<void(InGameSequence&)>& atEnd) {
   PlayResult result;
-  PlayHost host;
-  OverlayHooks* previousHooks = setOverlayHooks(&host);
   LevelsManager::resetInstance();
   QMRAchievementManager::resetInstance();
   TutorialManager::resetInstance();
   InGameSequence::resetProcessState();
-
-  int scenery = 1;
-  int tutorial = 0;
-  if (const LevelRecord* record = LevelsManager::getInstance().findLevel(level)) {
-    scenery = record->scenery;
-    tutorial = record->tutoId;
-  }
+  OverlayHooks* previousHooks = overlayHooks();
+  GamePorts* previousPorts = setGamePorts(nullptr);
+  installOverlayPorts();
   {
-    InGameSequence game(&host);
-    game.load();
-    game.enter();
-    game.prepareLevel(level, scenery, tutorial);
-    if (game.getLevel().entities.empty() || game.getActors().empty()) {
-      result.failure = game.getLevel().entities.empty() ? "the level has no entities (missing or unreadable file)"
-                                                        : "the level has no animals";
-      game.unload();
-      setOverlayHooks(previousHooks);
-      return result;
-    }
-    result.built = true;
-
-    int limit = frameLimit;
-    if (limit <= 0) limit = (script.empty() ? 0 : script.back().frame) + kIdleFrameLimit;
-    std::size_t next = 0;
-    int lastState = -1;
-    int bannerFrames = 0;
-    int frame = 0;
-    for (; frame < limit; ++frame) {
-      const int state = game.getState();
-      if (state != lastState) {
-        result.log.push_back("frame " + std::to_string(frame) + ": " + stateName(state));
-        lastState = state;
-      }
-      if (state == InGameSequence::kWon || state == InGameSequence::kLost) break;
-      // The briefing: the banner takes the touches while it is shown.
-      if (host.isBannerShown()) {
-        ++bannerFrames;
-        bool dismiss = bannerFrames >= kBriefingReadFrames;
-        while (next < script.size() && script[next].frame <= frame) {
-          dismiss = true;
-          ++next;
-        }
-        if (dismiss) {
-          bannerFrames = 0;
-          if (!host.showNextQueued()) game.bannerHidden();
-        }
-      } else {
-        while (next < script.size() && script[next].frame <= frame) {
-          const Tap& t = script[next++];
-          const int before = game.getActions();
-          game.touchBegan(t.x, t.y);
-          game.touchEnded(t.x, t.y);
-          result.log.push_back("frame " + std::to_string(frame) + ": tap " + std::to_string(t.x) + " " +
-                               std::to_string(t.y) + (game.getActions() > before ? " (counted)" : ""));
-        }
-      }
-      game.update(kFrameMs);
-    }
-    result.frames = frame;
-    const int state = game.getState();
-    if (state == InGameSequence::kWon) {
-      result.outcome = "won";
-      result.reason = "every sheep home";
-    } else if (state == InGameSequence::kLost) {
-      result.outcome = "lost";
-      result.reason = lossReason(game);
+    PlayGame game;
+    if (!game.installed) {
+      result.failure = "another application object is running";
     } else {
-      result.reason = "frame limit";
+      game.start();
+      for (int i = 0; i < 100 && game.isLoading(); ++i) game.update(kFrameMs);
+      clearBanner();
+      auto* play = dynamic_cast<InGameSequence*>(game.getSequence(QMRGame::kInGame));
+      if (play == nullptr || game.isLoading()) {
+        result.failure = "the game did not start";
+      } else {
+        if (LevelsManager::getInstance().findLevel(level) != nullptr) {
+          game.startLevel(level);
+        } else {
+          // Not on the map: played all the same, in the first scenery.
+          play->prepareLevel(level, 1, 0);
+          game.setCurrentSequence(QMRGame::kInGame);
+        }
+        // The switch skips the next frame: spend it before the first counted one.
+        game.update(kFrameMs);
+        if (play->getLevel().entities.empty() || play->getActors().empty()) {
+          result.failure = play->getLevel().entities.empty()
+                               ? "the level has no entities (missing or unreadable file)"
+                               : "the level has no animals";
+        } else {
+          result.built = true;
+          run(game, *play, script, frameLimit, result);
+          if (atEnd) atEnd(*play);
+        }
+      }
+      clearBanner();
     }
-    result.taps = game.getActions();
-    result.timeMs = game.getClockMs();
-    result.score = game.getScore();
-    result.medal = state == InGameSequence::kWon ? game.getMedal() : 0;
-    for (const QMRSheep* actor : game.getActors()) {
-      char line[160];
-      std::snprintf(line, sizeof line, "%s at (%.0f, %.0f)%s%s", actor->getCollisionType() == 1 ? "sheep" : "animal",
-                    actor->getPosition().x, actor->getPosition().y, actor->isDead() ? ", dead" : "",
-                    actor->isInGoalZone() ? ", in the goal" : "");
-      result.actors.push_back(line);
-    }
-    if (atEnd) atEnd(game);
-    game.unload();
   }
+  // As the game's quit does: the device it opened is closed.
+  AudioEngine::shutdown();
+  setGamePorts(previousPorts);
   setOverlayHooks(previousHooks);
   return result;
 }

@@ -1,8 +1,9 @@
 #pragma once
-// Plays one level through the game's level screen, headless: a tap script
-// of "frame x y" lines (points) drives it, briefings are read and dismissed
-// as a player would, and the run ends on the result banner or at the frame
-// limit. Used by level_play, its tests, the benchmarks and the fuzz target.
+// Plays one level through the game itself, headless: its application object
+// is made and started for the run (screens, banner, cursor, managers), the
+// level is started as the map would start it, a tap script of "frame x y"
+// lines (points) drives the touches, briefings are read and dismissed as a
+// player would, and the run ends on the result banner or at the frame limit. Used by level_play, its tests, the benchmarks and the fuzz target.
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -42,7 +43,8 @@ inline constexpr int kIdleFrameLimit = 60000 / kFrameMs + 1;
 
 // Runs in the working folder (the data tree); the save folder must already
 // point somewhere disposable. frameLimit 0: the last tap's frame plus 60 s.
-// atEnd, when given, sees the level screen as the run left it.
+// atEnd, when given, sees the level screen as the run left it. No other
+// application object may exist meanwhile; the sound is shut down at the end.
 PlayResult playLevel(int level, const std::vector<Tap>& taps, int frameLimit = 0,
                      const std::function<void(InGameSequence&)>& atEnd = nullptr);
 

@@ -18,7 +18,9 @@
 #include "game/GameHud.h"
 #include "game/InGameSequence.h"
 #include "game/QMRBackground.h"
+#include "game/QMRBloc.h"
 #include "game/QMRSheep.h"
+#include "physics/CScenePhysics.h"
 #include "tools/level_player.h"
 #include "tools/screen_capture.h"
 
@@ -91,10 +93,24 @@ int main(int argc, char** argv) {
           ++actors;
           if (changed(bare, full, x - 8, y - 8, x + 8, y + 8) > 20) ++actorsSeen;
         }
+        // The level's blocks (crates, barrels, ice and the like) by the same test.
+        int blocks = 0;
+        int blocksSeen = 0;
+        if (game.getScene() != nullptr) {
+          for (auto* member : game.getScene()->getMembers()) {
+            const auto* bloc = dynamic_cast<const QMRBloc*>(member);
+            if (bloc == nullptr || !bloc->isVisible()) continue;
+            const int x = static_cast<int>(bloc->getPosition().x);
+            const int y = static_cast<int>(bloc->getPosition().y);
+            ++blocks;
+            if (changed(bare, full, x - 8, y - 8, x + 8, y + 8) > 20) ++blocksSeen;
+          }
+        }
         const unsigned char* skyPixel = screencapture::pixelAt(bare, 100, 200);
         const int sky = skyPixel[0] + skyPixel[1] + skyPixel[2];
         std::printf("background: %s\n", sky > 60 ? "drawn" : "missing");
         std::printf("actors: %d of %d drawn\n", actorsSeen, actors);
+        std::printf("blocks: %d of %d drawn\n", blocksSeen, blocks);
         std::printf("hud: %d pixels\n", changed(bare, full, 0, 0, 480, 40));
         std::printf("scene: %d pixels\n", changed(bare, full, 0, 40, 480, 320));
         written = screencapture::writePng(out, full);

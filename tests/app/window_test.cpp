@@ -151,6 +151,7 @@ class CallbackApp : public GameLoop {
     calls.push_back(on ? "active" : "inactive");
     GameLoop::setActive(on);
   }
+  void fullscreenSwitched() override { calls.push_back(window::isFullscreen() ? "switched on" : "switched off"); }
 
  private:
   void note(const char* what, const TouchPoint p[kMaxTouches]) {
@@ -199,6 +200,9 @@ TEST(WindowCallbacks, InputReachesTheApplicationObjectAsTheGameExpects) {
   window::onIdle();
   EXPECT_FALSE(window::isFullscreen());
   EXPECT_EQ(g_glut[2], "reshape 960x640");
+  // Each switch, once applied, is told: the pointer is to be shown again.
+  EXPECT_EQ(app.calls, (std::vector<std::string>{"switched on", "switched off"}));
+  app.calls.clear();
 
   // Hiding the window makes the application inactive (its sound paused), and
   // the callback registers itself again.

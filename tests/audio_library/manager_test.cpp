@@ -2,7 +2,10 @@
 #include <AL/al.h>
 
 #include <chrono>
+#include <future>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -254,6 +257,59 @@ TEST_F(ManagerTest, SourceReleasedFromItsOwnStopHandler) {
   updateUntil([] { return false; }, 20);
 }
 
+// Each handler waits (a bounded time) for another thread that calls into
+// the source and, but for the update and the release the manager makes, into
+// the manager, whose update takes the source's lock.
+TEST_F(ManagerTest, HandlersWaitingForAnotherThreadGoOn) {
+  IAudioSource* s = fromBytes(qmtest::sineWav(0.3, 22050, 1, 16), "wav", "waits");
+  ASSERT_NE(s, nullptr);
+  s->addRef();
+  s->setLooping(true);
+  struct Waiter : ISourceEventHandler {
+    IAudioSource* s = nullptr;
+    cAuralManager* m = nullptr;
+    std::vector<std::string> seen;
+    std::vector<std::thread> others;
+    void wait(const char* event, bool intoManager) {
+      std::promise<void> done;
+      std::future<void> f = done.get_future();
+      others.emplace_back([this, intoManager, p = std::move(done)]() mutable {
+        s->getGain();
+        if (intoManager) m->update();
+        p.set_value();
+      });
+      const bool through = f.wait_for(std::chrono::seconds(1)) == std::future_status::ready;
+      seen.push_back(std::string(event) + (through ? "" : " (blocked)"));
+    }
+    void onUpdate() override {
+      if (updates) wait("update", false);
+    }
+    bool updates = false;
+    void onRelease() override { wait("release", false); }
+    void onPlay() override { wait("play", true); }
+    void onStop() override { wait("stop", true); }
+    void onPause() override { wait("pause", true); }
+  } h;
+  h.s = s;
+  h.m = &manager_;
+  s->registerEventHandler(&h);
+  s->play();
+  s->pause();
+  s->playAt({1.0f, 0.0f, 0.0f}, 1.0f, true);
+  s->stop();
+  for (std::thread& t : h.others) t.join();
+  h.updates = true;
+  manager_.update();
+  h.updates = false;
+  manager_.releaseSource(s);
+  for (std::thread& t : h.others) {
+    if (t.joinable()) t.join();
+  }
+  EXPECT_EQ(h.seen, (std::vector<std::string>{"play", "pause", "play", "stop", "update", "release"}));
+  s->unregisterEventHandler(&h);
+  s->IRefCounted::release();
+}
+
 TEST_F(ManagerTest, ReleasedSourceIsInvalidAndQuiet) {
   qmtest::ScopedCapture capture;
   IAudioSource* s = fromBytes(qmtest::sineWav(0.3, 22050, 1, 16), "wav");
@@ -303,8 +359,7 @@ TEST_F(ManagerTest, DecoderFailingWhileFillingStaysStopped) {
   d->release();
 }
 
-// The decoder fails while play() fills, inside its OpenAL lock: the stop
-// handler's calls on another manager's source still land in that manager.
+// The decoder fails while play() fills: the stop handler's calls on another manager's source still land in that manager.
 TEST_F(ManagerTest, HandlerReachesAnotherManagersSourceInItsContext) {
   cAuralManager b;
   ASSERT_TRUE(b.initialize(nullptr, -1, 4));

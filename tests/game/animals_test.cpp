@@ -2,6 +2,7 @@
 // collision handler, the wolf that reaches a goal zone, states and bleats.
 #include <gtest/gtest.h>
 
+#include "app/Random.h"
 #include "game/ActorCasts.h"
 #include "game/QMRSheep.h"
 #include "tests/game/ActorFixtures.h"
@@ -204,6 +205,25 @@ TEST(Animals, IdleAnimationsRunButBleatsWaitForTheBanner) {
   EXPECT_TRUE(playedSounds().empty());
   delete sheep;
   delete wolf;
+}
+
+TEST(Animals, TheBannerDoesNotMoveTheRandomTimers) {
+  ActorEnvironment env;
+  // The same sheep run twice from one seed, heard and muted: the draws match.
+  const auto drawAfter = [](bool banner) {
+    seedRandom(7);
+    g_bannerShown = banner;
+    QMRSheep* sheep = makeAnimal<QMRSheep>(1, 100, 100);
+    for (int i = 0; i < 1000; ++i) sheep->update(33);
+    delete sheep;
+    g_bannerShown = false;
+    return randomNext();
+  };
+  playedSounds().clear();
+  const int muted = drawAfter(true);
+  EXPECT_TRUE(playedSounds().empty());
+  EXPECT_EQ(drawAfter(false), muted);
+  EXPECT_FALSE(playedSounds().empty());
 }
 
 TEST(Animals, WithoutALookEverythingStillRuns) {

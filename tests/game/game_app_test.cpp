@@ -4,16 +4,25 @@
 // figures and medals.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/Options.h"
+#include "app/WindowGlue.h"
+#include "game/GameOverlayPorts.h"
+#include "game/OverlayHooks.h"
 #include "game/GamePorts.h"
 #include "game/InGameSequence.h"
 #include "game/LevelsManager.h"
 #include "game/QMRAchievementManager.h"
 #include "game/MainMenuSequence.h"
+#include "game/MouseCursor.h"
+#include "game/QMRAchievementPopup.h"
+#include "game/QMRTextBanner.h"
 #include "game/QMRGame.h"
 #include "game/QMRHonorSequence.h"
 #include "game/QMRLogoSequence.h"
@@ -206,6 +215,79 @@ TEST_F(GameTest, BannerNotificationsReachTheCurrentScreen) {
   game->notifyBannerShown();
   game->notifyBannerHidden();
   EXPECT_EQ(log, (Log{"s0.button 32", "s0.bannerShown", "s0.bannerHidden"}));
+}
+
+// The window glue's full-screen switch hides the system pointer on the way:
+// the game, with its real overlays, has the cursor show its choice again.
+TEST(GameCursor, FullScreenSwitchAppliesTheCursorModeAgain) {
+  struct Layer : CursorWindowLayer {
+    void setSystemCursorVisible(bool v) override { calls.push_back(v); }
+    std::vector<bool> calls;
+  };
+  static Layer layer;  // the cursor outlives the test
+  MouseCursor::setDefaultWindowLayer(&layer);
+  GamePorts* previous = &gamePorts();
+  installOverlayPorts();
+  window::GlutCalls glut{};
+  glut.gameModeString = [](const char*) {};
+  glut.fullScreen = [] {};
+  glut.reshapeWindow = [](int, int) {};
+  glut.positionWindow = [](int, int) {};
+  glut.setCursor = [](int) {};
+  glut.viewport = [](int, int, int, int) {};
+  const window::GlutCalls old = window::setGlutCalls(glut);
+  {
+    auto game = std::make_unique<TestGame>();
+    window::attachApplication(game.get());
+    MouseCursor* cursor = MouseCursor::getInstance();
+    cursor->setMode(MouseCursor::kHand);
+    cursor->update(33);
+    cursor->setMode(MouseCursor::kSystemPointer);
+    cursor->update(33);
+    EXPECT_EQ(layer.calls, (std::vector<bool>{false, true}));
+    for (bool on : {true, false}) {
+      game->requestFullscreen(on);
+      window::onIdle();
+      EXPECT_EQ(window::isFullscreen(), on);
+      EXPECT_TRUE(cursor->isModePending());
+      cursor->update(33);
+      EXPECT_FALSE(cursor->isModePending());
+    }
+    EXPECT_EQ(layer.calls, (std::vector<bool>{false, true, true, true}));
+    window::attachApplication(nullptr);
+  }
+  window::setGlutCalls(old);
+  setGamePorts(previous);
+}
+
+// Start-up reads the overlay scenes with the first frame's drawing, which
+// has time to spare, rather than before the first frame; a message or a
+// pop-up that comes first reads them too. Each case in a process of its own:
+// the overlays are the process's one banner and pop-up.
+TEST(GameOverlayStart, ScenesAreReadWithTheFirstOverlayUse) {
+  qmtest::TempDir dir;
+  for (int use = 0; use < 3; ++use) {
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      if (chdir(dir.str().c_str()) != 0) _exit(4);
+      installOverlayPorts();
+      QMRAchievementPopup* popup = QMRAchievementPopup::instance();
+      QMRTextBanner* banner = QMRTextBanner::instance();
+      gamePorts().loadOverlays();
+      int status = popup->getScene() == nullptr && banner->getResultScreen() == nullptr ? 0 : 1;
+      if (use == 0) gamePorts().drawOverlays();
+      if (use == 1) overlayHooks()->showBannerMessage(BannerMessage{0x20000 + 14, 0, 2, 0});
+      if (use == 2) overlayHooks()->enqueueAchievementPopup(0x50000 + 204);
+      if (popup->getScene() == nullptr || banner->getResultScreen() == nullptr) status |= 2;
+      std::fflush(stdout);
+      _exit(status);
+    }
+    int status = -1;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "use " << use << " (1: read before the first use, 2: not read by it)";
+  }
 }
 
 TEST(GameVolumes, OptionPairsStayWithinRange) {

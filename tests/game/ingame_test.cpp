@@ -5,6 +5,8 @@
 
 #include <climits>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <optional>
 
 #include "app/Random.h"
@@ -13,9 +15,11 @@
 #include "game/GameHud.h"
 #include "game/ISwappableItem.h"
 #include "game/InGameSequence.h"
+#include "game/QMRGame.h"
 #include "game/QMRGameFX.h"
 #include "game/QMRJoint.h"
 #include "game/QMRSheep.h"
+#include "game/QMRTextBanner.h"
 #include "physics/CScenePhysics.h"
 #include "tests/game/ProgressFixture.h"
 #include "tools/level_player.h"
@@ -326,4 +330,135 @@ TEST_F(InGameTest, ATouchSkipsTheCelebration) {
   ASSERT_TRUE(runUntil(InGameSequence::kGoalReached));
   sequence->touchBegan(10, 300);
   EXPECT_EQ(sequence->getState(), InGameSequence::kWon);
+}
+
+TEST_F(InGameTest, AFailedWolfStaysFailedOnceItLeavesTheGoal) {
+  sequence->prepareLevel(3, 1, 0);
+  ASSERT_TRUE(runUntil(InGameSequence::kFailing));
+  QMRSheep* wolf = sequence->getActors().front();
+  // Knocked out of the zone after it had settled there.
+  wolf->setInGoalZone(false);
+  EXPECT_FALSE(wolf->isObjectiveFailed());
+  ASSERT_TRUE(runUntil(InGameSequence::kLost));
+  EXPECT_EQ(host.banners.back().textId, 0x20004);
+}
+
+TEST_F(InGameTest, EveryInfiltratedWolfIsPosedInTheSameFrame) {
+  tmp.write("data/levels/6.ynm", levelFile(entity("Ground", 24, 31, 1) + entity("GoalZone", 17, 29.5f, 2) +
+                                           entity("GoalZone", 31, 29.5f, 3) + entity("Wolf", 17, 27.6f, 4) +
+                                           entity("Wolf", 31, 27.6f, 5)));
+  sequence->prepareLevel(6, 1, 0);
+  ASSERT_EQ(sequence->getActors().size(), 2u);
+  ASSERT_TRUE(runUntil(InGameSequence::kFailing));
+  for (QMRSheep* wolf : sequence->getActors()) EXPECT_EQ(wolf->getState(), 4);
+}
+
+TEST_F(InGameTest, AnAnimalLostOffScreenGivesASecondBeforeTheBanner) {
+  // 8: the sheep falls beside the left edge, out of sight; 9: in the middle,
+  // where the bottom of the screen still counts as seen.
+  tmp.write("data/levels/8.ynm", levelFile(entity("Sheep", -3, 30, 1)));
+  tmp.write("data/levels/9.ynm", levelFile(entity("Sheep", 24, 30, 1)));
+  const auto framesFailing = [&](int level) {
+    sequence->prepareLevel(level, 1, 0);
+    if (!runUntil(InGameSequence::kFailing)) return -1;
+    int frames = 0;
+    while (sequence->getState() == InGameSequence::kFailing && frames < 200) {
+      sequence->update(33);
+      ++frames;
+    }
+    return sequence->getState() == InGameSequence::kLost ? frames : -1;
+  };
+  EXPECT_EQ(framesFailing(8), 31) << "the first frame past 1000 ms";
+  EXPECT_EQ(host.music.back(), 42u);
+  EXPECT_EQ(framesFailing(9), 1);
+}
+
+namespace {
+
+struct StubScreen : QMRGameSequenceInterface {
+  bool load() override { return true; }
+  void unload() override {}
+  void update(int) override {}
+  void draw() override {}
+  void enter() override {}
+  void leave() override {}
+  void suspend() override {}
+  void resume() override {}
+  void unloadTextures() override {}
+};
+
+// The game's application object around a level screen it hosts, not started.
+class HostGame : public QMRGame {
+ public:
+  HostGame() { EXPECT_TRUE(installInstance(this)); }
+  using GameLoop::addSequence;
+};
+
+}  // namespace
+
+TEST_F(InGameTest, TheLastLevelWonPlaysTheOutroThroughTheGameThenTheMenu) {
+  sequence.reset();
+  std::filesystem::copy_file(tmp.path() / "data/levels/1.ynm", tmp.path() / "data/levels/200.ynm");
+  {
+    HostGame game;
+    game.addSequence(new StubScreen);
+    game.addSequence(new StubScreen);
+    auto* play = new InGameSequence(&game);
+    game.addSequence(play);
+    ASSERT_TRUE(play->load());
+    play->prepareLevel(200, 1, 0);
+    game.setCurrentSequence(QMRGame::kInGame);
+    for (int i = 0; i < 4; ++i) game.update(33);
+    TouchPoint points[kMaxTouches] = {{240, 280}};
+    game.touchesBegan(1, points, false);
+    game.touchesEnded(1, points, false);
+    for (int i = 0; i < 600 && play->getState() != InGameSequence::kWon; ++i) game.update(33);
+    ASSERT_EQ(play->getState(), InGameSequence::kWon);
+    // The banner's next, as the banner hands it on.
+    game.forwardButton(InGameSequence::kButtonNext);
+    EXPECT_TRUE(play->isOutroPlaying());
+    EXPECT_NE(game.getVideo(), nullptr);
+    // No such movie here: it is over at once, and the game goes to the menu.
+    game.update(33);
+    EXPECT_FALSE(play->isOutroPlaying());
+    EXPECT_EQ(game.getVideo(), nullptr);
+    EXPECT_EQ(game.getCurrentIndex(), QMRGame::kMainMenu);
+    for (std::size_t i = 0; i <= QMRTextBanner::kMaxQueued && QMRTextBanner::instance()->showNextQueued(); ++i) {
+    }
+  }
+  sequence.emplace(&host);
+  sequence->load();
+}
+
+TEST_F(InGameTest, AComplexEntityAndStrangeTypesCountNothing) {
+  sequence.reset();
+  std::ifstream in(tmp.path() / "data/physicmodels/collisiontypes.ynm");
+  std::string table((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  table.replace(table.find("</collisiontypes>"), 17,
+                "<type name=\"far\" value=\"40\"/><type name=\"below\" value=\"-3\"/></collisiontypes>");
+  tmp.write("data/physicmodels/collisiontypes.ynm", table);
+  for (const char* kind : {"far", "below"}) {
+    tmp.write(std::string("data/physicmodels/entities/Odd-") + kind + ".ynm",
+              std::string("<?xml version=\"1.0\" ?><physicsentities><physicsentity name=\"Odd-") + kind +
+                  "\" static=\"true\"><visualrepresentation><Texture id=\"-1\"/></visualrepresentation><shapelist>"
+                  "<shape model=\"circle\" radius=\"1\" elasticity=\"0\" friction=\"1\"><pointlist><point x=\"0\" "
+                  "y=\"0\"/></pointlist></shape></shapelist><collisioninfos collisionType=\"" +
+                  kind + "\" layersbitset=\"all\"/></physicsentity></physicsentities>");
+  }
+  tmp.write("data/levels/5.ynm", levelFile(entity("Ground", 24, 31, 1) + entity("Seesaw", 24, 27, 2) +
+                                           entity("Odd-far", 5, 5, 3) + entity("Odd-below", 8, 5, 4) +
+                                           entity("Sheep", 10, 29, 5)));
+  sequence.emplace(&host);
+  sequence->load();
+  sequence->prepareLevel(5, 1, 0);
+  EXPECT_EQ(sequence->getActors().size(), 1u) << "the seesaw is no animal";
+  int total = 0;
+  for (int n : InGameSequence::typeCounters()) total += n;
+  // The ground, the sheep, and the type below 0 that the physics took as 0;
+  // neither the seesaw nor type 40 counts.
+  EXPECT_EQ(total, 3);
+  EXPECT_EQ(InGameSequence::typeCounters()[0], 1);
+  EXPECT_EQ(InGameSequence::typeCounters()[1], 1);
+  EXPECT_EQ(InGameSequence::typeCounters()[3], 1);
+  for (int i = 0; i < 60; ++i) sequence->update(33);
 }

@@ -88,7 +88,7 @@ TEST_F(OverlaysGlTest, BannerOpensAtTheFootWithItsButtonsAndTheResultWindow) {
   ASSERT_NE(banner.getRoot(), nullptr);
   ASSERT_FALSE(banner.getTextNodes().empty());
   const Pixel before = at(240, 60);
-  banner.showMessage(0x50000 + 211, QMRTextBanner::kPause, 2, 0x04 | 0x08);
+  banner.showMessage(0x20000 + 14, QMRTextBanner::kPause, 2, 0x04 | 0x08);
   run(banner, 3);
   EXPECT_TRUE(banner.isOpening());
   run(banner, 20);
@@ -110,7 +110,7 @@ TEST_F(OverlaysGlTest, BannerOpensAtTheFootWithItsButtonsAndTheResultWindow) {
   EXPECT_FALSE(banner.getButtons()[2]->isVisible());
 
   // A win: the result window left of centre, the buttons on the right.
-  banner.showResult(BannerMessage{0x50000 + 212, QMRTextBanner::kWon, 2, 19}, 65000, 3, 18250, 20400, 3);
+  banner.showResult(BannerMessage{0x20000 + 14, QMRTextBanner::kWon, 2, 19}, 65000, 3, 18250, 20400, 3);
   EXPECT_TRUE(banner.showNextQueued());
   run(banner, 40);
   beginFrame();

@@ -18,9 +18,13 @@ enum SourceEventType : std::int32_t {
   SOURCE_EVENT_STOP = 4,
 };
 
-// Called with the source's lock held, on the thread that caused the event
-// (the manager's update for updates and the end of a stream). A handler may
-// release its own source through the manager.
+// Called on the thread that caused the event, in the order the events
+// happened, once the source's lock is released. Events of play, pause, stop
+// and release run with no lock of the source held: a handler may call into
+// the source or the manager, or wait for another thread that does. Updates
+// and the end of a stream come from the manager's update, which holds the
+// manager's lock meanwhile. A handler may release its own source through the
+// manager.
 class CAURAL_API ISourceEventHandler {
  public:
   virtual ~ISourceEventHandler() = default;
