@@ -1,11 +1,14 @@
 // game_shot DATA_DIR OUT.png [--screen N] [--level L] [--lang CODE]
-//           [--hover X Y] [--earn] [--ms MS]
+//           [--hover X Y] [--earn] [--ms MS] [--menu N] [--tap X Y]...
 // Runs the whole game in a window (under xvfb-run) from its data folder with a
 // fresh save folder, goes to screen N (0 logo, 1 menu, 2 play, 3 honour
 // board) once the start is done, lets MS milliseconds of frames pass (moving
 // the pointer to X, Y in points first), and writes the 960x640 picture.
 // --earn gives the player some achievements first, to see earned medals.
 // --level starts level L as the map would (its briefing over the level screen).
+// --menu N opens the main menu, waits for its splash to end and shows its
+// screen N; each --tap X Y is then a press and a release there (in points),
+// followed by half a second of frames.
 #include <GL/freeglut.h>
 
 #include <cstdio>
@@ -13,12 +16,15 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/LocalizedText.h"
 #include "app/WindowGlue.h"
 #include "game/GameOverlayPorts.h"
 #include "game/QMRAchievementManager.h"
 #include "game/QMRGame.h"
+#include "game/MainMenuSequence.h"
 #include "game/MouseCursor.h"
 #include "game/QMRMapHud.h"
 #include "render_engine/CNodeText.h"
@@ -26,12 +32,14 @@
 
 int main(int argc, char** argv) {
   if (argc < 3) {
-    std::fprintf(stderr, "usage: game_shot DATA_DIR OUT.png [--screen N] [--level L] [--lang CODE] [--hover X Y] [--earn] [--ms MS]\n");
+    std::fprintf(stderr, "usage: game_shot DATA_DIR OUT.png [--screen N] [--level L] [--lang CODE] [--hover X Y] [--earn] [--ms MS] [--menu N] [--tap X Y]...\n");
     return 2;
   }
   const std::string out = std::filesystem::absolute(argv[2]).string();
   int screen = 3, ms = 500, hx = -1, hy = -1, level = 0;
   bool earn = false;
+  int menuScreen = -1;
+  std::vector<std::pair<int, int>> taps;
   const char* lang = nullptr;
   for (int i = 3; i < argc; ++i) {
     if (!std::strcmp(argv[i], "--screen") && i + 1 < argc) screen = std::atoi(argv[++i]);
@@ -39,6 +47,11 @@ int main(int argc, char** argv) {
     else if (!std::strcmp(argv[i], "--lang") && i + 1 < argc) lang = argv[++i];
     else if (!std::strcmp(argv[i], "--ms") && i + 1 < argc) ms = std::atoi(argv[++i]);
     else if (!std::strcmp(argv[i], "--earn")) earn = true;
+    else if (!std::strcmp(argv[i], "--menu") && i + 1 < argc) menuScreen = std::atoi(argv[++i]);
+    else if (!std::strcmp(argv[i], "--tap") && i + 2 < argc) {
+      const int x = std::atoi(argv[++i]);
+      taps.emplace_back(x, std::atoi(argv[++i]));
+    }
     else if (!std::strcmp(argv[i], "--hover") && i + 2 < argc) {
       hx = std::atoi(argv[++i]);
       hy = std::atoi(argv[++i]);
@@ -68,7 +81,23 @@ int main(int argc, char** argv) {
     a.setLevelsDone(30);
     a.setThreeSheepSaved(3);
   }
-  if (level != 0) {
+  const auto frame = [&] {
+    game->update(33);
+    window::drawFrame();
+  };
+  if (menuScreen >= 0) {
+    game->setCurrentSequence(1);
+    auto* menu = dynamic_cast<MainMenuSequence*>(game->getSequence(1));
+    for (int i = 0; i < 400 && menu != nullptr && menu->getSplashPhase() != 4; ++i) frame();
+    if (menu != nullptr && menuScreen != 1) menu->showScreen(menuScreen);
+    for (const auto& [x, y] : taps) {
+      TouchPoint p[kMaxTouches] = {{x, y}};
+      game->queueTouchBegan(1, p, true);
+      frame();
+      game->queueTouchEnded(1, p, true);
+      for (int i = 0; i < 15; ++i) frame();
+    }
+  } else if (level != 0) {
     game->startLevel(level);
   } else {
     game->setCurrentSequence(screen);

@@ -347,7 +347,7 @@ TEST_F(GameStartTest, DamagedDesignFilesStillReachTheMenuAndBoard) {
     tmp.write(f, "<levels><map id=\"-3\"><level id=\"x\"");
   }
   tmp.write("models/tableau.bin", "BRUT\x9a\x99\xd9?\xff\xff\xff\x7f");
-  tmp.write("models/menu-soon.bin", std::string("BRUT", 4) + std::string(40, '\xff'));
+  tmp.write("models/main-menu.bin", std::string("BRUT", 4) + std::string(40, '\xff'));
   LevelsManager::resetInstance();
   QMRAchievementManager::resetInstance();
   runStart();
@@ -398,8 +398,9 @@ TEST_F(GameStartTest, StartLevelRecordsAndPreparesOrGoesBackToTheMap) {
   game->startLevel(999);
   EXPECT_EQ(game->getCurrentIndex(), 1);
   EXPECT_EQ(dynamic_cast<MainMenuSequence*>(game->getSequence(1))->getScreen(), 5);
+  // No map chosen yet: the level page gives way to the map choice.
   game->returnToMenu();
-  EXPECT_EQ(dynamic_cast<MainMenuSequence*>(game->getSequence(1))->getScreen(), 6);
+  EXPECT_EQ(dynamic_cast<MainMenuSequence*>(game->getSequence(1))->getScreen(), 5);
   LevelsManager::resetInstance();
 }
 

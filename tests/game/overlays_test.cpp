@@ -20,6 +20,7 @@
 #include "game/QMRTextBanner.h"
 #include "render_engine/CButton.h"
 #include "render_engine/COptionalNodeList.h"
+#include "support/AnimatedNode.h"
 #include "support/BoxNode.h"
 #include "tools/texture_writer.h"
 
@@ -34,20 +35,7 @@ std::vector<int> g_sounds;
 void recordSound(int id) { g_sounds.push_back(id); }
 int count(int id) { return static_cast<int>(std::count(g_sounds.begin(), g_sounds.end(), id)); }
 
-// Segments of plain poses (scale 1), one per entry, each that many frames long.
-CNode* animated(std::vector<int> segmentFrames, CNode* child = nullptr) {
-  auto* node = new CNode();
-  for (int frames : segmentFrames) {
-    CPath path(static_cast<std::uint16_t>(frames));
-    KeyframeTransform pose;
-    pose.scale = RenderEngine::Vector3{1, 1, 1};
-    path.addPoint(pose);
-    path.addPoint(pose);
-    node->addAnimationSegment(path);
-  }
-  node->addChild(child != nullptr ? child : new CNode());
-  return node;
-}
+using qmtest::animated;
 
 CNode* tagged(CNode* node, int tag) {
   node->setTag(tag);
