@@ -5,7 +5,9 @@
 #    tap 15 s later) still wins, with bronze or silver;
 #  - with no input it is not won within 60 s of game time;
 #  - one random tap at a random moment (20 seeded tries) wins it in fewer
-#    than half of the tries;
+#    than half of the tries, both a tap anywhere on the screen in the first
+#    20 s and a tap aimed at something a tap acts on (which the game lists),
+#    at a moment of the play before the level ends by itself;
 #  - the game reports no entity, complex entity or joint template that it
 #    could not find (the file and element are named).
 #   cmake -DPLAY=level_play -DDATA=<data tree> -DSOURCE=<data sources> -DOUT=<scratch>
@@ -41,14 +43,16 @@ foreach(level IN LISTS LEVELS)
   endif()
 endforeach()
 
-# play(level script) -> outcome, taps, time, score, medal, missing (what the
-# game could not find), in the caller's scope.
+# play(level script [option...]) -> outcome, taps, time, score, medal,
+# missing (what the game could not find) and play_out (all it printed), in
+# the caller's scope.
 function(play level script)
-  set(args ${DATA} ${level})
+  set(args ${ARGN} ${DATA} ${level})
   if(script)
     list(APPEND args ${script})
   endif()
   execute_process(COMMAND ${PLAY} ${args} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  set(play_out "${out}" PARENT_SCOPE)
   set(missing)
   string(REGEX MATCHALL "[^\n]*(no entity or complex entity of that name|no joint template of that name|does not define|or entitiy not found|or joint not found)[^\n]*" lines "${err}${out}")
   foreach(line IN LISTS lines)
@@ -86,7 +90,7 @@ endfunction()
 
 set(failures)
 set(failed 0)
-set(table "level | taps | time_ms | score | medal | slow win (medal) | no input | random wins | thresholds b/s/g (suggested)\n")
+set(table "level | taps | time_ms | score | medal | slow win (medal) | no input | random wins | aimed wins (things) | thresholds b/s/g (suggested)\n")
 foreach(level IN LISTS LEVELS)
   set(problems)
   if(NOT EXISTS ${DATA}/levels/${level}.ynm)
@@ -96,9 +100,19 @@ foreach(level IN LISTS LEVELS)
     continue()
   endif()
 
-  # No input.
-  play(${level} "")
+  # No input; the game also lists what a tap acts on when the play begins.
+  play(${level} "" --tappables)
   set(idle ${outcome})
+  set(play_frame 0)
+  set(end_frame 0)
+  if(play_out MATCHES "frame ([0-9]+): play\n")
+    set(play_frame ${CMAKE_MATCH_1})
+  endif()
+  if(play_out MATCHES "ended at frame ([0-9]+):")
+    set(end_frame ${CMAKE_MATCH_1})
+  endif()
+  string(REGEX MATCHALL "\ntappable [0-9]+ of" things "\n${play_out}")
+  list(LENGTH things things)
   if(missing)
     string(APPEND problems "  levels/${level}.ynm names what does not exist:\n${missing}")
   endif()
@@ -202,6 +216,37 @@ foreach(level IN LISTS LEVELS)
     string(APPEND problems "  one random tap wins ${wins} of ${random_tries} tries:${random_wins_${level}}\n")
   endif()
 
+  # One tap aimed at a random one of the things a tap acts on at that
+  # moment (the game picks it and a point on it), at a random moment of the
+  # play: from its first frame up to where the level ends by itself, at
+  # most 20 s.
+  set(aimed 0)
+  math(EXPR window "${end_frame} - ${play_frame}")
+  if(window GREATER 600)
+    set(window 600)
+  elseif(window LESS 1)
+    set(window 1)
+  endif()
+  foreach(try RANGE 1 ${random_tries})
+    math(EXPR seed "${level} * 6007 + ${try} * 130363")
+    seeded(offset ${seed} ${window})
+    math(EXPR frame "${play_frame} + ${offset}")
+    math(EXPR seed "${seed} + 1")
+    seeded(pick ${seed} 100000)
+    play(${level} "" --aim ${frame} ${pick})
+    if(outcome STREQUAL "won")
+      math(EXPR aimed "${aimed} + 1")
+      set(at "?")
+      if(play_out MATCHES "frame [0-9]+: aimed at ([^\n]*)\nframe [0-9]+: tap ([0-9]+ [0-9]+)")
+        set(at "${CMAKE_MATCH_2}, ${CMAKE_MATCH_1}")
+      endif()
+      string(APPEND aimed_wins_${level} " (frame ${frame} on ${at})")
+    endif()
+  endforeach()
+  if(NOT aimed LESS half)
+    string(APPEND problems "  one aimed tap wins ${aimed} of ${random_tries} tries:${aimed_wins_${level}}\n")
+  endif()
+
   pad(c1 "${level}" 5)
   pad(c2 "${row_taps}" 4)
   pad(c3 "${row_time}" 7)
@@ -209,7 +254,9 @@ foreach(level IN LISTS LEVELS)
   pad(c5 "${row_medal}" 5)
   pad(c6 "${slow_row}" 16)
   pad(c7 "${idle}" 8)
-  string(APPEND table "${c1} | ${c2} | ${c3} | ${c4} | ${c5} | ${c6} | ${c7} | ${wins}/${random_tries}        | ${thresholds_${level}} (${suggested})\n")
+  pad(c8 "${wins}/${random_tries}" 11)
+  pad(c9 "${aimed}/${random_tries} (${things})" 19)
+  string(APPEND table "${c1} | ${c2} | ${c3} | ${c4} | ${c5} | ${c6} | ${c7} | ${c8} | ${c9} | ${thresholds_${level}} (${suggested})\n")
   if(problems)
     string(APPEND failures "level ${level}:\n${problems}")
     math(EXPR failed "${failed} + 1")

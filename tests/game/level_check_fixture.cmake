@@ -2,7 +2,9 @@
 # template and a complex entity that do not exist, and list a level without
 # a file: it must fail and name each file and element. Without its block the
 # first level is won with no input, by any tap and by a slow run with gold;
-# the solutions of the others win only silver: each verdict must show.
+# the solutions of the others win only silver, and the crate under the sheep
+# of the third wins it whenever it is tapped, though a tap anywhere on the
+# screen seldom finds it: each verdict must show.
 #   cmake -DPLAY=... -DDATA=<built data tree> -DFIXTURE=<fixture folder> -DOUT=<scratch>
 #         -DCHECK=level_check.cmake -P level_check_fixture.cmake
 # The rest of the tree is linked, never copied: only what this script wrote
@@ -38,6 +40,7 @@ foreach(expected
     "levels/4.ynm does not exist"
     "without input it ends won"
     "one random tap wins 20 of 20 tries"
+    "one aimed tap wins 20 of 20 tries"
     "a slow win scores 2721: medal 3, not bronze or silver"
     "its solution wins with medal 2, not gold (score 2148)"
     "the slow run ${OUT}/runs/2-slow.txt ends lost")
@@ -46,6 +49,12 @@ foreach(expected
     message(FATAL_ERROR "the checker did not report: ${expected}\n${all}")
   endif()
 endforeach()
+
+# Only the aimed taps find the third level's crate.
+string(REGEX MATCH "\nlevel 3:\n(  [^\n]*\n)*" third "${all}")
+if(NOT third MATCHES "one aimed tap wins" OR third MATCHES "one random tap wins")
+  message(FATAL_ERROR "the third level should fail on the aimed taps alone:\n${third}\n${all}")
+endif()
 
 # A level that cannot be built at all ends level_play with status 1.
 execute_process(COMMAND ${PLAY} ${DATA} 9999 RESULT_VARIABLE rc OUTPUT_QUIET ERROR_QUIET)
