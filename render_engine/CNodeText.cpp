@@ -8,9 +8,11 @@
 namespace RenderEngine {
 namespace {
 
+// Never destroyed: text nodes held by other statics (kept scene trees) leave
+// the list during static destruction, in no set order.
 std::vector<CNodeText*>& textNodes() {
-  static std::vector<CNodeText*> list;
-  return list;
+  static std::vector<CNodeText*>* const list = new std::vector<CNodeText*>();
+  return *list;
 }
 
 int asTextId(std::uint32_t id) { return static_cast<int>(id); }

@@ -9,9 +9,11 @@
 namespace RenderEngine {
 namespace {
 
+// Never destroyed: text nodes held by other statics release their fonts
+// during static destruction, in no set order.
 std::vector<FontRegistryEntry>& entries() {
-  static std::vector<FontRegistryEntry> list;
-  return list;
+  static std::vector<FontRegistryEntry>* const list = new std::vector<FontRegistryEntry>();
+  return *list;
 }
 
 FontRegistryEntry* entryOf(const CFont* font) {
