@@ -418,7 +418,11 @@ def level_button(d, tag, number_tag, n, x, y):
     text(d + 2, "1:11", 7, 40, 30, tag=number_tag)
     emit(d + 1, "</node>")
     # finished or not (374: two options); the stars of the medal inside (424)
-    emit(d + 1, '<node pos="0 14">')
+    # shown only while the button is open: a locked or empty button must not
+    # keep the marks of the level it showed on another map
+    emit(d + 1, "<node>")
+    key(d + 2, 1, from_pos="0 14", to_pos="0 14", from_color="255 255 255 0", to_color="255 255 255 0")
+    key(d + 2, 1, from_pos="0 14", to_pos="0 14")
     # children 0, 1 and 3 are darkened by the menu: the stars not earned, so
     # the lit ones are listed last (bronze) and second and third (silver)
     medals = (((2, "empty"), (14, "empty"), (-10, "bronze")),
