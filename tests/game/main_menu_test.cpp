@@ -492,6 +492,23 @@ TEST_F(MenuTest, TexturesLeaveTheMapHudAloneUntilItIsMade) {
   EXPECT_EQ(ports.hudUnloads, 1);
 }
 
+TEST_F(MenuTest, MainTouchesGoThroughTheListsOffsetAndThePagesScale) {
+  build(1);
+  // The list moved further than half a button, the page drawn twice as large:
+  // a touch lands on a button only when all three are undone.
+  menu.getScreenList()->setPosition(35, 25, 0);
+  menu.getScreenList()->getChild(1)->setScale(2, 2, 1);
+  for (int k = 0; k < 6; ++k) {
+    SCOPED_TRACE(k);
+    const int x = static_cast<int>((mainX(k) + kMainPageX + 35) * 2);
+    const int y = static_cast<int>((kMainY + 25) * 2);
+    menu.touchBegan(x, y);
+    EXPECT_EQ(menu.getPressedTag(), 425 + k);
+    EXPECT_EQ(state(425 + k), 1);
+    menu.touchEnded(0, 0);
+  }
+}
+
 TEST_F(MenuTest, AnEmptyPressKeepsTheLastPressedTag) {
   build();
   tapMain(2);  // info
@@ -738,6 +755,10 @@ TEST_F(MenuTest, EscapeOrBackRestoresEveryValue) {
     EXPECT_STREQ(getLanguageCode(getCurrentLanguageIndex()), "en");
     EXPECT_EQ(getOptionValue(OPTION_LANGUAGE), getLanguageIndex("en"));
     EXPECT_STREQ(textAt(900), "en 7.3");
+    // The language put back rewrites the texts the menu writes itself.
+    EXPECT_STREQ(textAt(528), "/75");
+    EXPECT_STREQ(textAt(477), menu.getScoreText());
+    EXPECT_STRNE(menu.getScoreText(), "");
     EXPECT_EQ(host.log, (std::vector<std::string>{"fullscreen 1"}));
   }
 }
