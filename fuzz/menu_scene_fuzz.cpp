@@ -3,15 +3,11 @@
 // and pressing keys there, building again and unloading must neither crash nor
 // read out of bounds.
 #include <cstdint>
-#include <cstdlib>
-#include <filesystem>
 
 #include "FuzzDataTree.h"
-#include "TextureFuzzGl.h"
+#include "FuzzSceneFonts.h"
 #include "game/MainMenuSequence.h"
 #include "render_engine/CNodeReader.h"
-#include "render_engine/Font.h"
-#include "render_engine/TextureManager.h"
 
 namespace {
 
@@ -40,13 +36,7 @@ RenderEngine::CNode* readScene(const std::uint8_t* data, std::size_t size) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static FuzzDataTree tree;
   static const bool ready = [] {
-    RenderEngine::TextureGlBackend::set(fuzzTextureGl());
-    RenderEngine::FontDrawBackend::set(RenderEngine::FontDrawBackend::headless());
-    RenderEngine::fontRegistry();
-    std::atexit([] { RenderEngine::resetFontRegistryForTests(); });
-    std::filesystem::create_directories("font");
-    std::filesystem::copy_file(QM_FONT_SANS_BOLD, "font/Arial Black.ttf");
-    std::filesystem::copy_file(QM_FONT_SERIF_BOLD, "font/icannon.ttf");
+    installSceneFonts();
     return true;
   }();
   (void)ready;
