@@ -7,7 +7,7 @@
 #include <filesystem>
 
 #include "FuzzDataTree.h"
-#include "TextureFuzzGl.h"
+#include "FuzzSceneFonts.h"
 #include "render_engine/CNodeReader.h"
 #include "render_engine/Font.h"
 #include "render_engine/TextureManager.h"
@@ -16,15 +16,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static FuzzDataTree tree;
   static const bool ready = [] {
-    RenderEngine::TextureGlBackend::set(fuzzTextureGl());
-    RenderEngine::FontDrawBackend::set(RenderEngine::FontDrawBackend::headless());
-    // The registry keeps its fonts for the process; they are given back before
-    // the registry itself goes at exit, so the leak check sees none.
-    RenderEngine::fontRegistry();
-    std::atexit([] { RenderEngine::resetFontRegistryForTests(); });
-    std::filesystem::create_directories("font");
-    std::filesystem::copy_file(QM_FONT_SANS_BOLD, "font/Arial Black.ttf");
-    std::filesystem::copy_file(QM_FONT_SERIF_BOLD, "font/icannon.ttf");
+    installSceneFonts();
     // Sprites 300 and 301 on sheet 3; every other number has no picture.
     const std::vector<std::uint8_t> sheet = texwriter::encodePng(texwriter::Picture(64, 32, texwriter::Rgba{9, 9, 9, 255}));
     tree.put("textures/tex3.bin", sheet.data(), sheet.size());

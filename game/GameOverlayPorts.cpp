@@ -69,6 +69,7 @@ class OverlayPorts : public GamePorts {
   void hudUpdate(int ms) override { QMRMapHud::instance()->update(ms); }
   void hudDraw() override { QMRMapHud::instance()->draw(true, true); }
   void hudUnloadTextures() override { QMRMapHud::instance()->unloadTextures(); }
+  bool hudExists() override { return QMRMapHud::exists(); }
 
   void playSound(int soundId) override { playGameSound(soundId); }
 

@@ -35,6 +35,8 @@ class GamePorts {
   virtual void hudUpdate(int /*ms*/) {}
   virtual void hudDraw() {}
   virtual void hudUnloadTextures() {}
+  // Whether the HUD was made (the unload above would make it).
+  virtual bool hudExists() { return false; }
 
   // A sound effect by id, once.
   virtual void playSound(int /*soundId*/) {}

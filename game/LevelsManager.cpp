@@ -1,5 +1,6 @@
 #include "game/LevelsManager.h"
 
+#include <cstdio>
 #include <optional>
 
 #include <tinyxml.h>
@@ -292,6 +293,22 @@ void LevelsManager::readLevels() {
   if (MapRecord* special = findMap(specialMapId_)) {
     std::int32_t number = 1000;
     for (LevelRecord* level : special->levels) level->displayNumber = number++;
+  }
+  for (int mapId = 1; mapId <= kPagedMaps; ++mapId) warnAboutPageLayout(mapId);
+}
+
+void LevelsManager::warnAboutPageLayout(int mapId) const {
+  if (mapId < 1 || mapId > kPagedMaps) return;
+  const std::vector<LevelRecord*>& list = getMap(mapId).levels;
+  if (list.size() > static_cast<std::size_t>(kLevelsPerPage)) {
+    std::printf("WARNING: map %d has %zu levels; its page shows the first %d\n", mapId, list.size(), kLevelsPerPage);
+  }
+  for (std::size_t k = 0; k < list.size() && k < static_cast<std::size_t>(kLevelsPerPage); ++k) {
+    const int expected = (mapId - 1) * kLevelsPerPage + static_cast<int>(k) + 1;
+    if (list[k]->id != expected) {
+      std::printf("WARNING: map %d lists level %d in place %zu, where level %d belongs\n", mapId, list[k]->id, k + 1,
+                  expected);
+    }
   }
 }
 

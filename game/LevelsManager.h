@@ -69,6 +69,13 @@ class LevelsManager {
   int getTotalCompletedLevels() const;
   int getMedalForScore(int levelId, int score) const;
 
+  // The menu pages maps 1 to 8 by 25 levels each, map m holding levels
+  // (m-1)*25+1 onwards in order. Prints a warning where map mapId holds more
+  // or lists a level out of its place; the design read warns once for all.
+  static constexpr int kPagedMaps = 8;
+  static constexpr int kLevelsPerPage = 25;
+  void warnAboutPageLayout(int mapId) const;
+
   void setLastPlayedLevel(int levelId);
   void addTries(int levelId, int n);
   std::vector<int> unlockLevels(int mapId);

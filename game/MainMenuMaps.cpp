@@ -10,6 +10,9 @@
 #include "render_engine/CButton.h"
 #include "render_engine/CNodeText.h"
 
+static_assert(MainMenuSequence::kLevelsPerMap == LevelsManager::kLevelsPerPage &&
+              MainMenuSequence::kMapCount == LevelsManager::kPagedMaps);
+
 using RenderEngine::CNode;
 
 namespace {
@@ -146,18 +149,7 @@ void MainMenuSequence::buildMapPage() {
   setTextByTag(kMapStarsTag, toString(levels.getMapStars(mapId)).c_str());
 
   const std::vector<LevelRecord*>& list = levels.getMap(mapId).levels;
-  if (warnedMaps_.insert(mapId).second) {
-    if (list.size() > static_cast<std::size_t>(kLevelsPerMap)) {
-      std::printf("WARNING: map %d has %zu levels; its page shows the first %d\n", mapId, list.size(), kLevelsPerMap);
-    }
-    for (std::size_t k = 0; k < list.size() && k < static_cast<std::size_t>(kLevelsPerMap); ++k) {
-      const int expected = mapIndex_ * kLevelsPerMap + static_cast<int>(k) + 1;
-      if (list[k]->id != expected) {
-        std::printf("WARNING: map %d lists level %d in place %zu, where level %d belongs\n", mapId, list[k]->id,
-                    k + 1, expected);
-      }
-    }
-  }
+  if (warnedMaps_.insert(mapId).second) levels.warnAboutPageLayout(mapId);
   for (int n = 1; n <= kLevelsPerMap && n <= static_cast<int>(levelButtons_.size()); ++n) {
     CNode* button = levelButtons_[static_cast<std::size_t>(n - 1)];
     if (button == nullptr) continue;

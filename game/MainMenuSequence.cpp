@@ -114,6 +114,10 @@ bool MainMenuSequence::load() {
   root_ = logoNode_;
   splashPhase_ = kStart;
   splashTimer_ = -1;
+  // A menu loaded again starts over from its splash.
+  firstShowPending_ = true;
+  screen_ = 0;
+  menuBroken_ = false;
   return true;
 }
 
@@ -131,12 +135,18 @@ void MainMenuSequence::unload() {
   levelButtons_.clear();
   optionItems_.clear();
   languageButtons_.clear();
+  forgetTreeNodes();
+}
+
+// What was kept of the last tree between frames goes with it.
+void MainMenuSequence::forgetTreeNodes() {
   pendingUnlocks_.clear();
+  for (int& id : shownLevels_) id = 0;
 }
 
 void MainMenuSequence::unloadTextures() {
   if (root_ != nullptr) root_->unloadTextures();
-  gamePorts().hudUnloadTextures();
+  if (gamePorts().hudExists()) gamePorts().hudUnloadTextures();
 }
 
 CNode* MainMenuSequence::findTag(int tag) const { return root_ != nullptr ? root_->findByTag(tag) : nullptr; }
@@ -187,6 +197,7 @@ void MainMenuSequence::buildScenesFrom(CNode* menuRoot, CNode* helpRoot) {
     delete root_;
     root_ = nullptr;
     logoNode_ = nullptr;
+    forgetTreeNodes();
   }
   screenList_ = list;
   if (logoNode_ != nullptr) {
@@ -561,6 +572,15 @@ void MainMenuSequence::keyPressed(char key, int, int) {
   showScreen(1);
 }
 
+namespace {
+// A point in whole numbers, held within reach of an int whatever the scene.
+int wholePoint(float v) {
+  if (!(v > -1.0e8f)) return -100000000;
+  if (v > 1.0e8f) return 100000000;
+  return static_cast<int>(v);
+}
+}  // namespace
+
 // The main page's own space: the list's and the page's offsets and scale.
 void MainMenuSequence::mainPoint(int& x, int& y) const {
   if (screenList_ == nullptr) return;
@@ -569,12 +589,12 @@ void MainMenuSequence::mainPoint(int& x, int& y) const {
   const RenderEngine::Vector3& scale = page->getScale();
   const float sx = scale.x != 0.0f ? scale.x : 1.0f;
   const float sy = scale.y != 0.0f ? scale.y : 1.0f;
-  int px = static_cast<int>(static_cast<float>(x) / sx);
-  int py = static_cast<int>(static_cast<float>(y) / sy);
-  px = static_cast<int>(static_cast<float>(px) - screenList_->getPosition().x);
-  py = static_cast<int>(static_cast<float>(py) - screenList_->getPosition().y);
-  x = static_cast<int>(static_cast<float>(px) - page->getPosition().x);
-  y = static_cast<int>(static_cast<float>(py) - page->getPosition().y);
+  int px = wholePoint(static_cast<float>(x) / sx);
+  int py = wholePoint(static_cast<float>(y) / sy);
+  px = wholePoint(static_cast<float>(px) - screenList_->getPosition().x);
+  py = wholePoint(static_cast<float>(py) - screenList_->getPosition().y);
+  x = wholePoint(static_cast<float>(px) - page->getPosition().x);
+  y = wholePoint(static_cast<float>(py) - page->getPosition().y);
 }
 
 void MainMenuSequence::mainTouchBegan(int x, int y) {

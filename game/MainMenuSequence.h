@@ -115,6 +115,7 @@ class MainMenuSequence : public QMRGameSequenceInterface {
   int mapButtonIndex() const;
   int levelButtonIndex() const;
   void buildMapPage();
+  void forgetTreeNodes();
   void finishMapUnlocks();
 
   // The completion in percent: each achievement that counts for progress is

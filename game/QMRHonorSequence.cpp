@@ -146,7 +146,7 @@ void QMRHonorSequence::leave() { showTarnwellChannel(false, 200, 285); }
 
 void QMRHonorSequence::unloadTextures() {
   if (scene_ != nullptr) scene_->unloadTextures();
-  gamePorts().hudUnloadTextures();
+  if (gamePorts().hudExists()) gamePorts().hudUnloadTextures();
 }
 
 void QMRHonorSequence::update(int ms) {

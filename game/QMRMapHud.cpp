@@ -7,14 +7,19 @@
 
 using RenderEngine::CNode;
 
-QMRMapHud* QMRMapHud::instance() {
-  static QMRMapHud* hud = [] {
-    auto* h = new QMRMapHud();
-    h->loadScene();
-    return h;
-  }();
-  return hud;
+namespace {
+QMRMapHud* theHud = nullptr;
 }
+
+QMRMapHud* QMRMapHud::instance() {
+  if (theHud == nullptr) {
+    theHud = new QMRMapHud();
+    theHud->loadScene();
+  }
+  return theHud;
+}
+
+bool QMRMapHud::exists() { return theHud != nullptr; }
 
 QMRMapHud::QMRMapHud() = default;
 

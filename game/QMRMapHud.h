@@ -10,6 +10,8 @@ class QMRMapHud : public RenderEngine::CNode {
 
   // The one HUD, loaded the first time.
   static QMRMapHud* instance();
+  // Whether instance() made it already (asking makes nothing).
+  static bool exists();
 
   QMRMapHud();
   // Reads "hud-map.bin" and takes its root.

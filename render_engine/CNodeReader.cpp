@@ -42,8 +42,18 @@ int truncatedSize(float v) {
   return static_cast<int>(v);
 }
 
+// Far beyond any screen or scale a scene has, and well within an int, so
+// that points and sizes made from these stay whole numbers.
+constexpr float kMaxSceneValue = 1.0e6f;
+
 void readFloats(SceneInput& in, float* out, int n) {
-  for (int i = 0; i < n; ++i) out[i] = in.f32();
+  for (int i = 0; i < n; ++i) {
+    const float v = in.f32();
+    if (!std::isfinite(v) || std::fabs(v) > kMaxSceneValue) {
+      throw std::string("Error : Number not finite or beyond 1000000 in the ") + in.section();
+    }
+    out[i] = v;
+  }
 }
 
 SceneNodeRecord decodeNodeRecord(SceneInput& in) {

@@ -91,6 +91,7 @@ class SceneInput {
  public:
   SceneInput(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
   void setSection(const char* section) { section_ = section; }
+  const char* section() const { return section_; }
   std::size_t remaining() const { return size_ - at_; }
   // Copies up to n bytes (fewer at the end) and returns how many.
   std::size_t readSome(void* out, std::size_t n);

@@ -157,11 +157,11 @@ def flock(d):
 
 # --- screen 1: the main screen ----------------------------------------------
 MAIN_BUTTONS = [  # tag, picture, icon, caption text, x, y
-    (426, ROUND, "help", "4:1", 100, 232),
-    (427, ROUND, "info", "4:2", 170, 232),
+    (426, ROUND, "help", "4:1", 84, 232),
+    (427, ROUND, "info", "4:2", 162, 232),
     (428, ROUND, "trophy", "4:3", 240, 232),
-    (429, ROUND, "gear", "4:4", 310, 232),
-    (430, ROUND_RED, "quit", "4:5", 380, 232),
+    (429, ROUND, "gear", "4:4", 318, 232),
+    (430, ROUND_RED, "quit", "4:5", 396, 232),
 ]
 
 
@@ -220,7 +220,7 @@ def main_page(d):
         def body(dd, pic=pic, icon=icon, caption=caption):
             pressed_look(dd, lambda d3: sprite(d3, pic, scale=1))
             pressed_look(dd, lambda d3: sprite(d3, (ICONS[icon], 56, 56), scale=1))
-            pressed_look(dd, lambda d3: text(d3, caption, 5, 66, 14), up_scale=1.0, at=(0, 32))
+            pressed_look(dd, lambda d3: text(d3, caption, 5, 76, 14), up_scale=1.0, at=(0, 32))
         main_button(d + 1, tag, x, y, body)
     # the totals: the score (477) and the share of the game completed (479)
     for tag, label, value_tag, x in ((404, "4:7", 477, 66), (405, "4:8", 479, 414)):
@@ -285,28 +285,29 @@ def options_page(d):
     for icon, caption, minus, knob, plus, base, y in rows:
         sprite(d + 1, ROUND, 52, y, scale=0.34)
         sprite(d + 1, (OPT_ICONS[icon], 48, 48), 52, y, scale=0.42)
-        text(d + 1, caption, 5, 66, 18, 111, y, flags="")
-        sprite(d + 1, TRACK, base + 80, y)
-        simple_button(d + 1, minus, base - 26, y, MINUS, lambda d3: sprite(d3, (1334, 32, 32), scale=1))
-        simple_button(d + 1, plus, base + 186, y, PLUS, lambda d3: sprite(d3, (1335, 32, 32), scale=1))
+        # the knobs' grids differ by 4 points; the track, - and + line up in one column
+        text(d + 1, caption, 5, 66, 18, 104, y, flags="")
+        sprite(d + 1, TRACK, 259, y)
+        simple_button(d + 1, minus, 153, y, MINUS, lambda d3: sprite(d3, (1334, 32, 32), scale=1))
+        simple_button(d + 1, plus, 365, y, PLUS, lambda d3: sprite(d3, (1335, 32, 32), scale=1))
         emit(d + 1, f'<button tag="{knob}" pos="{base + 80} {y}">')
         pressed_look(d + 2, lambda d3: sprite(d3, KNOB, scale=1), dy=0)
         emit(d + 1, "</button>")
     # full screen on 438 / off 439
     sprite(d + 1, ROUND, 52, 164, scale=0.34)
     sprite(d + 1, (OPT_ICONS["screen"], 48, 48), 52, 164, scale=0.42)
-    text(d + 1, "4:23", 5, 100, 18, 124, 164, flags="")
+    text(d + 1, "4:23", 5, 100, 18, 121, 164, flags="")
     choice_button(d + 1, 438, 226, 164, TOGGLE, TOGGLE_ON, "4:24")
     choice_button(d + 1, 439, 296, 164, TOGGLE, TOGGLE_ON, "4:25")
     # languages: en 440, fr 441, it 442, de 443, es 444 (each named in its own tongue)
     sprite(d + 1, ROUND, 52, 208, scale=0.34)
     sprite(d + 1, (OPT_ICONS["globe"], 48, 48), 52, 208, scale=0.42)
-    text(d + 1, "4:26", 5, 100, 18, 124, 208, flags="")
+    text(d + 1, "4:26", 5, 100, 18, 121, 208, flags="")
     for i, (tag, name) in enumerate(((440, "1:0"), (441, "1:1"), (443, "1:3"), (444, "1:4"), (442, "1:2"))):
         x = 218 + (i % 3) * 80
         y = 208 + (i // 3) * 32
         choice_button(d + 1, tag, x, y, LANG, LANG_ON, name, w=70)
-    text(d + 1, "4:28", 5, 270, 30, 200, 282, tag=222, color="90 60 30")
+    text(d + 1, "4:28", 5, 270, 26, 200, 266, tag=222, color="90 60 30")
     simple_button(d + 1, 437, 420, 282, OK, lambda d3: text(d3, "4:27", 7, 70, 26), at=(0, -1), content_scale=1.0)
     emit(d, "</node>")
 
@@ -377,7 +378,7 @@ def map_button(d, i, tag, name_tag, need_tag, x, y):
         emit(d + 3, "</node>")
         emit(d + 2, "</option>")
         emit(d + 1, "</options>")
-    text(d + 1, f"7:{i}", 5, 100, 16, 0, 38, tag=name_tag)
+    text(d + 1, f"7:{i}", 5, 104, 30, 0, 45, tag=name_tag)
     emit(d, "</button>")
 
 
@@ -418,7 +419,11 @@ def level_button(d, tag, number_tag, n, x, y):
     text(d + 2, "1:11", 7, 40, 30, tag=number_tag)
     emit(d + 1, "</node>")
     # finished or not (374: two options); the stars of the medal inside (424)
-    emit(d + 1, '<node pos="0 14">')
+    # shown only while the button is open: a locked or empty button must not
+    # keep the marks of the level it showed on another map
+    emit(d + 1, "<node>")
+    key(d + 2, 1, from_pos="0 14", to_pos="0 14", from_color="255 255 255 0", to_color="255 255 255 0")
+    key(d + 2, 1, from_pos="0 14", to_pos="0 14")
     # children 0, 1 and 3 are darkened by the menu: the stars not earned, so
     # the lit ones are listed last (bronze) and second and third (silver)
     medals = (((2, "empty"), (14, "empty"), (-10, "bronze")),

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <filesystem>
 
@@ -314,6 +315,23 @@ TEST_F(LevelsTest, RecordResultMovesMedalsAndFeedsAchievements) {
   EXPECT_EQ(levels().scoreTotal(), 5300);
   EXPECT_EQ(levels().oneTryCount(), 2);
   EXPECT_EQ(levels().getTotalCompletedLevels(), 2);
+}
+
+TEST_F(LevelsTest, TheDesignReadWarnsOnceOfLevelsItsPagesCannotShowInPlace) {
+  // Map 1 with 26 levels, 2 and 3 swapped.
+  std::string map1 = "<map id=\"1\" name=\"458752\" pack=\"1\">" + levelXml(1) + levelXml(3) + levelXml(2);
+  for (int id = 4; id <= 26; ++id) map1 += levelXml(id);
+  writeDesign("levels.ynm", "<levels>" + map1 + "</map></levels>");
+  testing::internal::CaptureStdout();
+  levels();
+  std::string out = testing::internal::GetCapturedStdout();
+  EXPECT_NE(out.find("WARNING: map 1 has 26 levels; its page shows the first 25\n"), std::string::npos) << out;
+  EXPECT_NE(out.find("WARNING: map 1 lists level 3 in place 2, where level 2 belongs\n"), std::string::npos) << out;
+  EXPECT_NE(out.find("lists level 2 in place 3"), std::string::npos) << out;
+  EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 3) << out;
+  testing::internal::CaptureStdout();
+  levels().unlockLevels(1);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
 }
 
 TEST_F(LevelsTest, UnlockingAndNumberingAcrossMapsAndPacks) {

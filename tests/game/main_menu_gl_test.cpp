@@ -90,6 +90,13 @@ TEST(MainMenuScene, EveryDrivenNodeIsThereAndAPlayerGetsToTheFirstLevel) {
     EXPECT_EQ(done->getChildCount(), 2u);
     ASSERT_NE(done->findByTag(424), nullptr);
     EXPECT_EQ(done->findByTag(424)->getChildCount(), 9u);
+    // The marks hide with the button's locked look, whatever level they showed.
+    auto* button = dynamic_cast<RenderEngine::CButton*>(b);
+    ASSERT_NE(button, nullptr);
+    button->showState(0);
+    EXPECT_TRUE(done->isTransparent()) << "button " << b->getTag();
+    button->showState(1);
+    EXPECT_FALSE(done->isTransparent()) << "button " << b->getTag();
   }
 
   // Main screen: the play button leads to the map choice.

@@ -84,8 +84,25 @@ CButton* mapButton(int tag, float x, float y) {
   return b;
 }
 
-// Level buttons: the face, and the completion list (not done / done) whose
-// second option holds the medal list (bronze, silver, gold; three nodes each).
+// A node keyed hidden in frame 0 and shown in frame 1, over one child.
+CNode* shownWhenOpen(CNode* child) {
+  auto* node = new CNode();
+  for (float alphaOffset : {-255.0f, 0.0f}) {
+    CPath path(1);
+    KeyframeTransform pose;
+    pose.scale = RenderEngine::Vector3{1, 1, 1};
+    pose.alphaOffset = alphaOffset;
+    path.addPoint(pose);
+    path.addPoint(pose);
+    node->addAnimationSegment(path);
+  }
+  node->addChild(child);
+  return node;
+}
+
+// Level buttons: the face, and under a holder shown only while open, the
+// completion list (not done / done) whose second option holds the medal list
+// (bronze, silver, gold; three nodes each).
 CButton* levelButton(int tag, float x, float y) {
   auto* b = at(new CButton(), tag, x, y);
   b->addChild(animated({1, 1}, new qmtest::BoxNode(40, 40)));
@@ -99,7 +116,7 @@ CButton* levelButton(int tag, float x, float y) {
   done->addChild(doneLook);
   const std::uint16_t words[] = {1, 0, 1, 1};
   done->setupOptions(2, 4, words);
-  b->addChild(done);
+  b->addChild(shownWhenOpen(done));
   return b;
 }
 
@@ -210,10 +227,14 @@ class Ports : public GamePorts {
   int hudFindButtonAt(int x, int y) override { return onBack(x, y) ? 209 : -1; }
   void hudSetHintVisible(bool v) override { hint = v ? 1 : 0; }
   void playSound(int id) override { sounds.push_back(id); }
+  bool hudExists() override { return hudMade; }
+  void hudUnloadTextures() override { ++hudUnloads; }
   int count(int id) const { return static_cast<int>(std::count(sounds.begin(), sounds.end(), id)); }
   static bool onBack(int x, int y) { return x < 30 && y > 290; }
   std::vector<int> sounds;
   int hint = -1;
+  bool hudMade = false;
+  int hudUnloads = 0;
 };
 
 std::string designXml(int mapsWithLevels, const std::string& extraMaps = "") {
@@ -368,6 +389,26 @@ TEST_F(SplashTest, LogoFadesHoldsThenTheMenuIsReadAndItsIntroPlays) {
   EXPECT_EQ(host.skips, 1);
 }
 
+TEST_F(SplashTest, LoadedAgainTheMenuRunsItsSplashAgain) {
+  writeScene(sevenScreens());
+  menu.load();
+  menu.enter();
+  frames(2500 / 20 + 3, 20);
+  frames(40);
+  ASSERT_EQ(menu.getScreen(), 1);
+  menu.unload();
+  ASSERT_TRUE(menu.load());
+  menu.enter();
+  EXPECT_EQ(menu.getScreen(), 0);
+  menu.update(20);
+  EXPECT_EQ(menu.getScreen(), 0);
+  EXPECT_EQ(menu.getSplashPhase(), 1);
+  frames(2500 / 20 + 3, 20);
+  EXPECT_TRUE(menu.areScenesBuilt());
+  frames(40);
+  EXPECT_EQ(menu.getScreen(), 1);
+}
+
 TEST_F(SplashTest, WithoutAnIntroTheMainScreenFollowsAtOnce) {
   writeScene("<scene><node><options>" + std::string(7 * 1, ' ') +
              "<option><node/></option><option><node/></option><option><node/></option><option><node/></option>"
@@ -440,6 +481,32 @@ TEST_F(MenuTest, MainButtonsLeadToEveryScreen) {
   tapMain(3);
   tapMain(5);
   EXPECT_EQ(host.log, (std::vector<std::string>{"honour", "quit"}));
+}
+
+TEST_F(MenuTest, TexturesLeaveTheMapHudAloneUntilItIsMade) {
+  build(1);
+  menu.unloadTextures();
+  EXPECT_EQ(ports.hudUnloads, 0);
+  ports.hudMade = true;
+  menu.unloadTextures();
+  EXPECT_EQ(ports.hudUnloads, 1);
+}
+
+TEST_F(MenuTest, MainTouchesGoThroughTheListsOffsetAndThePagesScale) {
+  build(1);
+  // The list moved further than half a button, the page drawn twice as large:
+  // a touch lands on a button only when all three are undone.
+  menu.getScreenList()->setPosition(35, 25, 0);
+  menu.getScreenList()->getChild(1)->setScale(2, 2, 1);
+  for (int k = 0; k < 6; ++k) {
+    SCOPED_TRACE(k);
+    const int x = static_cast<int>((mainX(k) + kMainPageX + 35) * 2);
+    const int y = static_cast<int>((kMainY + 25) * 2);
+    menu.touchBegan(x, y);
+    EXPECT_EQ(menu.getPressedTag(), 425 + k);
+    EXPECT_EQ(state(425 + k), 1);
+    menu.touchEnded(0, 0);
+  }
 }
 
 TEST_F(MenuTest, AnEmptyPressKeepsTheLastPressedTag) {
@@ -688,6 +755,10 @@ TEST_F(MenuTest, EscapeOrBackRestoresEveryValue) {
     EXPECT_STREQ(getLanguageCode(getCurrentLanguageIndex()), "en");
     EXPECT_EQ(getOptionValue(OPTION_LANGUAGE), getLanguageIndex("en"));
     EXPECT_STREQ(textAt(900), "en 7.3");
+    // The language put back rewrites the texts the menu writes itself.
+    EXPECT_STREQ(textAt(528), "/75");
+    EXPECT_STREQ(textAt(477), menu.getScoreText());
+    EXPECT_STRNE(menu.getScoreText(), "");
     EXPECT_EQ(host.log, (std::vector<std::string>{"fullscreen 1"}));
   }
 }
@@ -822,6 +893,26 @@ TEST_F(MenuTest, TwoThresholdsAtOnceAnimateTheLaterMapOnly) {
   EXPECT_TRUE(menu.getPendingUnlocks().empty());
 }
 
+TEST_F(MenuTest, ASecondBuildForgetsWhatTheFirstTreeHeld) {
+  winLevels(1, 16, 3);
+  winLevels(17, 17, 1);  // 49
+  build(5);
+  winLevels(18, 18, 1);  // 50: map 2 starts its unlock
+  menu.showScreen(1);
+  menu.showScreen(5);
+  ASSERT_EQ(menu.getPendingUnlocks().size(), 1u);
+  tapPage(452);
+  ASSERT_EQ(menu.getScreen(), 6);
+  MenuTree tree = buildTree();
+  menu.buildScenesFrom(tree.root, tree.help);
+  EXPECT_TRUE(menu.getPendingUnlocks().empty());
+  frames(12);
+  // The new tree's level page shows nothing yet: a tap starts nothing.
+  host.log.clear();
+  tapPage(376);
+  EXPECT_TRUE(host.log.empty());
+}
+
 TEST_F(MenuTest, MapsWithoutLevelsStayLockedWhateverTheStars) {
   // Three maps of levels: maps 4 to 8 have none.
   winLevels(1, 75, 3);  // 225 stars
@@ -867,6 +958,8 @@ TEST_F(MenuTest, LevelPageShowsOpenDoneAndMedals) {
   EXPECT_EQ(state(456), 1);
   EXPECT_EQ(dynamic_cast<COptionalNodeList*>(tag(456)->findByTag(374))->getCurrentOption(), 0);
   EXPECT_EQ(state(457), 0);
+  EXPECT_FALSE(tag(456)->findByTag(374)->isTransparent());
+  EXPECT_TRUE(tag(457)->findByTag(374)->isTransparent());
   host.log.clear();
   tapPage(457);
   EXPECT_TRUE(host.log.empty());

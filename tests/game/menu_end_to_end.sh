@@ -69,35 +69,78 @@ ink() {
   face=$(convert "$1" -crop "$geometry" +repage -fuzz 6% -fill black +opaque white -format "%[fx:mean]" info:)
   awk -v r="$rim" -v f="$face" 'BEGIN { exit !(r > 0.01 && f > 0.01) }'
 }
-# Waits (tenths of a second) until the window shows something other than file.
+# The share (0 to 1) of a box (points) in a colour, within fuzz percent.
+share() {  # file x y w h colour fuzz
+  local geometry="$(px "$4")x$(py "$5")+$(px "$2")+$(py "$3")"
+  convert "$1" -crop "$geometry" +repage -alpha off -fuzz "$7%" -fill black +opaque "$6" -fill white -opaque "$6" \
+    -colorspace gray -format "%[fx:mean]" info:
+}
+# looks NAME FILE X Y W H COLOUR FUZZ MIN [MAX]: the box holds at least MIN
+# (and at most MAX) of that colour, or the screen is not the one it should be.
+looks() {
+  local got
+  got=$(share "$2" "$3" "$4" "$5" "$6" "$7" "$8")
+  awk -v g="$got" -v lo="$9" -v hi="${10:-1}" 'BEGIN { exit !(g >= lo && g <= hi) }' ||
+    fail "$1: the box $3 $4 $5 $6 holds $got of $7, not $9 to ${10:-1} ($2)"
+}
+# Waits until the window shows something other than the last shot and holds
+# still (two captures a fifth of a second apart alike), for at most the given
+# tenths of a second; a screen that never stops moving is taken as it is then.
 settle() {
-  sleep "$1"
+  local last="" now changed i
+  for ((i = 0; i < $1; i += 2)); do
+    now="$tmp/settle-$((i % 4)).png"
+    import -window "$win" "$now" 2>/dev/null || { sleep 0.2; continue; }
+    if [[ -n "$last" ]]; then
+      changed=$(compare -metric AE -fuzz 2% "$last" "$now" null: 2>&1 | cut -d' ' -f1)
+      if awk -v c="$changed" -v n=$((WIDTH * HEIGHT / 1000)) 'BEGIN { exit !(c <= n) }'; then
+        [[ -z "$previous" ]] && return 0
+        changed=$(compare -metric AE -fuzz 2% "$previous" "$now" null: 2>&1 | cut -d' ' -f1)
+        awk -v c="$changed" -v n=$((WIDTH * HEIGHT / 200)) 'BEGIN { exit !(c > n) }' && return 0
+      fi
+    fi
+    last=$now
+    sleep 0.2
+  done
+  return 0
 }
 
 xdotool windowfocus --sync "$win" 2>/dev/null || xdotool windowfocus "$win"
 wait_for "^startup: sequence 1 drawn" 150 || fail "the menu was never drawn"
-sleep 0.6
+settle 20
 shot logo
-sleep 4.5
+# The studio's logo: its cream page with the dark green lettering of the name.
+looks logo "$previous" 0 0 480 320 "rgb(251,246,232)" 3 0.5
+looks logo "$previous" 70 175 260 50 "rgb(47,91,43)" 12 0.03
+sleep 4
+settle 40
 shot main 200 145 80 30 90 258 300 18
 text_main=$previous
 
 click 240 160   # play: the map choice
-sleep 0.8
+settle 30
 shot maps 150 10 180 28 20 170 440 30
 
 click 78 122    # the first map: its level page
-sleep 0.8
+settle 30
 shot levels 20 180 130 40
 
 click 196 42    # level 1: the intro movie first
 sleep 1.5
 shot intro
+# The movie: a night sky over the meadow, and its white subtitles below.
+looks intro "$previous" 0 0 480 50 "rgb(26,32,64)" 10 0.3
+looks intro "$previous" 100 280 280 30 "rgb(255,255,255)" 15 0.02
 xdotool key --window "$win" space   # skips it
 wait_for "^startup: sequence 2 drawn" 100 || fail "level 1 never started"
 start=$(date +%s%N)
 sleep 0.8
 shot level-1
+# The level under its briefing: the paper banner with the green hint bulb,
+# the timer's dark plate top left.
+looks level-1 "$previous" 100 185 280 50 "rgb(241,223,178)" 6 0.15
+looks level-1 "$previous" 60 240 20 20 "rgb(66,153,66)" 10 0.25
+looks level-1 "$previous" 2 2 80 16 "rgb(27,36,50)" 15 0.3
 # The briefing waits for a tap; the solution's taps follow at their frames
 # (33 ms each, counted from the start of the level).
 for ((i = 0; i < 2; ++i)); do
@@ -133,20 +176,37 @@ for ((i = 0; i < 4; ++i)); do   # its briefings, read one after the other
   click 240 280
   sleep 0.8
 done
+settle 20
 shot level-2-play
+# Playing: the briefing's paper gone, the sky above and the pause button's blue.
+looks level-2-play "$previous" 100 185 280 50 "rgb(241,223,178)" 6 0 0.05
+looks level-2-play "$previous" 100 40 280 40 "rgb(130,175,226)" 10 0.2
+looks level-2-play "$previous" 434 14 12 14 "rgb(55,130,235)" 15 0.3
 click 440 21    # pause
-sleep 1.5
+settle 30
 shot pause
+# Paused: the green resume and menu buttons over the level, the paper banner below.
+looks pause "$previous" 190 38 90 14 "rgb(90,170,80)" 20 0.4
+looks pause "$previous" 190 150 90 14 "rgb(90,170,80)" 20 0.4
+looks pause "$previous" 100 250 280 30 "rgb(235,213,162)" 8 0.4
 click 237 162   # its menu button: back to the level page
-sleep 1.5
+settle 30
 shot back-to-levels 20 180 130 40
 xdotool key --window "$win" Escape   # the level page goes back to the main screen
-sleep 1
-shot main-again
+settle 30
+shot main-again 200 145 80 30 90 258 300 18
+# The main screen as first seen: its title and buttons where they were.
+changed=$(compare -metric AE -fuzz 4% -crop "$(px 150)x$(py 160)+$(px 165)+$(py 40)" "$text_main" "$previous" null: 2>&1 |
+  cut -d' ' -f1)
+awk -v c="$changed" -v n=$(($(px 150) * $(py 160) / 20)) 'BEGIN { exit !(c < n) }' ||
+  fail "main-again: not the main screen ($changed pixels of its title and play button differ)"
 
 click 240 232   # the honour board
-sleep 1
+settle 30
 shot honours
+# The board: its dark wood panels and the red label of its title.
+looks honours "$previous" 330 100 100 60 "rgb(90,58,32)" 8 0.4
+looks honours "$previous" 175 6 60 12 "rgb(158,48,36)" 10 0.12
 click 28 292    # its back button
 sleep 1
 

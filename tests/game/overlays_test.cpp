@@ -518,6 +518,7 @@ TEST(MapHud, BackButtonHitsOnlyWhileVisible) {
   root->addChild(tagged(new CNode(), QMRMapHud::kHintTag));
   QMRMapHud hud;
   hud.loadSceneFrom(root);
+  EXPECT_FALSE(QMRMapHud::exists());  // a HUD of its own is not the game's one
   EXPECT_EQ(hud.getButtons().size(), 1u);
   EXPECT_TRUE(hud.handleTouch(30, 290));
   EXPECT_EQ(back->getState(), 1);

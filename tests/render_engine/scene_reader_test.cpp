@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -311,6 +312,17 @@ TEST_F(SceneReader, IndicesAndGroupsAreChecked) {
       {"opaque", [](SceneFileWriter& w) { w.addOpaque(7); }, "Bad node index 7 in the opaque list"},
       {"font", [](SceneFileWriter& w) { w.addText(SceneWriter::textRecord(Look(), 4, 4, 1, 13, 0, 0, 0)); },
        "Bad font index 13"},
+      {"infinite", [](SceneFileWriter& w) { w.addNode(1, at(INFINITY, 0)); },
+       "Number not finite or beyond 1000000 in the node records"},
+      {"not a number", [](SceneFileWriter& w) { w.addNode(1, at(0, NAN)); }, "Number not finite"},
+      {"huge", [](SceneFileWriter& w) { w.addNode(1, at(-1.0e30f, 0)); }, "Number not finite"},
+      {"huge pose",
+       [](SceneFileWriter& w) {
+         SceneWriter::Pose pose;
+         pose.f[6] = 3.0e9f;
+         w.addKeyframe(1, 2, pose, {});
+       },
+       "Number not finite or beyond 1000000 in the animations"},
   };
   for (const Case& c : cases) {
     SceneFileWriter w;
