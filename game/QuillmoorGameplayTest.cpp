@@ -152,33 +152,42 @@ void QuillmoorGameplayTest::swapItem(ISwappableItem* item) {
   if (item != nullptr) item->swap();
 }
 
-bool QuillmoorGameplayTest::onObjectTapped(CNode* node) {
+bool QuillmoorGameplayTest::takesTap(CNode* node) {
   auto* physics = dynamic_cast<CNodePhysics*>(node);
   if (physics == nullptr) return false;
   switch (physics->getCollisionType()) {
     case CollisionType::TapBlock:
     case CollisionType::IceBlock:
-    case CollisionType::FloatingBlock: {
-      QMRBloc* bloc = asBloc(physics);
-      if (bloc == nullptr) return false;
-      if (bloc->takeHit()) removeFromLevel(bloc);
-      return true;
-    }
+    case CollisionType::FloatingBlock:
+      return asBloc(physics) != nullptr;
     case CollisionType::ExplosiveBlock:
-      if (asBloc(physics) == nullptr || !physics->isArmed()) return false;
+      return asBloc(physics) != nullptr && physics->isArmed();
+    case CollisionType::BlackSheep:
+    case CollisionType::BlackWolf:
+      return asSwappable(physics) != nullptr;
+    default:
+      return false;
+  }
+}
+
+bool QuillmoorGameplayTest::onObjectTapped(CNode* node) {
+  if (!takesTap(node)) return false;
+  auto* physics = static_cast<CNodePhysics*>(node);
+  switch (physics->getCollisionType()) {
+    case CollisionType::ExplosiveBlock:
       explodeBlock(physics);
       physics->setArmed(false);
       return true;
     case CollisionType::BlackSheep:
-    case CollisionType::BlackWolf: {
-      ISwappableItem* item = asSwappable(physics);
-      if (item == nullptr) return false;
-      swapItem(item);
+    case CollisionType::BlackWolf:
+      swapItem(asSwappable(physics));
       showTapEffect(physics);
       return false;
+    default: {
+      QMRBloc* bloc = asBloc(physics);
+      if (bloc->takeHit()) removeFromLevel(bloc);
+      return true;
     }
-    default:
-      return false;
   }
 }
 

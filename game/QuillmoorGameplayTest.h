@@ -19,6 +19,9 @@ class QuillmoorGameplayTest : public GameplayTestInterface {
   void registerHandlers() override;
   void unregisterHandlers() override;
   bool onObjectTapped(RenderEngine::CNode* node) override;
+  // Whether a tap on the node does anything: a block that breaks, an armed
+  // explosive, a black animal that swaps.
+  static bool takesTap(RenderEngine::CNode* node);
 
   virtual void swapItem(ISwappableItem* item);
   // A won level: the animals pass through everything but the goal zone.

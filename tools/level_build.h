@@ -48,6 +48,7 @@ struct BodyReport {
   float speed = 0.0f;     // points per second at the end
   float spin = 0.0f;      // radians per second at the end
   float maxSpeed = 0.0f;  // over the whole run
+  bool hanging = false;   // a joint of the level holds it: it may still sway
   // For animals: how it died with no one playing ("" while alive): it touched
   // a death zone or the SheepEater, or left the screen.
   std::string death;

@@ -1,8 +1,13 @@
 #include "tools/level_player.h"
 
-#include <deque>
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <deque>
 #include <sstream>
+#include <utility>
+
+#include "app/WindowGlue.h"
 
 #include "game/ActorTemplates.h"
 #include "game/GameOverlayPorts.h"
@@ -17,11 +22,15 @@
 #include "game/QMRJoint.h"
 #include "game/QMRSheep.h"
 #include "game/QMRTextBanner.h"
+#include "game/QuillmoorGameplayTest.h"
 #include "game/TutorialManager.h"
 #include "sound/AudioEngine.h"
 
 namespace levelplay {
 namespace {
+
+using RenderEngine::CNodePhysics;
+using RenderEngine::CScenePhysics;
 
 // The game's own application object, made for one run and gone after it.
 class PlayGame : public QMRGame {
@@ -75,6 +84,66 @@ std::vector<Tap> parseScript(const std::string& text, std::vector<std::string>* 
 
 namespace {
 
+void collectNode(cpShape* shape, void* data) {
+  auto* nodes = static_cast<std::vector<CNodePhysics*>*>(data);
+  auto* node = static_cast<CNodePhysics*>(cpShapeGetUserData(shape));
+  if (node != nullptr && std::find(nodes->begin(), nodes->end(), node) == nodes->end()) nodes->push_back(node);
+}
+
+// The point nearest the middle of the node's bounds where a touch reaches
+// it, on screen and off the HUD's buttons.
+bool pointOn(InGameSequence& play, CNodePhysics* node, int* x, int* y) {
+  cpBB box = cpBBNewForExtents(cpBodyGetPosition(node->getBody()), 0.0, 0.0);
+  for (int i = 0; i < node->getShapeCount(); ++i) {
+    if (const cpShape* shape = node->getShape(i)) box = cpBBMerge(box, cpShapeGetBB(shape));
+  }
+  const double left = std::max(box.l, 0.0);
+  const double right = std::min(box.r, static_cast<double>(window::kPointsWidth - 1));
+  const double top = std::max(box.b, 0.0);
+  const double bottom = std::min(box.t, static_cast<double>(window::kPointsHeight - 1));
+  if (left > right || top > bottom) return false;
+  const double cx = (left + right) / 2.0;
+  const double cy = (top + bottom) / 2.0;
+  const int step = std::max(1, static_cast<int>(std::max(right - left, bottom - top) / 40.0));
+  std::vector<std::pair<double, std::pair<int, int>>> candidates;
+  for (int py = static_cast<int>(std::ceil(top)); py <= static_cast<int>(bottom); py += step) {
+    for (int px = static_cast<int>(std::ceil(left)); px <= static_cast<int>(right); px += step) {
+      candidates.push_back({(px - cx) * (px - cx) + (py - cy) * (py - cy), {px, py}});
+    }
+  }
+  std::stable_sort(candidates.begin(), candidates.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  for (const auto& c : candidates) {
+    const auto [px, py] = c.second;
+    if (play.getHud() != nullptr && play.getHud()->containsButtonAt(px, py)) continue;
+    if (play.getScene()->queryNodeAtPoint(static_cast<float>(px), static_cast<float>(py), 3) != node) continue;
+    *x = px;
+    *y = py;
+    return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+std::vector<Tappable> findTappables(InGameSequence& play) {
+  std::vector<Tappable> found;
+  CScenePhysics* scene = play.getScene();
+  if (scene == nullptr || scene->getSpace() == nullptr || scene->isLocked()) return found;
+  scene->recacheShapeBounds();
+  std::vector<CNodePhysics*> nodes;
+  cpSpaceEachShape(scene->getSpace(), &collectNode, &nodes);
+  for (CNodePhysics* node : nodes) {
+    Tappable t;
+    if (!QuillmoorGameplayTest::takesTap(node) || !pointOn(play, node, &t.x, &t.y)) continue;
+    t.type = node->getCollisionType();
+    found.push_back(t);
+  }
+  return found;
+}
+
+namespace {
+
 void tap(PlayGame& game, int x, int y) {
   TouchPoint points[kMaxTouches] = {{x, y}};
   game.touchesBegan(1, points, false);
@@ -94,6 +163,10 @@ void run(PlayGame& game, InGameSequence& play, const std::vector<Tap>& script, i
     if (state != lastState) {
       result.log.push_back("frame " + std::to_string(frame) + ": " + stateName(state));
       lastState = state;
+      if (state == InGameSequence::kPlay && result.playFrame < 0) {
+        result.playFrame = frame;
+        result.tappables = findTappables(play);
+      }
     }
     if (state == InGameSequence::kWon || state == InGameSequence::kLost) break;
     // The briefing: the banner takes the touches while it is shown; one tap
@@ -105,8 +178,10 @@ void run(PlayGame& game, InGameSequence& play, const std::vector<Tap>& script, i
       int y = 160;
       while (next < script.size() && script[next].frame <= frame) {
         dismiss = true;
-        x = script[next].x;
-        y = script[next].y;
+        if (script[next].aim < 0) {
+          x = script[next].x;
+          y = script[next].y;
+        }
         ++next;
       }
       if (dismiss) {
@@ -115,7 +190,19 @@ void run(PlayGame& game, InGameSequence& play, const std::vector<Tap>& script, i
       }
     } else {
       while (next < script.size() && script[next].frame <= frame) {
-        const Tap& t = script[next++];
+        Tap t = script[next++];
+        if (t.aim >= 0) {
+          const std::vector<Tappable> things = findTappables(play);
+          if (things.empty()) {
+            result.log.push_back("frame " + std::to_string(frame) + ": nothing to aim at");
+            continue;
+          }
+          const std::size_t pick = static_cast<std::size_t>(t.aim) % things.size();
+          t.x = things[pick].x;
+          t.y = things[pick].y;
+          result.log.push_back("frame " + std::to_string(frame) + ": aimed at " + std::to_string(pick + 1) + " of " +
+                               std::to_string(things.size()) + ", type " + std::to_string(things[pick].type));
+        }
         const int before = play.getActions();
         tap(game, t.x, t.y);
         result.log.push_back("frame " + std::to_string(frame) + ": tap " + std::to_string(t.x) + " " +
@@ -207,12 +294,20 @@ PlayResult playLevel(int level, const std::vector<Tap>& script, int frameLimit,
   return result;
 }
 
-void printResult(const PlayResult& r, std::FILE* out) {
+void printResult(const PlayResult& r, std::FILE* out, bool withTappables) {
   if (!r.built) {
     std::fprintf(out, "cannot build the level: %s\n", r.failure.c_str());
     return;
   }
   for (const std::string& line : r.log) std::fprintf(out, "%s\n", line.c_str());
+  if (withTappables) {
+    for (std::size_t i = 0; i < r.tappables.size(); ++i) {
+      const Tappable& t = r.tappables[i];
+      std::fprintf(out, "tappable %zu of %zu at frame %d: type %d at %d %d\n", i + 1, r.tappables.size(),
+                   r.playFrame, t.type, t.x, t.y);
+    }
+    if (r.tappables.empty()) std::fprintf(out, "tappable none at frame %d\n", r.playFrame);
+  }
   for (const std::string& line : r.actors) std::fprintf(out, "%s\n", line.c_str());
   std::fprintf(out, "ended at frame %d: %s (%s)\n", r.frames, r.outcome.c_str(), r.reason.c_str());
   std::fprintf(out, "result: %s taps=%d time_ms=%d score=%d medal=%d\n", r.outcome.c_str(), r.taps, r.timeMs,

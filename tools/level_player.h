@@ -17,17 +17,34 @@ struct Tap {
   int frame = 0;
   int x = 0;
   int y = 0;
+  // 0 or more: x and y are left aside and the tap lands on the thing of
+  // that number (modulo their count) among those a tap acts on at that frame.
+  int aim = -1;
 };
 
 // Lines "frame x y"; '#' starts a comment. Bad lines are reported in errors
 // (line number and text) and left out.
 std::vector<Tap> parseScript(const std::string& text, std::vector<std::string>* errors);
 
+// A thing of the level a tap acts on (a block that breaks or blows up, a
+// black animal), with a point on screen where a tap reaches it.
+struct Tappable {
+  int type = 0;  // collision type
+  int x = 0;
+  int y = 0;
+};
+
+// What a tap acts on now, in the order of the physics space, as the level
+// screen routes touches (the HUD's buttons first, then the topmost body).
+std::vector<Tappable> findTappables(InGameSequence& play);
+
 struct PlayResult {
   bool built = false;
   std::string failure;  // why the level could not be built
   std::vector<std::string> log;  // states passed and other events, by frame
   std::vector<std::string> actors;  // where each animal ended
+  int playFrame = -1;  // the first frame of the state "play"
+  std::vector<Tappable> tappables;  // as they were then
   int frames = 0;
   std::string outcome = "unfinished";  // "won", "lost" or "unfinished"
   std::string reason;
@@ -48,6 +65,7 @@ inline constexpr int kIdleFrameLimit = 60000 / kFrameMs + 1;
 PlayResult playLevel(int level, const std::vector<Tap>& taps, int frameLimit = 0,
                      const std::function<void(InGameSequence&)>& atEnd = nullptr);
 
-void printResult(const PlayResult& result, std::FILE* out);
+// withTappables: also the things a tap acted on when the play began.
+void printResult(const PlayResult& result, std::FILE* out, bool withTappables = false);
 
 }  // namespace levelplay

@@ -3,7 +3,9 @@
 // cursor, music and screen changes caught by a recording host.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -298,6 +300,35 @@ TEST_F(InGameTest, LevelPlayerRunsAScriptToItsEnd) {
   EXPECT_EQ(wolf.reason, "a wolf stayed in the goal");
   levelplay::PlayResult missing = levelplay::playLevel(9, {});
   EXPECT_FALSE(missing.built);
+  sequence.emplace(&host);
+  sequence->load();
+}
+
+TEST_F(InGameTest, AnAimedTapLandsOnWhatATapActsOn) {
+  sequence.reset();
+  levelplay::PlayResult aimed = levelplay::playLevel(1, {{3, 0, 0, 7}});
+  EXPECT_EQ(aimed.outcome, "won");
+  EXPECT_EQ(aimed.taps, 1);
+  ASSERT_EQ(aimed.tappables.size(), 1u) << "the crate, not the ground, the goal or the sheep";
+  EXPECT_EQ(aimed.tappables[0].type, 2);
+  EXPECT_NEAR(aimed.tappables[0].x, 240, 10);
+  EXPECT_NEAR(aimed.tappables[0].y, 280, 10);
+  EXPECT_GE(aimed.playFrame, 0);
+  EXPECT_NE(std::find(aimed.log.begin(), aimed.log.end(), "frame 3: aimed at 1 of 1, type 2"), aimed.log.end());
+  std::FILE* out = std::tmpfile();
+  ASSERT_NE(out, nullptr);
+  levelplay::printResult(aimed, out, true);
+  std::rewind(out);
+  std::string printed(4096, '\0');
+  printed.resize(std::fread(printed.data(), 1, printed.size(), out));
+  std::fclose(out);
+  EXPECT_NE(printed.find("tappable 1 of 1 at frame "), std::string::npos) << printed;
+  EXPECT_NE(printed.find("\nresult: won"), std::string::npos) << "the last line stays the result";
+
+  levelplay::PlayResult none = levelplay::playLevel(3, {{3, 0, 0, 0}});
+  EXPECT_TRUE(none.tappables.empty());
+  EXPECT_EQ(none.taps, 0);
+  EXPECT_NE(std::find(none.log.begin(), none.log.end(), "frame 3: nothing to aim at"), none.log.end());
   sequence.emplace(&host);
   sequence->load();
 }

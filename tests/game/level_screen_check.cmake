@@ -1,26 +1,40 @@
-# Draws a level screen of the built data tree (under a display) and checks
-# that the scenery, every animal, every block and the HUD were drawn.
-#   cmake -DSHOT=... -DDATA=... -DOUT=... -P level_screen_check.cmake
-foreach(level 1 7)
-  execute_process(COMMAND ${SHOT} ${DATA} ${level} ${OUT}/level-${level}.png 30
+# Draws every level of map 1 of the built data tree at its start (under a
+# display) into OUT/<N>.png, and checks that the scenery, every animal, every
+# block and the HUD were drawn.
+#   cmake -DSHOT=... -DDATA=... -DOUT=... [-DLEVELS="1;7"] -P level_screen_check.cmake
+include(${CMAKE_CURRENT_LIST_DIR}/../support/MapLevels.cmake)
+if(NOT DEFINED LEVELS)
+  map_levels(${DATA}/gamedesign/levels.ynm LEVELS)
+endif()
+file(MAKE_DIRECTORY ${OUT})
+set(failures)
+foreach(level IN LISTS LEVELS)
+  execute_process(COMMAND ${SHOT} ${DATA} ${level} ${OUT}/${level}.png 1
                   RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  set(problem)
   if(NOT rc EQUAL 0)
-    message(FATAL_ERROR "level ${level}: exit status ${rc}\n${out}${err}")
+    set(problem "exit status ${rc}")
+  elseif(NOT out MATCHES "background: drawn")
+    set(problem "no scenery")
+  elseif(NOT out MATCHES "actors: ([0-9]+) of ([0-9]+) drawn" OR NOT CMAKE_MATCH_1 EQUAL CMAKE_MATCH_2
+         OR CMAKE_MATCH_2 EQUAL 0)
+    set(problem "animals missing")
+  elseif(NOT out MATCHES "blocks: ([0-9]+) of ([0-9]+) drawn" OR NOT CMAKE_MATCH_1 EQUAL CMAKE_MATCH_2
+         OR CMAKE_MATCH_2 EQUAL 0)
+    set(problem "blocks missing")
+  else()
+    foreach(part hud scene)
+      if(NOT out MATCHES "${part}: ([0-9]+) pixels" OR CMAKE_MATCH_1 LESS 2000)
+        set(problem "the ${part} was not drawn")
+      endif()
+    endforeach()
   endif()
-  if(NOT out MATCHES "background: drawn")
-    message(FATAL_ERROR "level ${level}: no scenery\n${out}")
+  if(problem)
+    string(APPEND failures "level ${level}: ${problem}\n${out}${err}\n")
+  else()
+    message(STATUS "level ${level}: ${OUT}/${level}.png")
   endif()
-  if(NOT out MATCHES "actors: ([0-9]+) of ([0-9]+) drawn" OR NOT CMAKE_MATCH_1 EQUAL CMAKE_MATCH_2
-     OR CMAKE_MATCH_2 EQUAL 0)
-    message(FATAL_ERROR "level ${level}: animals missing\n${out}")
-  endif()
-  if(NOT out MATCHES "blocks: ([0-9]+) of ([0-9]+) drawn" OR NOT CMAKE_MATCH_1 EQUAL CMAKE_MATCH_2
-     OR CMAKE_MATCH_2 EQUAL 0)
-    message(FATAL_ERROR "level ${level}: blocks missing\n${out}")
-  endif()
-  foreach(part hud scene)
-    if(NOT out MATCHES "${part}: ([0-9]+) pixels" OR CMAKE_MATCH_1 LESS 2000)
-      message(FATAL_ERROR "level ${level}: the ${part} was not drawn\n${out}")
-    endif()
-  endforeach()
 endforeach()
+if(failures)
+  message(FATAL_ERROR "${failures}")
+endif()

@@ -343,21 +343,27 @@ TEST(Rules, TapsByType) {
   RulesFixture f;
   QMRBloc* crate = f.block(2, 100, 100);
   crate->setBlockKind(QMRBloc::kTwoHitKind);
+  EXPECT_TRUE(QuillmoorGameplayTest::takesTap(crate));
   EXPECT_TRUE(f.rules.onObjectTapped(crate));
   EXPECT_TRUE(f.sequence.removed.empty());
   EXPECT_TRUE(f.rules.onObjectTapped(crate));
   EXPECT_EQ(f.sequence.removed, std::vector<CNode*>{crate});
 
   QMRBloc* zone = f.block(7, 200, 100, 0.0f, true);
+  EXPECT_FALSE(QuillmoorGameplayTest::takesTap(zone));
   EXPECT_FALSE(f.rules.onObjectTapped(zone));
+  EXPECT_FALSE(QuillmoorGameplayTest::takesTap(nullptr));
   EXPECT_FALSE(f.rules.onObjectTapped(nullptr));
   auto* part = physicstest::makeNode(body(1.0f, {boxShape(5, 5)}, 2), 300, 100);
   f.scene.addPhysicsItem(part);
+  EXPECT_FALSE(QuillmoorGameplayTest::takesTap(part));
   EXPECT_FALSE(f.rules.onObjectTapped(part)) << "a plain part is no block";
 
   QMRBloc* tnt = f.block(5, 150, 100);
+  EXPECT_TRUE(QuillmoorGameplayTest::takesTap(tnt));
   EXPECT_TRUE(f.rules.onObjectTapped(tnt));
   EXPECT_EQ(GameplayTestInterface::addedBodies().size(), 1u);
+  EXPECT_FALSE(QuillmoorGameplayTest::takesTap(tnt));
   EXPECT_FALSE(f.rules.onObjectTapped(tnt)) << "gone off already";
 }
 
@@ -371,6 +377,7 @@ TEST(Rules, ATapOnABlackAnimalSwapsItUncounted) {
   sheep->setPosition(100, 100, 0);
   f.scene.addPhysicsItem(sheep);
   const int model = sheep->getModelIndex();
+  EXPECT_TRUE(QuillmoorGameplayTest::takesTap(sheep)) << "acted on, though not counted";
   EXPECT_FALSE(f.rules.onObjectTapped(sheep));
   EXPECT_NE(sheep->getModelIndex(), model);
   EXPECT_EQ(f.sequence.effects.size(), 1u);

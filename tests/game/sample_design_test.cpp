@@ -67,10 +67,10 @@ TEST_F(SampleDesignTest, EverySampleLevelHasARecordOnTheFirstMap) {
       EXPECT_EQ(level.requiredLevels, std::vector<int>{samples[i - 1]});
     }
   }
-  // One tap in five seconds is gold on the one-tap first level; three taps in
-  // twenty seconds still bronze.
-  EXPECT_EQ(levels.getMedalForScore(1, 1000 * (2 + 1000.0 / 5000)), 3);
-  EXPECT_EQ(levels.getMedalForScore(1, static_cast<int>(1000 * (2.0 / 3 + 1000.0 / 20000))), 1);
+  // One tap in three seconds is gold on the one-tap first level; two taps in
+  // ten seconds still bronze.
+  EXPECT_EQ(levels.getMedalForScore(1, static_cast<int>(1000 * (2 + 1000.0 / 3000))), 3);
+  EXPECT_EQ(levels.getMedalForScore(1, 1000 * (1 + 1000.0 / 10000)), 1);
 }
 
 TEST_F(SampleDesignTest, TwentyAchievementsFillTheHonourBoard) {
