@@ -169,6 +169,11 @@ void InGameSequence::loadLevel() {
   if (scene_ == nullptr) return;
   failWaitMs_ = 0;
   failOffScreen_ = false;
+  // A fresh attempt shows a fresh clock, count and marks already behind its
+  // briefings, not the figures of the attempt before.
+  score_ = clockMs_ = actions_ = 0;
+  showCounters();
+  if (hud_ != nullptr) hud_->showMarks(3);
   process().counters.fill(0);
   clearLevel();
   const GameConfiguration& config = gameConfiguration();

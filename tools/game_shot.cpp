@@ -7,8 +7,8 @@
 // --earn gives the player some achievements first, to see earned medals.
 // --level starts level L as the map would (its briefing over the level screen).
 // --menu N opens the main menu, waits for its splash to end and shows its
-// screen N; each --tap X Y is then a press and a release there (in points),
-// followed by half a second of frames.
+// screen N. After --menu or --level each --tap X Y is a press and a release
+// there (in points), followed by half a second of frames.
 #include <GL/freeglut.h>
 
 #include <cstdio>
@@ -90,6 +90,13 @@ int main(int argc, char** argv) {
     auto* menu = dynamic_cast<MainMenuSequence*>(game->getSequence(1));
     for (int i = 0; i < 400 && menu != nullptr && menu->getSplashPhase() != 4; ++i) frame();
     if (menu != nullptr && menuScreen != 1) menu->showScreen(menuScreen);
+  } else if (level != 0) {
+    game->startLevel(level);
+    frame();
+  } else {
+    game->setCurrentSequence(screen);
+  }
+  if (menuScreen >= 0 || level != 0) {
     for (const auto& [x, y] : taps) {
       TouchPoint p[kMaxTouches] = {{x, y}};
       game->queueTouchBegan(1, p, true);
@@ -97,10 +104,6 @@ int main(int argc, char** argv) {
       game->queueTouchEnded(1, p, true);
       for (int i = 0; i < 15; ++i) frame();
     }
-  } else if (level != 0) {
-    game->startLevel(level);
-  } else {
-    game->setCurrentSequence(screen);
   }
   for (int t = 0; t <= ms; t += 33) {
     if (hx >= 0) {

@@ -8,8 +8,10 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
+#include "app/LocalizedText.h"
 #include "app/Random.h"
 #include "game/ActorHooks.h"
 #include "game/GameHud.h"
@@ -22,6 +24,7 @@
 #include "game/QMRGame.h"
 #include "game/QMRTextBanner.h"
 #include "game/TutorialManager.h"
+#include "render_engine/CNodeText.h"
 #include "render_engine/Texture.h"
 #include "sound/AudioEngine.h"
 #include "support/TempDir.h"
@@ -43,8 +46,9 @@ void tap(QMRGame* game, int x, int y) {
 }
 
 // Frames until the banner's button with that id takes touches, then a tap on
-// it through the game's routing. False when it never came.
-bool pressBannerButton(QMRGame* game, int id) {
+// it through the game's routing (beforeTap runs just before). False when it
+// never came.
+bool pressBannerButton(QMRGame* game, int id, const std::function<void()>& beforeTap = nullptr) {
   QMRTextBanner* banner = QMRTextBanner::instance();
   for (int frame = 0; frame < 200; ++frame) {
     if (banner->isShown() && banner->areButtonsEnabled()) {
@@ -53,6 +57,7 @@ bool pressBannerButton(QMRGame* game, int id) {
         for (int y = 0; y < 320; y += 4) {
           for (int x = 0; x < 480; x += 4) {
             if (!button->containsPoint(x, y)) continue;
+            if (beforeTap) beforeTap();
             tap(game, x, y);
             return true;
           }
@@ -62,6 +67,31 @@ bool pressBannerButton(QMRGame* game, int id) {
     game->update(33);
   }
   return false;
+}
+
+// The text the banner's text nodes show.
+std::string bannerText() {
+  for (RenderEngine::CNode* node : QMRTextBanner::instance()->getTextNodes()) {
+    if (auto* text = dynamic_cast<RenderEngine::CNodeText*>(node)) return text->getText() != nullptr ? text->getText() : "";
+  }
+  return "";
+}
+
+// The won banner's texts by medal: none and bronze, silver, gold.
+bool isWinText(int textId, int medal) {
+  const int first = medal <= 1 ? 0x20005 : medal == 2 ? 0x20008 : 0x2000B;
+  return textId >= first && textId < first + 3;
+}
+
+// The HUD as a level shows it before its first tap: a clock at zero, no tap
+// counted, every mark lit.
+void expectFreshHud(InGameSequence& play) {
+  GameHud* hud = play.getHud();
+  EXPECT_STREQ(hud->getClockText(), "0:00");
+  EXPECT_STREQ(hud->getCounterText(), "0");
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(hud->findByTag(GameHud::kFirstMarkTag + i)->getChild(0)->getAnimation().getFrame(), 0) << "mark " << i;
+  }
 }
 
 class HostedLevelTest : public ::testing::Test {
@@ -114,6 +144,8 @@ TEST_F(HostedLevelTest, AWinRecordedAndShownThenNextStartsTheFollowingLevel) {
     EXPECT_EQ(game->getCurrentIndex(), QMRGame::kInGame);
     EXPECT_EQ(play.getLevelId(), 2);
     EXPECT_EQ(LevelsManager::getInstance().findLevel(1)->tryCount, 1);
+    ASSERT_EQ(play.getState(), InGameSequence::kBriefing);
+    expectFreshHud(play);
     checked = true;
   });
   EXPECT_EQ(r.outcome, "won");
@@ -124,7 +156,8 @@ TEST_F(HostedLevelTest, RetryThroughTheBannerAndTheBriefingThatFollowsEndsAtATap
   bool checked = false;
   levelplay::playLevel(1, solution(1), 0, [&](InGameSequence& play) {
     QMRGame* game = QMRGame::getInstance();
-    ASSERT_TRUE(pressBannerButton(game, InGameSequence::kButtonRetry));
+    // The marks as a slow attempt leaves them.
+    ASSERT_TRUE(pressBannerButton(game, InGameSequence::kButtonRetry, [&] { play.getHud()->showMarks(1); }));
     EXPECT_EQ(play.getLevelId(), 1);
     EXPECT_EQ(play.getTries(), 2);
     // Level 1 tells how to play at every start: the rebuilt level waits for it.
@@ -133,6 +166,8 @@ TEST_F(HostedLevelTest, RetryThroughTheBannerAndTheBriefingThatFollowsEndsAtATap
     ASSERT_TRUE(banner->isShown());
     EXPECT_EQ(banner->currentMessage().kind, QMRTextBanner::kTutorial);
     EXPECT_TRUE(ActorHooks::isBannerShown()) << "the animals hear of the banner";
+    EXPECT_GT(play.getLevel().entities.size(), 0u);
+    expectFreshHud(play);
     while (banner->queuedCount() > 0) tap(game, 240, 160);
     EXPECT_EQ(play.getState(), InGameSequence::kBriefing);
     tap(game, 240, 160);
@@ -194,6 +229,45 @@ TEST_F(HostedLevelTest, PauseOnTheHudAndResumeOnTheBanner) {
     checked = true;
   });
   EXPECT_TRUE(checked);
+}
+
+// Only the first win ever tells about medals: the wins after it, of the same
+// level or of another, show the won banner's own text for their medal.
+TEST_F(HostedLevelTest, WinsAfterTheFirstShowTheirWinText) {
+  int firstText = 0;
+  levelplay::playLevel(1, solution(1), 0, [&](InGameSequence&) {
+    firstText = QMRTextBanner::instance()->currentMessage().textId;
+    EXPECT_FALSE(bannerText().empty());
+  });
+  EXPECT_EQ(firstText, 0x30005);
+  for (int level : {1, 2}) {
+    bool checked = false;
+    const levelplay::PlayResult r = levelplay::playLevel(level, solution(level), 0, [&](InGameSequence& play) {
+      ASSERT_EQ(play.getState(), InGameSequence::kWon);
+      const int text = QMRTextBanner::instance()->currentMessage().textId;
+      EXPECT_TRUE(isWinText(text, play.getMedal())) << std::hex << text << " for medal " << play.getMedal();
+      EXPECT_STREQ(bannerText().c_str(), getText(text));
+      EXPECT_FALSE(bannerText().empty()) << "level " << level;
+      checked = true;
+    });
+    EXPECT_EQ(r.outcome, "won") << "level " << level;
+    EXPECT_TRUE(checked);
+  }
+}
+
+// Every message the level screen puts on the banner has a text in every language.
+TEST(LevelScreenTexts, EveryBannerMessageHasItsTextInEveryLanguage) {
+  qmtest::ScopedCwd cwd{QM_DATA_DIR};
+  initTexts();
+  const int previous = getCurrentLanguageIndex();
+  const int ids[] = {0x20000, 0x20001, 0x20002, 0x20004, 0x20005, 0x20006, 0x20007, 0x20008,
+                     0x20009, 0x2000A, 0x2000B, 0x2000C, 0x2000D, 0x2000E, 0x30005};
+  for (const char* code : {"en", "fr", "de", "es", "it"}) {
+    setLanguage(code);
+    ASSERT_STREQ(getLanguageCode(getCurrentLanguageIndex()), code);
+    for (int id : ids) EXPECT_STRNE(getText(id), "") << code << " " << std::hex << id;
+  }
+  setLanguageIndex(previous < 0 ? 0 : previous);
 }
 
 }  // namespace

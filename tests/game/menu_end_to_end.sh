@@ -60,14 +60,18 @@ shot() {
   previous=$file
   echo "screen $name: $file"
 }
-# The letters' rim colour (a dark blue) and their white face, both, in a box.
+# The letters' rim colour (a dark blue) and their white face, both, in a box;
+# or the banner's brown letters.
 ink() {
   local geometry="$(px "$4")x$(py "$5")+$(px "$2")+$(py "$3")"
   local rim face
   rim=$(convert "$1" -crop "$geometry" +repage -fuzz 12% -fill white -opaque "rgb(50,50,101)" \
     -fill black +opaque white -format "%[fx:mean]" info:)
   face=$(convert "$1" -crop "$geometry" +repage -fuzz 6% -fill black +opaque white -format "%[fx:mean]" info:)
-  awk -v r="$rim" -v f="$face" 'BEGIN { exit !(r > 0.01 && f > 0.01) }'
+  awk -v r="$rim" -v f="$face" 'BEGIN { exit !(r > 0.01 && f > 0.01) }' && return 0
+  face=$(convert "$1" -crop "$geometry" +repage -fuzz 12% -fill white -opaque "rgb(78,46,16)" \
+    -fill black +opaque white -format "%[fx:mean]" info:)
+  awk -v f="$face" 'BEGIN { exit !(f > 0.01) }'
 }
 # The share (0 to 1) of a box (points) in a colour, within fuzz percent.
 share() {  # file x y w h colour fuzz
@@ -157,19 +161,21 @@ done <"$solutions/1.txt"
 sleep 5
 shot result 100 245 300 30
 click 240 280   # a tap on the first win's message brings the result window
-# The window's buttons come one after the other, "next" last, above them
-# once the achievements' plaques have gone: wait for its green face.
+# The window's buttons come one after the other, "next" last: wait for its
+# green face.
 green() {  # file x y (points): a button's green there
   convert "$1" -format "%[fx:p{$(px "$2"),$(py "$3")}.g - max(p{$(px "$2"),$(py "$3")}.r, p{$(px "$2"),$(py "$3")}.b) > 0.2]" info:
 }
 for ((i = 0; i < 40; ++i)); do
   import -window "$win" "$tmp/poll.png" 2>/dev/null
-  [[ $(green "$tmp/poll.png" 400 40) == 1 ]] && break
+  [[ $(green "$tmp/poll.png" 400 55) == 1 ]] && break
   sleep 0.5
 done
 sleep 1          # its appearing animation: a touch before it ends would skip the window
-shot result-window 50 35 150 120 330 22 90 22
-click 370 33    # next: level 2
+# The plaques rest clear of the window, so it was already whole on the picture before.
+previous=""
+shot result-window 50 35 150 120 330 44 90 22
+click 370 55    # next: level 2
 sleep 2.5
 shot level-2 80 250 320 30
 for ((i = 0; i < 4; ++i)); do   # its briefings, read one after the other
@@ -186,10 +192,10 @@ click 440 21    # pause
 settle 30
 shot pause
 # Paused: the green resume and menu buttons over the level, the paper banner below.
-looks pause "$previous" 190 38 90 14 "rgb(90,170,80)" 20 0.4
-looks pause "$previous" 190 150 90 14 "rgb(90,170,80)" 20 0.4
+looks pause "$previous" 190 60 90 14 "rgb(90,170,80)" 20 0.4
+looks pause "$previous" 190 172 90 14 "rgb(90,170,80)" 20 0.4
 looks pause "$previous" 100 250 280 30 "rgb(235,213,162)" 8 0.4
-click 237 162   # its menu button: back to the level page
+click 240 172   # its menu button: back to the level page
 settle 30
 shot back-to-levels 20 180 130 40
 xdotool key --window "$win" Escape   # the level page goes back to the main screen

@@ -94,20 +94,31 @@ TEST_F(OverlaysGlTest, BannerOpensAtTheFootWithItsButtonsAndTheResultWindow) {
   run(banner, 20);
   EXPECT_FALSE(banner.isOpening());
   // The buttons came with the end of the opening: they appear, then take touches.
-  EXPECT_FALSE(banner.getButtons()[0]->containsPoint(240, 50));
+  EXPECT_FALSE(banner.getButtons()[0]->containsPoint(240, 72));
   run(banner, 12);
   beginFrame();
   banner.draw(false, true);
   shot("banner-pause");
   // The screen above is dimmed, the strip at the foot is parchment-bright, the
-  // two buttons (x 240, y 50 and 150) are drawn.
+  // two buttons (x 240, y 50 and 150, drawn 22 lower to clear the HUD's
+  // counter) are there; the banner's letters are dark on the parchment.
   EXPECT_LT(at(240, 10).brightness(), before.brightness() * 3 / 4);
   EXPECT_GT(at(92, 300).brightness(), 450);
   ASSERT_TRUE(banner.getButtons()[0]->isVisible());
-  EXPECT_NE(at(240, 50).brightness(), at(240, 10).brightness());
-  EXPECT_TRUE(banner.getButtons()[0]->containsPoint(240, 50));
-  EXPECT_TRUE(banner.getButtons()[1]->containsPoint(250, 150));
+  EXPECT_NE(at(240, 72).brightness(), at(240, 10).brightness());
+  EXPECT_EQ(at(240, 42).brightness(), at(240, 10).brightness()) << "the counter's row stays clear";
+  EXPECT_TRUE(banner.getButtons()[0]->containsPoint(240, 72));
+  EXPECT_FALSE(banner.getButtons()[0]->containsPoint(240, 45));
+  EXPECT_TRUE(banner.getButtons()[1]->containsPoint(250, 172));
   EXPECT_FALSE(banner.getButtons()[2]->isVisible());
+  int brownInk = 0;
+  for (int y = 252; y < 272; ++y) {
+    for (int x = 236; x < 296; ++x) {
+      const Pixel p = at(x, y);
+      if (p.r > p.b + 30 && p.brightness() < 300) ++brownInk;
+    }
+  }
+  EXPECT_GT(brownInk, 5) << "the word \"Pause\" in brown";
 
   // A win: the result window left of centre, the buttons on the right.
   banner.showResult(BannerMessage{0x20000 + 14, QMRTextBanner::kWon, 2, 19}, 65000, 3, 18250, 20400, 3);
@@ -117,7 +128,7 @@ TEST_F(OverlaysGlTest, BannerOpensAtTheFootWithItsButtonsAndTheResultWindow) {
   banner.draw(false, true);
   shot("banner-result");
   EXPECT_STREQ(banner.getResultScreen()->getTimeText(), "1:05");
-  EXPECT_TRUE(banner.getButtons()[0]->containsPoint(384, 33));
+  EXPECT_TRUE(banner.getButtons()[0]->containsPoint(384, 55));
   EXPECT_GT(at(100, 60).brightness(), 400);  // the panel's parchment
   // The gold medal at (238, 100): its yellow disc.
   const Pixel medal = at(238, 104);
@@ -126,7 +137,9 @@ TEST_F(OverlaysGlTest, BannerOpensAtTheFootWithItsButtonsAndTheResultWindow) {
   EXPECT_LT(medal.b, medal.r);
 }
 
-TEST_F(OverlaysGlTest, PopupDropsInAtTheTopThenGoes) {
+// It rests smaller between the result window (down to y 191) and the
+// banner's words (from y 245), clear of the window's rows and buttons.
+TEST_F(OverlaysGlTest, PopupRisesBetweenTheResultWindowAndTheBannerWordsThenGoes) {
   QMRAchievementPopup popup;
   popup.loadScene();
   ASSERT_NE(popup.getTextNode(), nullptr);
@@ -136,9 +149,12 @@ TEST_F(OverlaysGlTest, PopupDropsInAtTheTopThenGoes) {
   beginFrame();
   popup.draw(false, true);
   shot("achievement");
-  const Pixel plaque = at(240, 50);
+  const Pixel plaque = at(265, 236);
   EXPECT_LT(plaque.r, 120);  // the plaque's deep blue
   EXPECT_GT(plaque.b, plaque.r);
+  const int screen = at(5, 5).brightness();
+  for (int y : {190, 250}) EXPECT_EQ(at(265, y).brightness(), screen) << "nothing drawn at y " << y;
+  EXPECT_EQ(at(240, 50).brightness(), screen) << "nothing drawn over the window's top rows";
   run(popup, 100);
   EXPECT_FALSE(popup.isShown());
 }
