@@ -36,12 +36,6 @@ bool setUp() {
   return ready;
 }
 
-void frameStart() {
-  glLoadIdentity();
-  glClear(GL_COLOR_BUFFER_BIT);
-  glScalef(2, 2, 1);
-}
-
 // One build and its first frame, timed by hand.
 void buildAndDraw(benchmark::State& state) {
   for (auto _ : state) {
@@ -50,7 +44,7 @@ void buildAndDraw(benchmark::State& state) {
     menu->load();
     menu->buildScenes();
     menu->showScreen(0);
-    frameStart();
+    qmtest::startGameFrame();
     menu->draw();
     glFinish();
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
@@ -90,7 +84,7 @@ void BM_MenuFrame(benchmark::State& state) {
     // The logo before the build: its frames stand still here (no time passes).
     menu.update(0);
     for (auto _ : state) {
-      frameStart();
+      qmtest::startGameFrame();
       menu.update(0);
       menu.draw();
     }
@@ -109,7 +103,7 @@ void BM_MenuFrame(benchmark::State& state) {
   if (menu.getScreen() != screen) state.SkipWithError("screen not reached");
   for (int i = 0; i < 30; ++i) menu.update(33);
   for (auto _ : state) {
-    frameStart();
+    qmtest::startGameFrame();
     menu.update(33);
     menu.draw();
   }

@@ -33,12 +33,6 @@ bool setUp() {
   return ready;
 }
 
-void frameStart() {
-  glLoadIdentity();
-  glClear(GL_COLOR_BUFFER_BIT);
-  glScalef(2, 2, 1);
-}
-
 void BM_BannerOpenWithResult(benchmark::State& state) {
   if (!setUp()) {
     state.SkipWithError("no display");
@@ -49,7 +43,7 @@ void BM_BannerOpenWithResult(benchmark::State& state) {
   banner.showResult(BannerMessage{0x20000 + 14, 3, 2, 19}, 65000, 3, 18250, 20400, 3);
   for (int i = 0; i < 60; ++i) banner.update(33);
   for (auto _ : state) {
-    frameStart();
+    qmtest::startGameFrame();
     banner.update(33);
     banner.draw(false, true);
   }
@@ -66,7 +60,7 @@ void BM_PopupShowing(benchmark::State& state) {
   popup.loadScene();
   for (auto _ : state) {
     if (!popup.isShown()) popup.enqueue(21);
-    frameStart();
+    qmtest::startGameFrame();
     popup.update(33);
     popup.draw(false, true);
   }
@@ -85,7 +79,7 @@ void BM_Cursor(benchmark::State& state) {
   cursor.setMode(MouseCursor::kHand);
   int x = 0;
   for (auto _ : state) {
-    frameStart();
+    qmtest::startGameFrame();
     cursor.moveTo(x++ % 480, 160, 0);
     cursor.update(33);
     cursor.draw();

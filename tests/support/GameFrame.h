@@ -20,4 +20,11 @@ inline void setUpGameFrame() {
   glLoadIdentity();
 }
 
+// Each frame after that: a cleared screen, points scaled to pixels.
+inline void startGameFrame() {
+  glLoadIdentity();
+  glClear(GL_COLOR_BUFFER_BIT);
+  glScalef(2, 2, 1);
+}
+
 }  // namespace qmtest
