@@ -9,6 +9,7 @@
 
 #include "app/GameLoop.h"
 #include "app/Random.h"
+#include "app/StartupTrace.h"
 #include "app/StringUtils.h"
 #include "platform/platform.h"
 #include "render_engine/GlStateCache.h"
@@ -123,17 +124,16 @@ void setProjection() {
   glOrtho(0, kPictureWidth, 0, kPictureHeight, -1, 0);
 }
 
-void stepFrame() {
-  int elapsed = 0;
-  if (limiter().step(elapsed) && g_application != nullptr) g_application->update(elapsed);
-}
-
 void onDisplay() {
-  stepFrame();
+  int elapsed = 0;
+  const bool doUpdate = limiter().step(elapsed);
+  startuptrace::frameBegin();
+  if (doUpdate && g_application != nullptr) g_application->update(elapsed);
   drawFrame();
   glFlush();
   // A skipped render drew nothing; swapping would show a stale back buffer.
   if (g_application == nullptr || g_application->lastRenderDrew()) glutSwapBuffers();
+  startuptrace::frameEnd();
   glutPostRedisplay();
 }
 
@@ -334,8 +334,10 @@ void drawFrame() {
 }
 
 void runProgram(int argc, char** argv, GameLoop* (*createApplication)()) {
+  startuptrace::line("main");
   seedRandom(static_cast<std::uint32_t>(std::time(nullptr)));
   openWindow(argc, argv);
+  startuptrace::line("window");
   GameLoop* app = createApplication();
   attachApplication(app);
   app->start();

@@ -3,11 +3,12 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
+#include <string>
 
 #include "app/LocalizedText.h"
 #include "app/Options.h"
 #include "app/Settings.h"
+#include "app/StartupTrace.h"
 #include "game/GamePorts.h"
 #include "game/InGameSequence.h"
 #include "game/LevelsManager.h"
@@ -33,30 +34,6 @@ QMRGameSequenceInterface* asGameSequence(GameSequenceInterface* s) {
 }
 }  // namespace
 
-namespace {
-// QM_TRACE_START=1: a line at the steps of start-up and when a screen is drawn
-// for the first time after a switch, for the start-up probe (milliseconds on
-// the monotonic clock).
-bool traceStart() {
-  static const bool trace = [] {
-    const char* v = std::getenv("QM_TRACE_START");
-    return v != nullptr && v[0] != '\0' && v[0] != '0';
-  }();
-  return trace;
-}
-void traceLine(const char* what, int sequence) {
-  timespec now{};
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  const long long ms = static_cast<long long>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
-  if (sequence >= 0) {
-    std::printf("startup: sequence %d drawn at %lld\n", sequence, ms);
-  } else {
-    std::printf("startup: %s at %lld\n", what, ms);
-  }
-  std::fflush(stdout);
-}
-}  // namespace
-
 QMRGame* QMRGame::getInstance() {
   (void)g_factoryRegistered;
   return dynamic_cast<QMRGame*>(GameLoop::getInstance());
@@ -77,7 +54,7 @@ float QMRGame::volumeFromOption(int value, int max) {
 }
 
 void QMRGame::init() {
-  if (traceStart()) traceLine("init", -1);
+  startuptrace::line("init");
   setDeviceState(1, 0);
   clearSettings();
   loadSettings();
@@ -91,11 +68,11 @@ void QMRGame::init() {
   addSequence(new QMRHonorSequence());
   gamePorts().loadOverlays();
   stopVideo();
-  if (traceStart()) traceLine("sound", -1);
+  startuptrace::line("sound");
   AudioEngine::init();
   AudioEngine::setMusicVolume(volumeFromOption(getOptionValue(OPTION_MUSIC_VOLUME), getOptionMax(OPTION_MUSIC_VOLUME)));
   AudioEngine::setSoundVolume(volumeFromOption(getOptionValue(OPTION_SOUND_VOLUME), getOptionMax(OPTION_SOUND_VOLUME)));
-  if (traceStart()) traceLine("init done", -1);
+  startuptrace::line("init done");
 }
 
 // Began, moved and ended: the cursor hears first; a movie holds the touch
@@ -239,8 +216,20 @@ void QMRGame::notifyBannerHidden() {
   if (QMRGameSequenceInterface* s = asGameSequence(getCurrentSequence())) s->bannerHidden();
 }
 
+// QM_TRACE_START=1: a line when a screen is drawn for the first time after a
+// switch, and when the menu first shows a screen a player can click.
 void QMRGame::traceFirstDraw() {
-  if (!traceStart() || getCurrentIndex() == tracedIndex_ || isLoadingScreenShown()) return;
-  tracedIndex_ = getCurrentIndex();
-  traceLine("", tracedIndex_);
+  if (!startuptrace::enabled() || isLoadingScreenShown()) return;
+  if (getCurrentIndex() != tracedIndex_) {
+    tracedIndex_ = getCurrentIndex();
+    const std::string what = "sequence " + std::to_string(tracedIndex_) + " drawn";
+    startuptrace::line(what.c_str());
+  }
+  if (!menuClickableTraced_ && getCurrentIndex() == kMainMenu) {
+    auto* menu = dynamic_cast<MainMenuSequence*>(getSequence(kMainMenu));
+    if (menu != nullptr && menu->getScreen() != 0) {
+      menuClickableTraced_ = true;
+      startuptrace::line("menu clickable");
+    }
+  }
 }

@@ -73,6 +73,7 @@ class QMRGame : public GameLoop, public InGameHost {
 
   RenderEngine::CSpriteVideo* video_ = nullptr;
   int tracedIndex_ = -1;
+  bool menuClickableTraced_ = false;
 };
 
 // For the entry point.
