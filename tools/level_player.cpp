@@ -151,7 +151,12 @@ void tap(PlayGame& game, int x, int y) {
 }
 
 // Runs the level on the game's level screen; the game is current on it.
-void run(PlayGame& game, InGameSequence& play, const std::vector<Tap>& script, int frameLimit, PlayResult& result) {
+void call(const std::function<void()>& f) {
+  if (f) f();
+}
+
+void run(PlayGame& game, InGameSequence& play, const std::vector<Tap>& script, int frameLimit, const PlayHooks& hooks,
+         PlayResult& result) {
   int limit = frameLimit;
   if (limit <= 0) limit = (script.empty() ? 0 : script.back().frame) + kIdleFrameLimit;
   std::size_t next = 0;
@@ -209,7 +214,9 @@ void run(PlayGame& game, InGameSequence& play, const std::vector<Tap>& script, i
                              std::to_string(t.y) + (play.getActions() > before ? " (counted)" : ""));
       }
     }
+    call(hooks.beforeUpdate);
     game.update(kFrameMs);
+    call(hooks.afterUpdate);
   }
   result.frames = frame;
   const int state = play.getState();
@@ -244,7 +251,9 @@ void clearBanner() {
 }  // namespace
 
 PlayResult playLevel(int level, const std::vector<Tap>& script, int frameLimit,
-                     const std::function<void(InGameSequence&)>& atEnd) {
+                     const std::function<void(InGameSequence&)>& atEnd, const PlayHooks* hooks) {
+  const PlayHooks noHooks;
+  const PlayHooks& h = hooks != nullptr ? *hooks : noHooks;
   PlayResult result;
   LevelsManager::resetInstance();
   QMRAchievementManager::resetInstance();
@@ -265,6 +274,7 @@ PlayResult playLevel(int level, const std::vector<Tap>& script, int frameLimit,
       if (play == nullptr || game.isLoading()) {
         result.failure = "the game did not start";
       } else {
+        call(h.beforeStart);
         if (LevelsManager::getInstance().findLevel(level) != nullptr) {
           game.startLevel(level);
         } else {
@@ -272,6 +282,7 @@ PlayResult playLevel(int level, const std::vector<Tap>& script, int frameLimit,
           play->prepareLevel(level, 1, 0);
           game.setCurrentSequence(QMRGame::kInGame);
         }
+        call(h.afterStart);
         // The switch skips the next frame: spend it before the first counted one.
         game.update(kFrameMs);
         if (play->getLevel().entities.empty() || play->getActors().empty()) {
@@ -280,7 +291,7 @@ PlayResult playLevel(int level, const std::vector<Tap>& script, int frameLimit,
                                : "the level has no animals";
         } else {
           result.built = true;
-          run(game, *play, script, frameLimit, result);
+          run(game, *play, script, frameLimit, h, result);
           if (atEnd) atEnd(*play);
         }
       }

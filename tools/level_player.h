@@ -58,12 +58,21 @@ struct PlayResult {
 inline constexpr int kFrameMs = 33;
 inline constexpr int kIdleFrameLimit = 60000 / kFrameMs + 1;
 
+// Called around the level's start (as the map starts it) and around each
+// frame's update of the play, for the benchmarks; each may be empty.
+struct PlayHooks {
+  std::function<void()> beforeStart;
+  std::function<void()> afterStart;
+  std::function<void()> beforeUpdate;
+  std::function<void()> afterUpdate;
+};
+
 // Runs in the working folder (the data tree); the save folder must already
 // point somewhere disposable. frameLimit 0: the last tap's frame plus 60 s.
 // atEnd, when given, sees the level screen as the run left it. No other
 // application object may exist meanwhile; the sound is shut down at the end.
 PlayResult playLevel(int level, const std::vector<Tap>& taps, int frameLimit = 0,
-                     const std::function<void(InGameSequence&)>& atEnd = nullptr);
+                     const std::function<void(InGameSequence&)>& atEnd = nullptr, const PlayHooks* hooks = nullptr);
 
 // withTappables: also the things a tap acted on when the play began.
 void printResult(const PlayResult& result, std::FILE* out, bool withTappables = false);
