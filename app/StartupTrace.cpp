@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <ctime>
 
+#include <dlfcn.h>
+
 namespace startuptrace {
 namespace {
 
@@ -31,8 +33,14 @@ bool enabled() {
 
 void line(const char* what) {
   if (!enabled()) return;
-  std::printf("startup: %s at %lld cpu %lld longest %lld cpu %lld\n", what, nowUs(CLOCK_MONOTONIC) / 1000,
+  std::printf("startup: %s at %lld cpu %lld longest %lld cpu %lld", what, nowUs(CLOCK_MONOTONIC) / 1000,
               nowUs(CLOCK_PROCESS_CPUTIME_ID) / 1000, g_longestWall / 1000, g_longestCpu / 1000);
+  // Given by bench/heap_peak.cpp when the benchmarks preload it.
+  using Counter = long long (*)();
+  static const auto now = reinterpret_cast<Counter>(dlsym(RTLD_DEFAULT, "qm_heap_now"));
+  static const auto peak = reinterpret_cast<Counter>(dlsym(RTLD_DEFAULT, "qm_heap_peak"));
+  if (now != nullptr && peak != nullptr) std::printf(" heap %lld peak %lld", now() >> 10, peak() >> 10);
+  std::printf("\n");
   std::fflush(stdout);
   g_longestWall = g_longestCpu = 0;
 }

@@ -3,7 +3,8 @@
 // start-up benchmark and the end-to-end tests:
 //   startup: <what> at <monotonic ms> cpu <process cpu ms> longest <ms> cpu <ms>
 // where "longest" is the longest frame (its update, draw and swap, without the
-// frame limiter's wait) since the previous line, in wall and thread time.
+// frame limiter's wait) since the previous line, in wall and thread time;
+// with the benchmarks' heap counter preloaded, then " heap <kB> peak <kB>".
 namespace startuptrace {
 
 bool enabled();

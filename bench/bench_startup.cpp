@@ -7,7 +7,9 @@
 //     each and their ratios (game / bare).
 //   BM_LogoToMenu: from the logo's first frame to the first frame of the menu
 //     a player can click: the longest frame in between (update, draw and swap;
-//     wall and game-thread processor time) and when the menu came.
+//     wall and game-thread processor time) and when the menu came; and the
+//     heap's peak from the start to then (the game run with heap_peak
+//     preloaded, which counts every block of the malloc family).
 // Both read the game's QM_TRACE_START lines.
 #include <benchmark/benchmark.h>
 
@@ -55,8 +57,10 @@ bool parseTrace(const std::string& line, TraceLine& out) {
 }
 
 // Runs a program from the data tree until `until` is traced (or 60 s pass);
-// the lines seen are returned, the start's monotonic time in t0.
-std::vector<TraceLine> runTraced(const char* exe, const std::string& until, long long& t0) {
+// the lines seen are returned, the start's monotonic time in t0. With
+// heapReport, the heap counter is preloaded and its report read into it.
+std::vector<TraceLine> runTraced(const char* exe, const std::string& until, long long& t0,
+                                 std::string* heapReport = nullptr) {
   std::vector<TraceLine> lines;
   qmtest::TempDir home;
   int out[2];
@@ -72,6 +76,10 @@ std::vector<TraceLine> runTraced(const char* exe, const std::string& until, long
     setenv("XDG_DATA_HOME", home.str().c_str(), 1);
     setenv("ALSOFT_DRIVERS", "null", 1);
     setenv("QM_TRACE_START", "1", 1);
+    if (heapReport != nullptr) {
+      setenv("LD_PRELOAD", QM_HEAP_PEAK_LIB, 1);
+      setenv("QM_HEAP_REPORT", (home.str() + "/heap").c_str(), 1);
+    }
     if (chdir(QM_BENCH_DATA_DIR) != 0) _exit(127);
     execl(exe, exe, static_cast<char*>(nullptr));
     _exit(127);
@@ -96,8 +104,17 @@ std::vector<TraceLine> runTraced(const char* exe, const std::string& until, long
       buffer.erase(0, nl + 1);
     }
   }
-  kill(pid, SIGKILL);
-  waitpid(pid, nullptr, 0);
+  if (heapReport != nullptr) {
+    kill(pid, SIGTERM);
+    waitpid(pid, nullptr, 0);
+    std::FILE* f = std::fopen((home.str() + "/heap").c_str(), "r");
+    char line[128] = {};
+    if (f != nullptr && std::fgets(line, sizeof line, f) != nullptr) *heapReport = line;
+    if (f != nullptr) std::fclose(f);
+  } else {
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+  }
   close(out[0]);
   return lines;
 }
@@ -154,11 +171,16 @@ BENCHMARK(BM_ExecToFirstFrame)->Iterations(7)->UseManualTime()->Unit(benchmark::
 
 void BM_LogoToMenu(benchmark::State& state) {
   if (!haveDisplay(state)) return;
-  double longestWall = 0, longestCpu = 0;
+  double longestWall = 0, longestCpu = 0, heapPeak = 0;
   std::vector<double> menuAfterLogo;
   for (auto _ : state) {
     long long t0 = 0;
-    const std::vector<TraceLine> lines = runTraced(QM_GAME_EXE, "menu clickable", t0);
+    std::string heap;
+    const std::vector<TraceLine> lines = runTraced(QM_GAME_EXE, "menu clickable", t0, &heap);
+    long long peak = 0, now = 0;
+    if (std::sscanf(heap.c_str(), "heap peak %lld now %lld", &peak, &now) == 2) {
+      heapPeak = std::max(heapPeak, static_cast<double>(peak) / (1 << 20));
+    }
     const TraceLine* logo = find(lines, "sequence 0 drawn");
     const TraceLine* menu = find(lines, "menu clickable");
     if (logo == nullptr || menu == nullptr) {
@@ -176,6 +198,7 @@ void BM_LogoToMenu(benchmark::State& state) {
   state.counters["longest_frame_ms"] = longestWall;
   state.counters["longest_frame_cpu_ms"] = longestCpu;
   state.counters["menu_after_logo_ms"] = median(menuAfterLogo);
+  state.counters["heap_peak_MB"] = heapPeak;
 }
 BENCHMARK(BM_LogoToMenu)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
 

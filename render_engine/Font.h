@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "render_engine/TexturePng.h"
+#include "render_engine/PixelBuffer.h"
 
 namespace RenderEngine {
 
