@@ -49,12 +49,12 @@ FrameLimiter::FrameLimiter(Clock clock, Sleeper sleeper) : clock_(std::move(cloc
 
 void FrameLimiter::start() { lastTick_ = clock_(); }
 
-bool FrameLimiter::step(int& elapsedMs) {
+bool FrameLimiter::step(int& elapsedMs, bool pace) {
   // The single-precision value of 100/3, used in double precision.
   constexpr double kFrameMs = static_cast<double>(100.0f / 3.0f);
   int now = clock_();
   const int wait = static_cast<int>(kFrameMs - static_cast<double>(now - lastTick_));
-  if (wait > 0) {
+  if (pace && wait > 0) {
     sleeper_(wait);
     now = clock_();
   }
@@ -124,9 +124,16 @@ void setProjection() {
   glOrtho(0, kPictureWidth, 0, kPictureHeight, -1, 0);
 }
 
+// A frame waits out the rest of the last one only when that one put a new
+// picture on screen: the loading screen draws nothing, and a skipped render
+// shows nothing, so frames after them come at once.
+bool lastFrameShowedAPicture() {
+  return g_application == nullptr || (g_application->lastRenderDrew() && !g_application->isLoadingScreenShown());
+}
+
 void onDisplay() {
   int elapsed = 0;
-  const bool doUpdate = limiter().step(elapsed);
+  const bool doUpdate = limiter().step(elapsed, lastFrameShowedAPicture());
   startuptrace::frameBegin();
   if (doUpdate && g_application != nullptr) g_application->update(elapsed);
   drawFrame();
