@@ -1,6 +1,7 @@
 #include "app/WindowGlue.h"
 
 #include <GL/freeglut.h>
+#include <malloc.h>
 
 #include <cstdio>
 #include <cstdint>
@@ -320,6 +321,17 @@ void openWindow(int& argc, char** argv) {
 
 void attachApplication(GameLoop* app) { g_application = app; }
 
+void keepFreedMemory() {
+  // Pictures, font atlases and sounds are decoded into blocks of megabytes
+  // that are freed once uploaded. By default each such block is mapped
+  // afresh and handed back when freed, and every page of it is faulted in
+  // again for the next one, which costs more than the decoding. Served from
+  // the heap and kept there when freed, the next block reuses pages that
+  // are already there.
+  mallopt(M_MMAP_THRESHOLD, 32 << 20);
+  mallopt(M_TRIM_THRESHOLD, 64 << 20);
+}
+
 void drawFrame() {
   if (g_reshapePending) {
     // Lay out for the size the window really got; the desktop size is only a guess.
@@ -342,6 +354,7 @@ void drawFrame() {
 
 void runProgram(int argc, char** argv, GameLoop* (*createApplication)()) {
   startuptrace::line("main");
+  keepFreedMemory();
   seedRandom(static_cast<std::uint32_t>(std::time(nullptr)));
   openWindow(argc, argv);
   startuptrace::line("window");

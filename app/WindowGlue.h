@@ -63,6 +63,9 @@ SpecialKeyAction routeSpecialKey(int key, int modifiers, char& code);
 // Whether a mouse button acts as the touch: every button but the wheel's.
 bool isTouchButton(int button);
 
+// Makes the allocator keep large freed blocks for reuse (runProgram does).
+void keepFreedMemory();
+
 // Starts the program: opens the window, creates the application object with
 // createApplication, starts it and runs the main loop, which never returns.
 [[noreturn]] void runProgram(int argc, char** argv, GameLoop* (*createApplication)());

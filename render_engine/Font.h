@@ -231,7 +231,7 @@ class CFont {
   void finishAtlas(int width, int height, const PixelBuffer& fill);
   // A copy of an atlas for getAtlasPixels, when they are kept; else empty.
   static std::vector<std::uint8_t> keptCopy(const PixelBuffer& pixels, int width, int height);
-  // The texture size the packed glyphs need (powers of two).
+  // The texture size the packed glyphs need (TextureSides.h).
   void atlasSize(int& width, int& height) const;
   void normaliseTexCoords(int width, int height);
   void uploadTexture(GLuint name, const std::uint8_t* pixels, int width, int height);

@@ -111,8 +111,10 @@ void CFont::packBitmap(const std::uint8_t* bitmap, int w, int r, int (&rect)[4])
 }
 
 void CFont::atlasSize(int& width, int& height) const {
-  width = nextPowerOfTwo(std::max(packer_.widestRow, packer_.cursorX));
-  height = nextPowerOfTwo(std::max(packer_.cursorY, packer_.bottom));
+  // Snug where the driver takes any size: the glyphs' padding and the empty
+  // texels past them read the same to the filter as a power of two's.
+  width = textureSideFor(std::max(packer_.widestRow, packer_.cursorX), textureSides());
+  height = textureSideFor(std::max(packer_.cursorY, packer_.bottom), textureSides());
 }
 
 PixelBuffer CFont::composeFill(int width, int height) const {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "render_engine/PixelBuffer.h"
+#include "render_engine/TextureSides.h"
 
 namespace RenderEngine {
 
@@ -14,19 +15,21 @@ namespace RenderEngine {
 // 2^30, so larger n give 0, which every caller treats as unusable.
 int nextPowerOfTwo(int n);
 
+
 // Pictures wider or taller than this are refused before any pixel memory is
 // taken: no driver the game targets accepts larger textures, and a hostile
 // header could otherwise ask for terabytes.
 inline constexpr int kMaxPictureSide = 8192;
 
 // Decodes the PNG file at path into RGBA (textureWidth x textureHeight x 4
-// bytes: the picture's rows at the top left, zeros in the padding), whatever its colour type, bit depth or
+// bytes, the sides as asked: the picture's rows at the top left, zeros in
+// the padding), whatever its colour type, bit depth or
 // interlacing (grey becomes RGB; palette, tRNS and missing alpha are expanded;
 // 16-bit channels keep their high byte). On success the four sizes are set. On
 // failure (missing, unreadable, corrupt, truncated or not a PNG) the result is
 // null, the sizes are 0 and "ERROR: could not load <path>" goes to the standard
 // output.
 PixelBuffer loadPngImage(const std::string& path, int& textureWidth, int& textureHeight, int& imageWidth,
-                         int& imageHeight);
+                         int& imageHeight, TextureSides sides = TextureSides::PowerOfTwo);
 
 }  // namespace RenderEngine
