@@ -363,6 +363,8 @@ void InGameSequence::buttonPressed(int id) {
   }
 }
 
+void InGameSequence::bannerShown() { pressedButton_ = -1; }
+
 void InGameSequence::bannerHidden() {
   if (state_ != kBriefing) return;
   setState(kStart);
@@ -513,6 +515,9 @@ void InGameSequence::evaluateActors(bool& allReached, bool& anyFailed) {
 
 void InGameSequence::setState(int state) {
   resetIdleTimer();
+  // A HUD press from before the change must not act in the new state (the
+  // next level starts on this same screen, without enter).
+  pressedButton_ = -1;
   state_ = state;
   switch (state) {
     case kIdle:

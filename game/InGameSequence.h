@@ -52,7 +52,8 @@ class InGameSequence : public QMRGameSequenceInterface, public LevelSequenceActi
   void touchHover(int x, int y) override;
   void keyPressed(char, int, int) override {}
   void buttonPressed(int id) override;
-  void bannerShown() override {}
+  // A banner takes the touches: a HUD press under it is forgotten.
+  void bannerShown() override;
   void bannerHidden() override;
   virtual void useObject(RenderEngine::CNode* node);
   virtual void setActorsState(int state);

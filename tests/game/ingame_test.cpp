@@ -23,6 +23,8 @@
 #include "game/QMRSheep.h"
 #include "game/QMRTextBanner.h"
 #include "physics/CScenePhysics.h"
+#include "render_engine/CButton.h"
+#include "support/BoxNode.h"
 #include "tests/game/ProgressFixture.h"
 #include "tools/level_player.h"
 
@@ -243,6 +245,37 @@ TEST_F(InGameTest, TheIdleHintAfterTenQuietSeconds) {
   sequence->touchBegan(5, 5);
   EXPECT_FALSE(sequence->getHud()->isIdleHintOn());
   EXPECT_EQ(sequence->getIdleMs(), 0);
+}
+
+// A HUD button held when the screen moves on (a banner opens, the next level
+// starts on this same screen) does nothing at its release.
+TEST_F(InGameTest, AHudPressFromBeforeAChangeIsForgotten) {
+  auto* hudScene = new RenderEngine::CNode;
+  auto* pause = new RenderEngine::CButton();
+  pause->setTag(GameHud::kPauseButton);
+  pause->setPosition(400, 20, 0);
+  pause->addChild(new qmtest::BoxNode(40, 40));
+  hudScene->addChild(pause);
+  ActorTemplates::install("hud.bin", hudScene);
+  sequence.emplace(&host);
+  sequence->load();
+
+  sequence->prepareLevel(1, 1, 0);
+  ASSERT_EQ(sequence->getState(), InGameSequence::kPlay);
+  sequence->touchBegan(400, 20);
+  // "next" on the banner of a level just finished: the same screen builds it.
+  sequence->prepareLevel(2, 1, 0);
+  sequence->touchEnded(100, 100);  // the tap that dismissed a briefing
+  EXPECT_FALSE(sequence->isPaused());
+
+  sequence->touchBegan(400, 20);
+  sequence->bannerShown();
+  sequence->touchEnded(400, 20);
+  EXPECT_FALSE(sequence->isPaused());
+
+  sequence->touchBegan(400, 20);
+  sequence->touchEnded(400, 20);
+  EXPECT_TRUE(sequence->isPaused()) << "a press and release on the button still pauses";
 }
 
 TEST(InGameRules, ScoreEdgesAndMusic) {
