@@ -206,7 +206,11 @@ void QuillmoorGameplayTest::explodeBlock(CNodePhysics* block) {
   blast->createBody(d);
   const Vector3& at = block->getPosition();
   blast->setPosition(at.x, at.y, at.z);
-  blast->setScale(gameConfiguration().explosionRadius * kBlastRadiusFactor, 1.0f, block->getMass());
+  // A static block's mass is infinite: its blast would push with an infinite
+  // power, which the physics refuses, so it weighs 1 here.
+  const float mass = block->getMass();
+  const float blastMass = block->isStatic() || !std::isfinite(mass) ? 1.0f : mass;
+  blast->setScale(gameConfiguration().explosionRadius * kBlastRadiusFactor, 1.0f, blastMass);
   removeFromLevel(block);
   showTapEffect(block);
   if (scene() == nullptr) {

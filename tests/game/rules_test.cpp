@@ -246,6 +246,21 @@ TEST(Rules, ABlastFromInsideAStepIsNotLostAtALowRate) {
   EXPECT_FALSE(f.scene.isRegistered(blast));
 }
 
+TEST(Rules, AStaticExplosivesBlastMovesACrate) {
+  RulesFixture f;
+  QMRBloc* tnt = f.block(5, 100, 100, 1.0f, true);
+  QMRBloc* crate = f.block(3, 130, 100, 2.0f);
+  EXPECT_TRUE(f.rules.onObjectTapped(tnt));
+  ASSERT_EQ(GameplayTestInterface::addedBodies().size(), 1u);
+  CNodePhysics* blast = GameplayTestInterface::addedBodies()[0].node;
+  EXPECT_FLOAT_EQ(blast->getScale().z, 1.0f) << "a static block weighs 1 in its blast";
+  f.frame();
+  f.frame();
+  crate->syncFromBody();
+  EXPECT_GT(crate->getVelocity().x, 1.0f) << "pushed away from the blast";
+  EXPECT_GT(crate->getPosition().x, 130.0f);
+}
+
 TEST(Rules, TheBlastPushesByItsGeometry) {
   RulesFixture f;
   const float R = 2.0f * 21.21362f;
