@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "app/LocalizedText.h"
 #include "app/Random.h"
 #include "game/ActorCasts.h"
 #include "game/ActorHooks.h"
@@ -466,6 +467,8 @@ int InGameSequence::scoreFor(int actions, int clockMs) {
 void InGameSequence::computeScore() {
   score_ = scoreFor(actions_, clockMs_);
   process().lastScore = score_;
+  // Texts with a number marker show the score.
+  setMarkerValue(score_);
 }
 
 bool InGameSequence::isOnScreen(const CNode* node) {

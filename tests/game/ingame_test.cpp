@@ -11,6 +11,7 @@
 #include <iterator>
 #include <optional>
 
+#include "app/LocalizedText.h"
 #include "app/Random.h"
 #include "game/ActorHooks.h"
 #include "game/ActorTemplates.h"
@@ -276,6 +277,15 @@ TEST_F(InGameTest, AHudPressFromBeforeAChangeIsForgotten) {
   sequence->touchBegan(400, 20);
   sequence->touchEnded(400, 20);
   EXPECT_TRUE(sequence->isPaused()) << "a press and release on the button still pauses";
+}
+
+// A text's number marker shows the running score.
+TEST_F(InGameTest, TheScoreIsTheTextMarkerValue) {
+  sequence->prepareLevel(1, 1, 0);
+  for (int i = 0; i < 30; ++i) sequence->update(33);
+  ASSERT_GT(sequence->getClockMs(), 0);
+  EXPECT_STREQ(getMarkerText(0), std::to_string(sequence->getScore()).c_str());
+  EXPECT_EQ(sequence->getScore(), InGameSequence::lastScore());
 }
 
 TEST(InGameRules, ScoreEdgesAndMusic) {
