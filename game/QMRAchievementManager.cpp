@@ -39,6 +39,7 @@ void QMRAchievementManager::resetInstance() { instance_.reset(); }
 void QMRAchievementManager::readList() {
   recordCount_ = earnedCount_ = progressRecordCount_ = earnedProgressCount_ = 0;
   for (CategoryRecords& c : categories_) c = CategoryRecords();
+  for (std::vector<bool>& r : restored_) r.clear();
 
   TiXmlDocument doc;
   const TiXmlElement* root = progress::loadDesignRoot(doc, kDesignFile, "AchievementList", "achievements");
@@ -83,12 +84,32 @@ bool QMRAchievementManager::checkCategory(int category) {
     earnedAny = true;
     ++earnedCount_;
     if (record.countForProgress) ++earnedProgressCount_;
-    if (hooks != nullptr) {
-      if (record.id > 0 && hooks->isOnlineServiceReady()) hooks->reportAchievement(record.id, 100);
-      if (record.textId > 0) hooks->enqueueAchievementPopup(record.textId);
-    }
+    if (hooks != nullptr && record.id > 0 && hooks->isOnlineServiceReady()) hooks->reportAchievement(record.id, 100);
+    showPopup(record.textId);
   }
   return earnedAny;
+}
+
+void QMRAchievementManager::showPopup(int textId) {
+  OverlayHooks* hooks = overlayHooks();
+  if (hooks != nullptr && textId > 0) hooks->enqueueAchievementPopup(textId);
+}
+
+void QMRAchievementManager::setEarned(int category, std::int32_t requiredValue, bool earned) {
+  if (category < 0 || category >= kCategoryCount) return;
+  std::vector<AchievementRecord>& records = categories_[category].records;
+  std::vector<bool>& restored = restored_[category];
+  restored.resize(records.size(), false);
+  for (std::size_t r = 0; r < records.size(); ++r) {
+    if (restored[r] || records[r].requiredValue != requiredValue) continue;
+    restored[r] = true;
+    records[r].earned = earned;
+    if (earned) {
+      ++earnedCount_;
+      if (records[r].countForProgress) ++earnedProgressCount_;
+    }
+    return;
+  }
 }
 
 void QMRAchievementManager::checkAndSave(int category) {
@@ -150,6 +171,7 @@ bool QMRAchievementManager::saveProgress() {
 
 void QMRAchievementManager::readProgress() {
   earnedCount_ = earnedProgressCount_ = 0;
+  for (std::vector<bool>& r : restored_) r.clear();
   // A category saved with more records than its bound (or than the design
   // holds now, when that is more) is no save of this game; only the first
   // eight categories are read.
@@ -182,11 +204,6 @@ void QMRAchievementManager::readProgress() {
       damage = "holds an impossible number of achievements";
       break;
     }
-    std::vector<AchievementRecord>& records = categories_[c].records;
-    // Each saved pair restores one record: the first with its required value
-    // that no earlier pair restored, so records sharing a value each get back
-    // their own flag.
-    std::vector<bool> restored(records.size(), false);
     for (std::int32_t i = 0; i < n; ++i) {
       std::int32_t requiredValue = 0;
       bool earned = false;
@@ -194,16 +211,7 @@ void QMRAchievementManager::readProgress() {
         damage = "is cut short";
         break;
       }
-      for (std::size_t r = 0; r < records.size(); ++r) {
-        if (restored[r] || records[r].requiredValue != requiredValue) continue;
-        restored[r] = true;
-        records[r].earned = earned;
-        if (earned) {
-          ++earnedCount_;
-          if (records[r].countForProgress) ++earnedProgressCount_;
-        }
-        break;
-      }
+      setEarned(c, requiredValue, earned);
     }
   }
   if (!damage.empty()) progress::keepDamagedSave(path, bytes, damage);

@@ -58,6 +58,13 @@ class QMRAchievementManager {
   void setThreeSheepSaved(int sheep);
   void addInfiltratedWolvesMission();
 
+  // Queues the pop-up of an earned record's title; a title of 0 shows none.
+  void showPopup(int textId);
+  // Gives a saved flag back to its record: the first record of the category
+  // with that required value that no call since the last readProgress has
+  // given one (so records sharing a value each get their own); none: nothing.
+  void setEarned(int category, std::int32_t requiredValue, bool earned);
+
   bool isEarnedById(int id) const;
   void reportEarned() const;
 
@@ -87,6 +94,8 @@ class QMRAchievementManager {
   void checkAndSave(int category);
 
   CategoryRecords categories_[kCategoryCount];
+  // Per category, which records setEarned has given a flag.
+  std::vector<bool> restored_[kCategoryCount];
   std::int32_t recordCount_ = 0;
   std::int32_t earnedCount_ = 0;
   std::int32_t progressRecordCount_ = 0;

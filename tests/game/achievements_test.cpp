@@ -130,6 +130,30 @@ TEST_F(AchievementsTest, RecordsSharingARequiredValueEachKeepTheirFlag) {
   EXPECT_EQ(overlays.popups, (std::vector<int>{35, 36}));
 }
 
+TEST_F(AchievementsTest, SetEarnedAndShowPopupOnTheirOwn) {
+  writeDesign("achievementList.ynm", list(record(14, 2, 34) + record(15, 2, 35, 0) + record(16, 5, 36)));
+  QMRAchievementManager& a = achievements();
+  a.setEarned(QMRAchievementManager::kLevelsDone, 2, true);
+  EXPECT_TRUE(a.isEarnedById(14));
+  EXPECT_FALSE(a.isEarnedById(15));
+  a.setEarned(QMRAchievementManager::kLevelsDone, 2, true);
+  EXPECT_TRUE(a.isEarnedById(15)) << "the next record with that value";
+  EXPECT_EQ(a.earnedCount(), 2);
+  EXPECT_EQ(a.earnedProgressCount(), 1) << "15 does not count for progress";
+  a.setEarned(QMRAchievementManager::kLevelsDone, 2, true);
+  a.setEarned(QMRAchievementManager::kLevelsDone, 7, true);
+  a.setEarned(-1, 5, true);
+  a.setEarned(QMRAchievementManager::kCategoryCount, 5, true);
+  EXPECT_EQ(a.earnedCount(), 2) << "no record left for those";
+  EXPECT_FALSE(a.isEarnedById(16));
+  EXPECT_TRUE(overlays.popups.empty()) << "a flag given back shows nothing";
+
+  a.showPopup(0);
+  EXPECT_TRUE(overlays.popups.empty());
+  a.showPopup(36);
+  EXPECT_EQ(overlays.popups, std::vector<int>{36});
+}
+
 TEST_F(AchievementsTest, PerfectMapsAndSpecificLevelsAskTheLevels) {
   QMRAchievementManager& a = achievements();
   LevelsManager& levels = LevelsManager::getInstance();
