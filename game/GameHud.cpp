@@ -25,8 +25,6 @@ void GameHud::loadScene() {
   root_->collectTouchTargets(buttons_);
   counterText_ = root_->findByTag(kCounterTag);
   clockText_ = root_->findByTag(kClockTag);
-  // The marks are looked up once: the display asks for them every frame.
-  for (int i = 0; i < 3; ++i) marks_[i] = root_->findVisibleByTag(kFirstMarkTag + i);
   clock_[0] = counter_[0] = '\0';
   setClock(0);
   setCounter(0);
@@ -57,9 +55,11 @@ void GameHud::setClock(int ms) {
 }
 
 void GameHud::showMarks(int medal) {
-  if (medal == 0) return;
+  if (medal == 0 || root_ == nullptr) return;
+  // Asked at each call: the visible mark of a tag may change with the scene.
   for (int i = 0; i < 3; ++i) {
-    CNode* first = marks_[i] != nullptr ? marks_[i]->getChild(0) : nullptr;
+    CNode* mark = root_->findVisibleByTag(kFirstMarkTag + i);
+    CNode* first = mark != nullptr ? mark->getChild(0) : nullptr;
     if (first != nullptr) first->showFrame(medal > i ? 0 : 1);
   }
 }
@@ -69,12 +69,17 @@ void GameHud::setTapGuide(bool on) {
   if (root_ == nullptr) return;
   root_->setVisibleByTag(on, kGuideTag);
   root_->setVisibleByTag(on, kHintTag);
-  if (CNode* guide = root_->findByTag(kGuideTag)) {
-    if (on) {
-      guide->playAnimation(-1);
-    } else {
-      guide->stopAnimation();
-    }
+  if (on) {
+    root_->playAnimationByTag(kGuideTag, -1, false);
+    return;
+  }
+  // The stop acts only on a node that carries the tag, so it goes to each
+  // guide wherever it lies; the children the play started stop with it.
+  RenderEngine::NodeList guides;
+  root_->collectByTag(guides, kGuideTag);
+  for (CNode* guide : guides) {
+    guide->stopAnimationByTag(kGuideTag);
+    for (CNode* child : guide->getChildren()) child->stopAnimation();
   }
 }
 

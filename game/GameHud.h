@@ -50,7 +50,6 @@ class GameHud : public RenderEngine::CNode {
   RenderEngine::CNode* root_ = nullptr;
   RenderEngine::CNode* counterText_ = nullptr;
   RenderEngine::CNode* clockText_ = nullptr;
-  RenderEngine::CNode* marks_[3] = {nullptr, nullptr, nullptr};
   RenderEngine::NodeList buttons_;
   bool guideMode_ = false;
   bool idleHint_ = false;
