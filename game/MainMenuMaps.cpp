@@ -166,10 +166,11 @@ void MainMenuSequence::buildMapPage() {
     }
     showState(button, 1);
     CNode* done = button->findVisibleByTag(kDoneTag);
-    if (done == nullptr || done->getChildCount() != 2) continue;
-    if (CNode* parent = done->getParent()) {
+    if (done == nullptr) continue;
+    if (CNode* parent = done->getParent(); parent != nullptr && done->getChildCount() == 2) {
       for (CNode* child : parent->getChildren()) child->showFrame(level.completed ? 1 : 0);
     }
+    // The medal is looked for whatever the indicator holds.
     if (!level.completed) continue;
     CNode* medal = done->findVisibleByTag(kMedalTag);
     if (medal == nullptr || medal->getChildCount() != 9) continue;

@@ -967,6 +967,24 @@ TEST_F(MenuTest, LevelPageShowsOpenDoneAndMedals) {
   EXPECT_EQ(host.log, (std::vector<std::string>{"start 5"}));
 }
 
+// An indicator with other than two children is left as it is, and the medal
+// below it still shows.
+TEST_F(MenuTest, TheMedalShowsWhateverTheIndicatorHolds) {
+  winLevels(1, 2, 2);
+  build(5);
+  auto* done = dynamic_cast<COptionalNodeList*>(tag(453)->findByTag(374));
+  ASSERT_NE(done, nullptr);
+  done->showFrame(1);
+  done->addChild(new CNode());
+  tapPage(452);
+  ASSERT_EQ(menu.getScreen(), 6);
+  auto* medal = dynamic_cast<COptionalNodeList*>(done->findByTag(424));
+  ASSERT_NE(medal, nullptr);
+  EXPECT_EQ(medal->getCurrentOption(), 1) << "silver";
+  EXPECT_EQ(medal->getPosition().x, -2.0f);
+  EXPECT_FLOAT_EQ(medal->getChild(3)->getColor().a, 102.0f / 255.0f);
+}
+
 TEST_F(MenuTest, LevelOnePlaysTheIntroFirstAndLevel26StartsAtOnce) {
   build(5);
   tapPage(452);
