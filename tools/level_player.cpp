@@ -1,10 +1,12 @@
 #include "tools/level_player.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <deque>
 #include <sstream>
+#include <thread>
 #include <utility>
 
 #include "app/WindowGlue.h"
@@ -144,6 +146,8 @@ std::vector<Tappable> findTappables(InGameSequence& play) {
 
 namespace {
 
+bool realTime = false;
+
 void tap(PlayGame& game, int x, int y) {
   TouchPoint points[kMaxTouches] = {{x, y}};
   game.touchesBegan(1, points, false);
@@ -153,6 +157,7 @@ void tap(PlayGame& game, int x, int y) {
 // Runs the level on the game's level screen; the game is current on it.
 void run(PlayGame& game, InGameSequence& play, const std::vector<Tap>& script, int frameLimit, PlayResult& result) {
   int limit = frameLimit;
+  auto nextFrame = std::chrono::steady_clock::now();
   if (limit <= 0) limit = (script.empty() ? 0 : script.back().frame) + kIdleFrameLimit;
   std::size_t next = 0;
   int lastState = -1;
@@ -210,6 +215,10 @@ void run(PlayGame& game, InGameSequence& play, const std::vector<Tap>& script, i
       }
     }
     game.update(kFrameMs);
+    if (realTime) {
+      nextFrame += std::chrono::milliseconds(kFrameMs);
+      std::this_thread::sleep_until(nextFrame);
+    }
   }
   result.frames = frame;
   const int state = play.getState();
@@ -242,6 +251,8 @@ void clearBanner() {
 }
 
 }  // namespace
+
+void setRealTime(bool paced) { realTime = paced; }
 
 PlayResult playLevel(int level, const std::vector<Tap>& script, int frameLimit,
                      const std::function<void(InGameSequence&)>& atEnd) {
