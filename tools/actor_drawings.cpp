@@ -423,6 +423,59 @@ void bush(Picture& p, const std::vector<Rgba>& c) {
   }
 }
 
+// A blast's flash: a many-pointed star, hot at the centre; colours centre, rim.
+void burst(Picture& p, const std::vector<Rgba>& c) {
+  const float w = static_cast<float>(p.width());
+  const float h = static_cast<float>(p.height());
+  const Rgba rim = c.size() > 1 ? c[1] : tone(c[0], 0.8f);
+  for (int ring = 0; ring < 2; ++ring) {
+    const float outer = ring == 0 ? 0.5f : 0.34f;
+    const float inner = ring == 0 ? 0.3f : 0.2f;
+    const Rgba colour = ring == 0 ? rim : c[0];
+    const int points = 11;
+    for (int i = 0; i < points; ++i) {
+      const float a0 = 6.2832f * (static_cast<float>(i) + ring * 0.5f) / points;
+      const float a1 = a0 + 6.2832f / points;
+      const float am = (a0 + a1) / 2;
+      const float spike = (i % 3 == 0) ? 1.0f : 0.82f;
+      p.fillTriangle(w / 2 + w * inner * std::cos(a0), h / 2 + h * inner * std::sin(a0), w / 2 + w * outer * spike * std::cos(am),
+                     h / 2 + h * outer * spike * std::sin(am), w / 2 + w * inner * std::cos(a1),
+                     h / 2 + h * inner * std::sin(a1), colour);
+    }
+    p.fillEllipse(w / 2, h / 2, w * inner * 1.02f, h * inner * 1.02f, colour);
+  }
+  p.fillEllipse(w / 2, h / 2, w * 0.12f, h * 0.12f, kWhite);
+}
+
+// A splinter of wood: a sliver pointed at both ends with a grain line; colour wood.
+void splinter(Picture& p, const std::vector<Rgba>& c) {
+  const float w = static_cast<float>(p.width());
+  const float h = static_cast<float>(p.height());
+  p.fillTriangle(0, h * 0.55f, w * 0.3f, 0, w * 0.3f, h, tone(c[0], 0.8f));
+  p.fillTriangle(w * 0.3f, 0, w, h * 0.35f, w * 0.3f, h, c[0]);
+  p.fillTriangle(w * 0.3f, h, w, h * 0.35f, w * 0.85f, h * 0.9f, tone(c[0], 0.75f));
+  p.fillTriangle(w * 0.2f, h * 0.45f, w * 0.9f, h * 0.38f, w * 0.2f, h * 0.6f, tone(c[0], 1.25f));
+}
+
+// A shard of ice: a thin clear triangle with a bright edge; colour ice.
+void shard(Picture& p, const std::vector<Rgba>& c) {
+  const float w = static_cast<float>(p.width());
+  const float h = static_cast<float>(p.height());
+  p.fillTriangle(w * 0.1f, h * 0.9f, w * 0.45f, 0, w * 0.95f, h * 0.7f, Rgba{240, 252, 255, 235});
+  p.fillTriangle(w * 0.22f, h * 0.8f, w * 0.47f, h * 0.18f, w * 0.8f, h * 0.66f, c[0]);
+  p.fillTriangle(w * 0.4f, h * 0.5f, w * 0.47f, h * 0.18f, w * 0.52f, h * 0.5f, Rgba{255, 255, 255, 220});
+}
+
+// A charred lump of debris: an uneven polygon, lit on one side; colour.
+void chunk(Picture& p, const std::vector<Rgba>& c) {
+  const float w = static_cast<float>(p.width());
+  const float h = static_cast<float>(p.height());
+  p.fillTriangle(0, h * 0.6f, w * 0.35f, 0, w, h * 0.45f, c[0]);
+  p.fillTriangle(0, h * 0.6f, w, h * 0.45f, w * 0.7f, h, c[0]);
+  p.fillTriangle(0, h * 0.6f, w * 0.7f, h, w * 0.15f, h * 0.95f, tone(c[0], 0.75f));
+  p.fillTriangle(w * 0.2f, h * 0.45f, w * 0.38f, h * 0.15f, w * 0.6f, h * 0.4f, tone(c[0], 1.5f));
+}
+
 struct Entry {
   Draw draw;
   std::size_t colours;
@@ -438,7 +491,8 @@ const std::map<std::string, Entry>& drawings() {
       {"ground", {&ground, 2}},   {"spring", {&spring, 1}},        {"balloon", {&balloon, 1}},
       {"rope", {&rope, 1}},       {"bolt", {&bolt, 1}},            {"spark", {&spark, 1}},
       {"flag", {&flag, 1}},       {"retry", {&retryArrow, 1}},    {"peeping-wolf", {&peepingWolf, 1}},
-      {"bush", {&bush, 1}},
+      {"bush", {&bush, 1}},       {"burst", {&burst, 1}},          {"splinter", {&splinter, 1}},
+      {"shard", {&shard, 1}},     {"chunk", {&chunk, 1}},
   };
   return table;
 }

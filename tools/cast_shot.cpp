@@ -124,6 +124,11 @@ int main(int argc, char** argv) {
   setLanguage("en");
 
   std::unique_ptr<CNode> hud = readScene("hud.bin");
+  if (hud) {
+    // The tap guide and the hint of level 1 would cover the actors.
+    hud->setVisibleByTag(false, 212);
+    hud->setVisibleByTag(false, 213);
+  }
   std::unique_ptr<CNode> peeper = readScene("loup-appear.bin");
   std::vector<std::unique_ptr<CNode>> holders(std::size(kLooks));
   std::vector<CNode*> visuals;
@@ -184,7 +189,7 @@ int main(int argc, char** argv) {
       effect->showFrame(kind);
       if (CNode* part = effect->getChild(kind)) part->playAnimationRecursive(1);
       for (int f = 0; f < moments[m]; ++f) effect->update(33);
-      drawAt(effect.get(), 64.0f + 88.0f * static_cast<float>(m), 170, 1.5f);
+      drawAt(effect.get(), 48.0f + 96.0f * static_cast<float>(m), 170, 1.0f);
     }
     save((out / ("effect" + std::to_string(kind) + ".png")).string());
   }
@@ -197,7 +202,7 @@ int main(int argc, char** argv) {
     for (int m = 0; m < 5; ++m) {
       pose(visuals[i], kLooks[i].playing, 40);
       pose(visuals[i], kLooks[i].lost, m * 4);
-      drawAt(holders[i].get(), 60.0f + 90.0f * static_cast<float>(m), 40.0f + 48.0f * static_cast<float>(i), 1.5f);
+      drawAt(holders[i].get(), 60.0f + 90.0f * static_cast<float>(m), 40.0f + 50.0f * static_cast<float>(i), 1.25f);
     }
   }
   save((out / "reactions.png").string());
