@@ -457,11 +457,12 @@ void splinter(Picture& p, const std::vector<Rgba>& c) {
   p.fillTriangle(w * 0.2f, h * 0.45f, w * 0.9f, h * 0.38f, w * 0.2f, h * 0.6f, tone(c[0], 1.25f));
 }
 
-// A shard of ice: a thin clear triangle with a bright edge; colour ice.
+// A shard of ice: a clear triangle in a deep blue rim, one bright facet;
+// colour ice.
 void shard(Picture& p, const std::vector<Rgba>& c) {
   const float w = static_cast<float>(p.width());
   const float h = static_cast<float>(p.height());
-  p.fillTriangle(w * 0.1f, h * 0.9f, w * 0.45f, 0, w * 0.95f, h * 0.7f, Rgba{240, 252, 255, 235});
+  p.fillTriangle(w * 0.1f, h * 0.9f, w * 0.45f, 0, w * 0.95f, h * 0.7f, Rgba{70, 140, 200, 240});
   p.fillTriangle(w * 0.22f, h * 0.8f, w * 0.47f, h * 0.18f, w * 0.8f, h * 0.66f, c[0]);
   p.fillTriangle(w * 0.4f, h * 0.5f, w * 0.47f, h * 0.18f, w * 0.52f, h * 0.5f, Rgba{255, 255, 255, 220});
 }
