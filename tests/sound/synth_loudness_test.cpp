@@ -20,28 +20,41 @@ synth::Effect effectOf(const std::string& text) {
 
 loudness::Figures figuresOf(const synth::Audio& a) { return loudness::measure(a.samples, a.channels, a.rate); }
 
-// A sharp click that rings out quietly: its loudest 50 ms start far below its peak.
+// A burst of noise that rings out quietly: its loudest 50 ms start far below
+// its peak.
+const char* kBurst =
+    "sound burst.wav\nformat 16 mono 22050\nlayer\n  wave noise\n  amp 0:0 0.001:1 0.03:0.15 0.3:0\n";
+// A click of a few milliseconds: too short to reach the level, lifted as far
+// as the limit allows.
 const char* kClick =
     "sound click.wav\nformat 16 mono 22050\nlayer\n  wave noise\n  amp 0:0 0.001:1 0.004:0.05 0.3:0\n";
 
 }  // namespace
 
 TEST(SynthLoudness, EffectsAreLiftedToTheirLevelAndKeepTheirPeak) {
-  const synth::Effect click = effectOf(kClick);
-  EXPECT_DOUBLE_EQ(click.loudness, -8);
-  const loudness::Figures f = figuresOf(synth::renderEffect(click));
-  EXPECT_GE(f.loudest50Db, -8.5);
-  EXPECT_LE(f.peakDb, loudness::toDb(click.peak) + 0.01);
+  const synth::Effect burst = effectOf(kBurst);
+  EXPECT_DOUBLE_EQ(burst.loudness, -8);
+  const loudness::Figures f = figuresOf(synth::renderEffect(burst));
+  EXPECT_NEAR(f.loudest50Db, -8, 0.5);
+  EXPECT_LE(f.peakDb, loudness::toDb(burst.peak) + 0.01);
 
-  const synth::Effect quieter = effectOf(std::string(kClick) + "loud -16\n");
-  const loudness::Figures q = figuresOf(synth::renderEffect(quieter));
-  EXPECT_NEAR(q.loudest50Db, -16, 0.5);
-  EXPECT_LE(q.peakDb, loudness::toDb(click.peak) + 0.01);
+  // A level under what the sound has already leaves it as it was normalised.
+  const loudness::Figures asNormalised = figuresOf(synth::renderEffect(effectOf(std::string(kBurst) + "loud -60\n")));
+  EXPECT_LT(asNormalised.loudest50Db, -10);
+  EXPECT_NEAR(asNormalised.peakDb, loudness::toDb(burst.peak), 0.01);
+  const loudness::Figures between = figuresOf(synth::renderEffect(effectOf(std::string(kBurst) + "loud -9.5\n")));
+  EXPECT_NEAR(between.loudest50Db, -9.5, 0.5);
+
+  // Left at the peak it was normalised to, the click would be this loud.
+  const loudness::Figures asIs = figuresOf(synth::renderEffect(effectOf(std::string(kClick) + "loud -60\n")));
+  const loudness::Figures click = figuresOf(synth::renderEffect(effectOf(kClick)));
+  EXPECT_GT(click.loudest50Db - asIs.loudest50Db, 5);
+  EXPECT_LE(click.peakDb, loudness::toDb(burst.peak) + 0.01);
 
   std::vector<synth::Effect> effects;
   std::string error;
-  EXPECT_FALSE(synth::parseEffects(std::string(kClick) + "loud 3\n", effects, &error));
-  EXPECT_FALSE(synth::parseEffects(std::string(kClick) + "loud x\n", effects, &error));
+  EXPECT_FALSE(synth::parseEffects(std::string(kBurst) + "loud 3\n", effects, &error));
+  EXPECT_FALSE(synth::parseEffects(std::string(kBurst) + "loud x\n", effects, &error));
 }
 
 TEST(SynthLoudness, AlreadyLoudEffectsAreLeftAsTheyAre) {
