@@ -27,8 +27,8 @@
 #include <unistd.h>
 
 #include "app/Random.h"
-#include "game/InGameSequence.h"
-#include "game/LevelsManager.h"
+#include "game/play/InGameSequence.h"
+#include "game/progress/LevelsManager.h"
 #include "render_engine/Texture.h"
 #include "support/TempDir.h"
 #include "tools/level_player.h"
