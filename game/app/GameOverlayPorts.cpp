@@ -46,13 +46,15 @@ class OverlayPorts : public GamePorts {
   void bannerTouchEnded(int x, int y) override {
     if (readScenes()) banner_->touchEnded(x, y);
   }
+  // Until the scenes are read nothing is shown: frames neither read them nor
+  // update or draw anything (loadOverlayScenes reads them on a spare frame).
   void updateOverlays(int ms) override {
-    if (!readScenes()) return;
+    if (!scenesRead()) return;
     banner_->update(ms);
     popup_->update(ms);
   }
   void drawOverlays() override {
-    if (!readScenes()) return;
+    if (!scenesRead()) return;
     if (banner_->isShown()) banner_->draw(true, true);
     if (popup_->isShown()) popup_->draw(true, true);
   }
@@ -72,7 +74,9 @@ class OverlayPorts : public GamePorts {
   bool hudExists() override { return QMRMapHud::exists(); }
 
   void playSound(int soundId) override { playGameSound(soundId); }
+  void loadOverlayScenes() override { readScenes(); }
 
+  bool scenesRead() const { return banner_ != nullptr && !scenesPending_; }
   // False until loadOverlays; reads the scenes the first time.
   bool readScenes() {
     if (banner_ == nullptr) return false;
@@ -97,9 +101,10 @@ void readOverlayScenes() {
   if (g_ports != nullptr) g_ports->readScenes();
 }
 
-// The scenes are read at the first use of an overlay (a port call or a hook),
-// not here: this runs before the first frame, and the first frame's drawing
-// (which comes before any screen can show a banner) has time to spare.
+// The scenes are read at the first use of an overlay (a port call or a hook)
+// or when the game has a frame to spare for them, not here: this runs before
+// the first frame, and until a banner or a pop-up is asked for, nothing of
+// them is drawn.
 void OverlayPorts::loadOverlays() {
   banner_ = QMRTextBanner::instance();
   banner_->setListener(&listener_);

@@ -13,6 +13,8 @@
 #include "game/play/InGameSequence.h"
 #include "game/progress/LevelsManager.h"
 #include "game/menus/MainMenuSequence.h"
+#include "game/overlays/QMRAchievementPopup.h"
+#include "game/overlays/QMRTextBanner.h"
 #include "game/host/QMRGameSequenceInterface.h"
 #include "game/menus/QMRHonorSequence.h"
 #include "game/menus/QMRLogoSequence.h"
@@ -67,6 +69,17 @@ void QMRGame::init() {
   addSequence(new InGameSequence(this));
   addSequence(new QMRHonorSequence());
   gamePorts().loadOverlays();
+  // Read on the logo's frames, one piece a frame, rather than all in the
+  // frame that first needs them: the overlays' fonts and pictures, then their
+  // scenes, then the menu's.
+  for (const char* scene : {QMRTextBanner::kWindowScene, QMRTextBanner::kBannerScene, QMRAchievementPopup::kScene}) {
+    warmup_.addScene(scene, false);
+  }
+  warmup_.addStep([] { gamePorts().loadOverlayScenes(); });
+  warmup_.addScene(MainMenuSequence::kMenuScene, true);
+  // The help page's picture is made when the page is first shown.
+  warmup_.addScene(MainMenuSequence::kHelpScene, false);
+  warmupHeld_ = true;
   stopVideo();
   startuptrace::line("sound");
   AudioEngine::init();
@@ -124,6 +137,19 @@ void QMRGame::updateCurrentSequence(int ms) {
   GameLoop::updateCurrentSequence(ms);
   gamePorts().updateOverlays(ms);
   gamePorts().cursorUpdate(ms);
+  stepWarmup();
+}
+
+void QMRGame::stepWarmup() {
+  if (!warmupHeld_) return;
+  auto* menu = dynamic_cast<MainMenuSequence*>(getSequence(kMainMenu));
+  if (menu != nullptr && menu->areScenesBuilt()) {
+    // The menu's nodes hold what they took; the rest goes.
+    warmup_.release();
+    warmupHeld_ = false;
+    return;
+  }
+  warmup_.step();
 }
 
 void QMRGame::drawCurrentSequence() {

@@ -7,6 +7,7 @@
 // screen reaches above itself (QMRGameHost.cpp).
 #include "app/GameLoop.h"
 #include "game/host/InGameHost.h"
+#include "render_engine/ResourceWarmup.h"
 
 namespace RenderEngine {
 class CSpriteVideo;
@@ -70,6 +71,12 @@ class QMRGame : public GameLoop, public InGameHost {
   void routeTouch(int pressState, int count, const TouchPoint points[kMaxTouches], BannerHandler banner,
                   ScreenHandler screen);
   void traceFirstDraw();
+
+  // Made ahead on the logo's frames: the overlays' scenes, the menu's fonts
+  // and pictures (held until the menu has built its scenes).
+  void stepWarmup();
+  RenderEngine::ResourceWarmup warmup_;
+  bool warmupHeld_ = false;
 
   RenderEngine::CSpriteVideo* video_ = nullptr;
   int tracedIndex_ = -1;

@@ -17,6 +17,8 @@ class GamePorts {
 
   // Banner and pop-up: read their scenes once at start-up.
   virtual void loadOverlays() {}
+  // Reads the overlays' scenes now, if they are not read yet.
+  virtual void loadOverlayScenes() {}
   virtual bool isBannerShown() { return false; }
   virtual void bannerTouchBegan(int /*x*/, int /*y*/) {}
   virtual void bannerTouchMoved(int /*x*/, int /*y*/) {}
