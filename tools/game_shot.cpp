@@ -21,7 +21,6 @@
 
 #include "app/LocalizedText.h"
 #include "app/WindowGlue.h"
-#include "game/app/GameOverlayPorts.h"
 #include "game/progress/QMRAchievementManager.h"
 #include "game/app/QMRGame.h"
 #include "game/menus/MainMenuSequence.h"
@@ -64,7 +63,6 @@ int main(int argc, char** argv) {
 
   int glutArgc = 1;
   window::openWindow(glutArgc, argv);
-  installOverlayPorts();
   QMRGame* game = QMRGame::getInstance();
   window::attachApplication(game);
   game->start();

@@ -14,8 +14,6 @@
 #include "app/WindowGlue.h"
 
 #include "game/actors/ActorTemplates.h"
-#include "game/app/GameOverlayPorts.h"
-#include "game/host/GamePorts.h"
 #include "game/play/GameHud.h"
 #include "game/actors/ISwappableItem.h"
 #include "game/play/InGameSequence.h"
@@ -301,8 +299,6 @@ constexpr std::uint32_t kRunSeed = 1;
 struct Replayer::Impl {
   int level = 0;
   std::string failure;
-  OverlayHooks* previousHooks = nullptr;
-  GamePorts* previousPorts = nullptr;
   std::unique_ptr<PlayGame> game;
   InGameSequence* play = nullptr;
   int runs = 0;
@@ -316,9 +312,6 @@ Replayer::Replayer(int level) : impl_(new Impl) {
   QMRAchievementManager::resetInstance();
   TutorialManager::resetInstance();
   InGameSequence::resetProcessState();
-  m.previousHooks = overlayHooks();
-  m.previousPorts = setGamePorts(nullptr);
-  installOverlayPorts();
   m.game.reset(new PlayGame);
   if (!m.game->installed) {
     m.failure = "another application object is running";
@@ -357,8 +350,6 @@ Replayer::~Replayer() {
   m.game.reset();
   // As the game's quit does: the device it opened is closed.
   AudioEngine::shutdown();
-  setGamePorts(m.previousPorts);
-  setOverlayHooks(m.previousHooks);
 }
 
 bool Replayer::built() const { return impl_->built; }

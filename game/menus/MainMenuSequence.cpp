@@ -7,14 +7,12 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/GameLoop.h"
 #include "app/LocalizedText.h"
 #include "app/Options.h"
 #include "app/Random.h"
-#include "game/host/GamePorts.h"
+#include "game/host/GameHost.h"
 #include "game/progress/LevelsManager.h"
 #include "game/progress/QMRAchievementManager.h"
-#include "game/app/QMRGame.h"
 #include "render_engine/CButton.h"
 #include "render_engine/CNodeReader.h"
 #include "render_engine/CNodeText.h"
@@ -46,45 +44,11 @@ constexpr int kFullscreenOnTag = 438;
 constexpr int kFullscreenOffTag = 439;
 constexpr int kEscape = 27;
 
-QMRGame* game() { return GameLoop::hasInstance() ? QMRGame::getInstance() : nullptr; }
-
-MenuHost& defaultHost() {
-  static MenuHost host;
-  return host;
-}
+constexpr int kHonourBoardSequence = 3;
 
 bool isVolumeButton(int tag) { return tag >= 431 && tag <= 434; }
 
 }  // namespace
-
-// --- the game's host ---------------------------------------------------------
-
-void MenuHost::startLevel(int levelId) {
-  if (QMRGame* g = game()) g->startLevel(levelId);
-}
-void MenuHost::playVideo(const char* movie, const char* subtitles) {
-  if (QMRGame* g = game()) g->playVideo(movie, subtitles);
-}
-bool MenuHost::isVideoPlaying() {
-  QMRGame* g = game();
-  return g != nullptr && g->isVideoPlaying();
-}
-void MenuHost::stopVideo() {
-  if (QMRGame* g = game()) g->stopVideo();
-}
-void MenuHost::showHonourBoard() {
-  if (GameLoop::hasInstance()) GameLoop::getInstance()->setCurrentSequence(QMRGame::kHonor);
-}
-void MenuHost::quit() {
-  if (GameLoop::hasInstance()) GameLoop::getInstance()->quit();
-}
-void MenuHost::requestFullscreen(bool on) {
-  if (GameLoop::hasInstance()) GameLoop::getInstance()->requestFullscreen(on);
-}
-void MenuHost::skipNextFrame() {
-  if (GameLoop::hasInstance()) GameLoop::getInstance()->skipNextFrame();
-}
-void MenuHost::playMusic(std::uint32_t id, bool loop, float volume) { AudioEngine::playMusic(id, loop, volume); }
 
 // --- life -------------------------------------------------------------------
 
@@ -93,10 +57,6 @@ MainMenuSequence::~MainMenuSequence() { unload(); }
 void MainMenuSequence::showState(CNode* node, int state) {
   if (auto* b = dynamic_cast<RenderEngine::CButton*>(node)) b->showState(static_cast<std::int16_t>(state));
 }
-
-void MainMenuSequence::setHost(MenuHost* host) { host_ = host; }
-
-MenuHost& MainMenuSequence::host() { return host_ != nullptr ? *host_ : defaultHost(); }
 
 bool MainMenuSequence::load() {
   unload();
@@ -146,12 +106,12 @@ void MainMenuSequence::forgetTreeNodes() {
 
 void MainMenuSequence::unloadTextures() {
   if (root_ != nullptr) root_->unloadTextures();
-  if (gamePorts().hudExists()) gamePorts().hudUnloadTextures();
+  gameHost().mapHudUnloadTextures();
 }
 
 CNode* MainMenuSequence::findTag(int tag) const { return root_ != nullptr ? root_->findByTag(tag) : nullptr; }
 
-void MainMenuSequence::hudHint(bool visible) { gamePorts().hudSetHintVisible(visible); }
+void MainMenuSequence::hudHint(bool visible) { gameHost().mapHudShowHint(visible); }
 
 // --- building ---------------------------------------------------------------
 
@@ -205,7 +165,7 @@ void MainMenuSequence::buildScenesFrom(CNode* menuRoot, CNode* helpRoot) {
     list->addChild(logoNode_);
   }
   root_ = menuRoot;
-  host().skipNextFrame();
+  gameHost().skipNextFrame();
 
   if (helpRoot != nullptr && list->getChildCount() >= static_cast<std::size_t>(kScreenCount)) {
     list->addToOption(helpRoot, 2);
@@ -268,6 +228,13 @@ void MainMenuSequence::setTextByTag(int tag, const char* text) {
   }
 }
 
+float MainMenuSequence::volumeFromOption(int value, int max) {
+  if (max <= 0 || value < 0) return 0.5f;
+  const float v = static_cast<float>(value) / static_cast<float>(max);
+  if (!std::isfinite(v)) return 0.5f;
+  return v > 1.0f ? 1.0f : v;
+}
+
 int MainMenuSequence::completionPercent(int progressRecordCount, int earnedProgressCount, int completedLevels,
                                         int realLevelCount) {
   float share = 0.0f;
@@ -310,7 +277,7 @@ void MainMenuSequence::showScreen(int n) {
   if (n == 6 && (mapIndex_ < 0 || mapIndex_ >= kMapCount)) n = 5;
   // Without its scenes the menu has only the logo to show.
   if (menuBroken_) n = 0;
-  if (n != 0) gamePorts().cursorSetMode(1);
+  if (n != 0) gameHost().setCursorMode(1);
   firstShowPending_ = false;
   screen_ = n;
   if (scenesBuilt_) {
@@ -377,7 +344,7 @@ void MainMenuSequence::showScreen(int n) {
   setScroll(0, 0);
   for (CNode* b : mainButtons_) showState(b, 0);
   // At the player's music volume (0 stays silent).
-  if (n > 0) host().playMusic(kMenuMusic, true, -1.0f);
+  if (n > 0) gameHost().playMusic(kMenuMusic, true);
   showTarnwellChannel(n == 1, 200, 285);
 }
 
@@ -386,7 +353,7 @@ void MainMenuSequence::enter() {
   fillTotals();
   if (!firstShowPending_) showScreen(1);
   refreshStaticTexts();
-  host().playMusic(kMenuMusic, true, -1.0f);
+  gameHost().playMusic(kMenuMusic, true);
 }
 
 void MainMenuSequence::leave() { showTarnwellChannel(false, 200, 285); }
@@ -395,10 +362,10 @@ void MainMenuSequence::leave() { showTarnwellChannel(false, 200, 285); }
 
 void MainMenuSequence::update(int ms) {
   if (firstShowPending_) showScreen(0);
-  if (introPlaying_ && !host().isVideoPlaying()) {
+  if (introPlaying_ && !gameHost().isVideoPlaying()) {
     introPlaying_ = false;
-    host().stopVideo();
-    host().startLevel(levelId_);
+    gameHost().stopVideo();
+    gameHost().startLevel(levelId_);
   }
   if (root_ != nullptr) root_->update(ms);
   switch (screen_) {
@@ -411,7 +378,7 @@ void MainMenuSequence::update(int ms) {
     case 5: finishMapUnlocks(); break;
     default: break;
   }
-  if (mapHudShown_) gamePorts().hudUpdate(ms);
+  if (mapHudShown_) gameHost().mapHudUpdate(ms);
 }
 
 void MainMenuSequence::runSplash() {
@@ -461,7 +428,7 @@ void MainMenuSequence::draw() {
     return;
   }
   if (root_ != nullptr) root_->draw(true, true);
-  if (mapHudShown_) gamePorts().hudDraw();
+  if (mapHudShown_) gameHost().mapHudDraw();
 }
 
 void MainMenuSequence::updateIdleAnimation(int ms) {
@@ -512,8 +479,8 @@ void MainMenuSequence::clampScroll() {
 void MainMenuSequence::touchBegan(int x, int y) {
   if (screen_ == 0) return;
   touchHeld_ = true;
-  if (mapHudShown_ && gamePorts().hudHandleTouch(x, y)) {
-    gamePorts().playSound(kClickSound);
+  if (mapHudShown_ && gameHost().mapHudPress(x, y)) {
+    gameHost().playSound(kClickSound);
     return;
   }
   switch (screen_) {
@@ -540,13 +507,13 @@ void MainMenuSequence::touchMoved(int x, int y) {
 void MainMenuSequence::touchEnded(int x, int y) {
   if (screen_ == 0) return;
   touchHeld_ = false;
-  gamePorts().hudSetButtonsHighlighted(false);
+  gameHost().mapHudHighlight(false);
   if (dragX_ != -1 && screen_ != 4) {
     scrollBy(x - dragX_, y - dragY_);
     dragX_ = dragY_ = -1;
     return;
   }
-  if (mapHudShown_ && gamePorts().hudFindButtonAt(x, y) == kBackButton) {
+  if (mapHudShown_ && gameHost().mapHudButtonAt(x, y) == kBackButton) {
     if (screen_ == 4) {
       closeOptions(false);
       showScreen(1);
@@ -604,7 +571,7 @@ void MainMenuSequence::mainTouchBegan(int x, int y) {
     if (!b->containsPoint(x, y)) continue;
     pressedTag_ = b->getTag();
     showState(b, 1);
-    gamePorts().playSound(kClickSound);
+    gameHost().playSound(kClickSound);
   }
 }
 
@@ -617,9 +584,9 @@ void MainMenuSequence::mainTouchEnded(int x, int y) {
       case 425: showScreen(5); break;
       case 426: showScreen(2); break;
       case 427: showScreen(3); break;
-      case 428: host().showHonourBoard(); break;
+      case 428: gameHost().switchToSequence(kHonourBoardSequence); break;
       case 429: showScreen(4); break;
-      case 430: host().quit(); break;
+      case 430: gameHost().quit(); break;
       default: break;
     }
     return;
@@ -649,11 +616,11 @@ void MainMenuSequence::setKnob(CNode* knob, int base, int value, int max) {
 void MainMenuSequence::applyVolumeOption() {
   savedSound_ = getOptionValue(OPTION_SOUND_VOLUME);
   const int soundMax = getOptionMax(OPTION_SOUND_VOLUME);
-  AudioEngine::setSoundVolume(QMRGame::volumeFromOption(savedSound_, soundMax));
+  AudioEngine::setSoundVolume(volumeFromOption(savedSound_, soundMax));
   setKnob(soundSlider_, kSoundKnobBase, savedSound_, soundMax);
   savedMusic_ = getOptionValue(OPTION_MUSIC_VOLUME);
   const int musicMax = getOptionMax(OPTION_MUSIC_VOLUME);
-  AudioEngine::setMusicVolume(QMRGame::volumeFromOption(savedMusic_, musicMax));
+  AudioEngine::setMusicVolume(volumeFromOption(savedMusic_, musicMax));
   setKnob(musicSlider_, kMusicKnobBase, savedMusic_, musicMax);
 }
 
@@ -679,7 +646,7 @@ void MainMenuSequence::stepVolumeSlider(int option, int delta) {
   for (int i = 0; i <= 10; ++i) {
     if (x != static_cast<float>(base + kKnobStep * i)) continue;
     setOptionValue(option, i);
-    const float volume = QMRGame::volumeFromOption(i, getOptionMax(option));
+    const float volume = volumeFromOption(i, getOptionMax(option));
     if (option == OPTION_SOUND_VOLUME) {
       AudioEngine::setSoundVolume(volume);
     } else {
@@ -768,7 +735,7 @@ void MainMenuSequence::optionsTouchBegan(int x, int y) {
       hit = true;
     }
   }
-  if (hit) gamePorts().playSound(kClickSound);
+  if (hit) gameHost().playSound(kClickSound);
 }
 
 void MainMenuSequence::optionsTouchEnded(int x, int y) {
@@ -815,13 +782,13 @@ void MainMenuSequence::optionsTouchEnded(int x, int y) {
 
 void MainMenuSequence::closeOptions(bool confirm) {
   if (confirm) {
-    host().requestFullscreen(getOptionValue(OPTION_FULLSCREEN) != 0);
+    gameHost().requestFullscreen(getOptionValue(OPTION_FULLSCREEN) != 0);
     saveOptions();
   } else {
     setOptionValue(OPTION_SOUND_VOLUME, savedSound_);
-    AudioEngine::setSoundVolume(QMRGame::volumeFromOption(savedSound_, getOptionMax(OPTION_SOUND_VOLUME)));
+    AudioEngine::setSoundVolume(volumeFromOption(savedSound_, getOptionMax(OPTION_SOUND_VOLUME)));
     setOptionValue(OPTION_MUSIC_VOLUME, savedMusic_);
-    AudioEngine::setMusicVolume(QMRGame::volumeFromOption(savedMusic_, getOptionMax(OPTION_MUSIC_VOLUME)));
+    AudioEngine::setMusicVolume(volumeFromOption(savedMusic_, getOptionMax(OPTION_MUSIC_VOLUME)));
     if (getOptionValue(OPTION_LANGUAGE) != savedLanguage_) {
       setLanguage(getLanguageCode(savedLanguage_));
       RenderEngine::CNodeText::refreshAllLocalizedTexts();
@@ -829,7 +796,7 @@ void MainMenuSequence::closeOptions(bool confirm) {
     }
     if (getOptionValue(OPTION_FULLSCREEN) != savedFullscreen_) {
       setOptionValue(OPTION_FULLSCREEN, savedFullscreen_);
-      host().requestFullscreen(savedFullscreen_ != 0);
+      gameHost().requestFullscreen(savedFullscreen_ != 0);
     }
   }
   refreshStaticTexts();

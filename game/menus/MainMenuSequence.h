@@ -20,23 +20,6 @@ namespace RenderEngine {
 class COptionalNodeList;
 }
 
-// What the menu asks of the application object: levels, movies, the honour
-// board, quitting, full screen and music. The game's own is the default;
-// tests install recorders.
-class MenuHost {
- public:
-  virtual ~MenuHost() = default;
-  virtual void startLevel(int levelId);
-  virtual void playVideo(const char* movie, const char* subtitles);
-  virtual bool isVideoPlaying();
-  virtual void stopVideo();
-  virtual void showHonourBoard();
-  virtual void quit();
-  virtual void requestFullscreen(bool on);
-  virtual void skipNextFrame();
-  virtual void playMusic(std::uint32_t id, bool loop, float volume);
-};
-
 class MainMenuSequence : public QMRGameSequenceInterface {
  public:
   static constexpr const char* kMenuScene = "main-menu.bin";
@@ -70,9 +53,6 @@ class MainMenuSequence : public QMRGameSequenceInterface {
   ~MainMenuSequence() override;
   MainMenuSequence(const MainMenuSequence&) = delete;
   MainMenuSequence& operator=(const MainMenuSequence&) = delete;
-
-  // nullptr restores the game's own host.
-  void setHost(MenuHost* host);
 
   bool load() override;
   void unload() override;
@@ -124,6 +104,9 @@ class MainMenuSequence : public QMRGameSequenceInterface {
                                int realLevelCount);
   // Whether a map opens at this total (a map without levels never does).
   static bool mapOpensAt(int mapIndex, int stars, bool hasLevels);
+  // A volume from the options: value / max, 0.5 when the pair makes no sense,
+  // else kept within [0, 1].
+  static float volumeFromOption(int value, int max);
 
   // For tests and tools.
   RenderEngine::CNode* getRoot() const { return root_; }
@@ -151,7 +134,6 @@ class MainMenuSequence : public QMRGameSequenceInterface {
   int getShownLevelId(int n) const;
 
  private:
-  MenuHost& host();
   // A button's state; nodes of other kinds are left as they are.
   static void showState(RenderEngine::CNode* node, int state);
   // The first child of the menu's root when it is a list of the seven screens.
@@ -174,7 +156,6 @@ class MainMenuSequence : public QMRGameSequenceInterface {
   RenderEngine::CNode* optionItem(int tag) const;
   void hudHint(bool visible);
 
-  MenuHost* host_ = nullptr;
   RenderEngine::CNode* root_ = nullptr;
   RenderEngine::CNode* logoNode_ = nullptr;
   RenderEngine::COptionalNodeList* screenList_ = nullptr;

@@ -8,7 +8,7 @@
 #include "app/LocalizedText.h"
 #include "app/Random.h"
 #include "game/actors/ActorCasts.h"
-#include "game/host/ActorHooks.h"
+#include "game/host/GameHost.h"
 #include "game/play/GameHud.h"
 #include "game/progress/LevelsManager.h"
 #include "game/progress/QMRAchievementManager.h"
@@ -60,7 +60,7 @@ ProcessState& process() {
 
 }  // namespace
 
-InGameSequence::InGameSequence(InGameHost* host) : host_(host != nullptr ? host : &defaultInGameHost()) {}
+InGameSequence::InGameSequence() = default;
 
 InGameSequence::~InGameSequence() {
   if (loaded_) unload();
@@ -139,7 +139,7 @@ void InGameSequence::setScenery(int index) {
     scenery_ = index;
     if (index != -1) background_ = new QMRBackground(index);
   }
-  host_->playMusic(static_cast<std::uint32_t>(levelMusic(scenery_)), true);
+  gameHost().playMusic(static_cast<std::uint32_t>(levelMusic(scenery_)), true);
   if (background_ != nullptr) background_->stopEffect();
 }
 
@@ -256,7 +256,7 @@ void InGameSequence::loadLevel() {
 void InGameSequence::enter() {
   outroPlaying_ = false;
   pressedButton_ = -1;
-  host_->setCursorMode(2);
+  gameHost().setCursorMode(2);
   if (hud_ != nullptr) {
     hud_->setClock(0);
     hud_->setCounter(0);
@@ -306,7 +306,7 @@ void InGameSequence::touchMoved(int x, int y) {
 
 void InGameSequence::touchHover(int x, int y) {
   if (state_ != kPlay || paused_ || hud_ == nullptr) return;
-  host_->setCursorMode(hud_->containsButtonAt(x, y) ? 1 : 2);
+  gameHost().setCursorMode(hud_->containsButtonAt(x, y) ? 1 : 2);
 }
 
 void InGameSequence::touchEnded(int, int) {
@@ -319,9 +319,9 @@ void InGameSequence::touchEnded(int, int) {
 
 void InGameSequence::playButtonSound(int id) {
   if (id == GameHud::kPauseButton) {
-    if (state_ == kPlay) ActorHooks::playSound(6);
+    if (state_ == kPlay) gameHost().playSound(6);
   } else if (id == GameHud::kRetryButton) {
-    ActorHooks::playSound(7);
+    gameHost().playSound(7);
   }
 }
 
@@ -337,7 +337,7 @@ void InGameSequence::buttonPressed(int id) {
       break;
     case kButtonMenu:
       LevelsManager::getInstance().addTries(levelId_, visitTries_);
-      host_->returnToMenu();
+      gameHost().returnToMenu();
       break;
     case kButtonResume:
       resumeGame();
@@ -346,13 +346,13 @@ void InGameSequence::buttonPressed(int id) {
       LevelsManager& levels = LevelsManager::getInstance();
       levels.addTries(levelId_, visitTries_);
       if (won_ && levelId_ == kLastLevel) {
-        host_->playVideo("movie1.mp4", "movie1");
+        gameHost().playVideo("movie1.mp4", "movie1");
         outroPlaying_ = true;
       } else if (levelId_ % 25 != 0 && levels.findLevel(levelId_ + 1) != nullptr) {
-        host_->startLevel(levelId_ + 1);
+        gameHost().startLevel(levelId_ + 1);
       } else {
         // Past the last level of a short design there is nothing to start.
-        host_->returnToMapPage();
+        gameHost().returnToMapPage();
       }
       break;
     }
@@ -409,7 +409,7 @@ void InGameSequence::spawnTapEffect(CNodePhysics* node) {
   const int kind = tapEffectKind(node);
   if (kind < 0) {
     // An ice block that held: a knock and no effect.
-    if (node->getCollisionType() == CollisionType::IceBlock) ActorHooks::playSound(17);
+    if (node->getCollisionType() == CollisionType::IceBlock) gameHost().playSound(17);
     return;
   }
   if (effects_ == nullptr) return;
@@ -439,20 +439,20 @@ void InGameSequence::removeObject(CNode* node) {
 
 void InGameSequence::retryLevel() {
   loadLevel();
-  host_->playMusic(static_cast<std::uint32_t>(levelMusic(scenery_)), true);
+  gameHost().playMusic(static_cast<std::uint32_t>(levelMusic(scenery_)), true);
   ++tries_;
   ++visitTries_;
 }
 
 void InGameSequence::pauseGame() {
-  host_->setCursorMode(1);
+  gameHost().setCursorMode(1);
   // Queued behind whatever is shown, so the pause always gets its buttons.
-  host_->showBannerMessage({kPauseText, 2, 2, kMaskPause});
+  gameHost().showBannerMessage({kPauseText, 2, 2, kMaskPause});
   paused_ = true;
 }
 
 void InGameSequence::resumeGame() {
-  host_->setCursorMode(2);
+  gameHost().setCursorMode(2);
   paused_ = false;
 }
 
@@ -530,7 +530,7 @@ void InGameSequence::setState(int state) {
       break;
     case kStart:
     case kPlay:
-      if (state == kPlay) host_->setCursorMode(2);
+      if (state == kPlay) gameHost().setCursorMode(2);
       score_ = clockMs_ = actions_ = 0;
       showCounters();
       if (rules_ != nullptr) rules_->restoreAnimalCollisions();
@@ -551,10 +551,10 @@ void InGameSequence::setState(int state) {
       break;
     }
     case kLost:
-      host_->setCursorMode(1);
+      gameHost().setCursorMode(1);
       lastBannerText_ = pickBannerText(0);
-      host_->showBannerMessage({lastBannerText_, 4, 2, kMaskLost});
-      host_->playMusic(kLoseJingle, false);
+      gameHost().showBannerMessage({lastBannerText_, 4, 2, kMaskLost});
+      gameHost().playMusic(kLoseJingle, false);
       break;
     case kWon:
       enterWon();
@@ -577,7 +577,7 @@ void InGameSequence::reportInfiltratedWolves() {
 }
 
 void InGameSequence::enterWon() {
-  host_->setCursorMode(1);
+  gameHost().setCursorMode(1);
   reportInfiltratedWolves();
   computeScore();
   LevelsManager& levels = LevelsManager::getInstance();
@@ -593,9 +593,9 @@ void InGameSequence::enterWon() {
     tutorials.markSeen(kFirstWinTutorial);
   }
   lastBannerText_ = text;
-  host_->showResult({text, 3, 2, kMaskWon}, clockMs_, actions_, score_, best, medal_);
+  gameHost().showResult({text, 3, 2, kMaskWon}, clockMs_, actions_, score_, best, medal_);
   showCounters();
-  host_->playMusic(medal_ == 3 ? kGoldJingle : kWinJingle, false);
+  gameHost().playMusic(medal_ == 3 ? kGoldJingle : kWinJingle, false);
   updateLevelAchievements();
 }
 
@@ -648,10 +648,10 @@ void InGameSequence::updateWolfAppearance(int dtMs) {
 
 void InGameSequence::update(int dtMs) {
   if (outroPlaying_) {
-    if (!host_->isVideoPlaying()) {
-      host_->stopVideo();
+    if (!gameHost().isVideoPlaying()) {
+      gameHost().stopVideo();
       outroPlaying_ = false;
-      host_->switchToSequence(1);
+      gameHost().switchToSequence(1);
     }
     return;
   }

@@ -8,10 +8,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "game/host/InGameHost.h"
 #include "game/actors/LevelSequenceActions.h"
-#include "game/host/QMRGameSequenceInterface.h"
 #include "game/actors/QMRCNodePhysicsReader.h"
+#include "game/host/QMRGameSequenceInterface.h"
 
 class GameHud;
 class QMRBackground;
@@ -33,8 +32,7 @@ class InGameSequence : public QMRGameSequenceInterface, public LevelSequenceActi
   static constexpr int kButtonNext = 32;
   static constexpr int kLastLevel = 200;
 
-  // host: not owned; null takes the default host.
-  explicit InGameSequence(InGameHost* host = nullptr);
+  InGameSequence();
   ~InGameSequence() override;
 
   bool load() override;
@@ -109,7 +107,6 @@ class InGameSequence : public QMRGameSequenceInterface, public LevelSequenceActi
   const std::vector<QMRSheep*>& getActors() const { return actors_; }
   const std::vector<QMRJoint*>& getJoints() const { return joints_; }
   const EntityGroupDescription& getLevel() const { return level_; }
-  InGameHost& host() const { return *host_; }
 
  private:
   void clearLevel();
@@ -123,7 +120,6 @@ class InGameSequence : public QMRGameSequenceInterface, public LevelSequenceActi
   // Every actor asked each frame (the answers pose them); failures latch.
   void evaluateActors(bool& allReached, bool& anyFailed);
 
-  InGameHost* host_;
   QMRCNodePhysicsReader reader_;
   RenderEngine::CScenePhysics* scene_ = nullptr;
   std::vector<QMRJoint*> joints_;
