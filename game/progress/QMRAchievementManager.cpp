@@ -17,6 +17,17 @@ constexpr const char* kCategoryElements[QMRAchievementManager::kCategoryCount] =
     "NbGoldMedals", "NbOneTryMissions", "AllMapMissions", "GlobalScore",
     "SpecificMissionFinished", "LevelsDone", "SaveThreeSheepInOneMission", "NbMissionInfiltratedWolves",
 };
+
+// The levels hand the totals of every result that changed them to the
+// achievements, in this order (a record of each may be earned at once).
+void feedTotals(const LevelsManager& levels) {
+  QMRAchievementManager& achievements = QMRAchievementManager::getInstance();
+  achievements.setGlobalScore(levels.scoreTotal());
+  achievements.setGoldMedals(levels.getTotalStars());
+  achievements.setOneTryMissions(levels.oneTryCount());
+}
+// Before main, so that no result goes unheard.
+const bool g_fedByLevels = (LevelsManager::setTotalsFeed(&feedTotals), true);
 }  // namespace
 
 std::unique_ptr<QMRAchievementManager> QMRAchievementManager::instance_;
@@ -26,6 +37,7 @@ const char* QMRAchievementManager::categoryElement(int category) {
 }
 
 QMRAchievementManager& QMRAchievementManager::getInstance() {
+  (void)g_fedByLevels;
   if (!instance_) {
     instance_.reset(new QMRAchievementManager());
     instance_->readList();
