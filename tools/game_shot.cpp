@@ -21,11 +21,11 @@
 
 #include "app/LocalizedText.h"
 #include "app/WindowGlue.h"
-#include "game/progress/QMRAchievementManager.h"
 #include "game/app/QMRGame.h"
 #include "game/menus/MainMenuSequence.h"
 #include "game/overlays/MouseCursor.h"
 #include "game/overlays/QMRMapHud.h"
+#include "game/progress/QMRAchievementManager.h"
 #include "render_engine/CNodeText.h"
 #include "tools/texture_writer.h"
 

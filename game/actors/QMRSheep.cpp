@@ -3,8 +3,8 @@
 #include <cmath>
 
 #include "app/Random.h"
-#include "game/host/GameHost.h"
 #include "game/actors/ActorTemplates.h"
+#include "game/host/GameHost.h"
 #include "physics/CScenePhysics.h"
 
 using RenderEngine::CNode;

@@ -5,8 +5,8 @@
 
 #include "app/StringUtils.h"
 #include "game/host/GameHost.h"
-#include "game/progress/LevelsManager.h"
 #include "game/menus/MainMenuSequence.h"
+#include "game/progress/LevelsManager.h"
 #include "render_engine/CButton.h"
 #include "render_engine/CNodeText.h"
 

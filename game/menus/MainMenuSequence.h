@@ -8,6 +8,8 @@
 // button leads out of the inner pages.
 //
 // Screens: 0 splash, 1 main, 2 help, 3 info, 4 options, 5 map choice, 6 level page.
+// The flow of the screens is in MainMenuSequence.cpp, the options page in
+// MainMenuOptions.cpp, the map choice and the level pages in MainMenuMaps.cpp.
 #include <cstdint>
 #include <list>
 #include <set>
@@ -34,6 +36,11 @@ class MainMenuSequence : public QMRGameSequenceInterface {
   static constexpr std::uint32_t kMenuMusic = 46;
   static constexpr int kBackButton = 209;
   static constexpr int kHintTag = 207;
+  static constexpr int kSoundKnobTag = 435;
+  static constexpr int kMusicKnobTag = 436;
+  static constexpr int kOkTag = 437;
+  static constexpr int kFullscreenOnTag = 438;
+  static constexpr int kFullscreenOffTag = 439;
   static constexpr int kSoundKnobBase = 177;
   static constexpr int kMusicKnobBase = 181;
   static constexpr int kKnobStep = 16;

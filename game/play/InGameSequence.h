@@ -2,7 +2,9 @@
 // The screen on which a level is played: builds the level from its physics
 // description into a physics scene, runs the rules over it, decides through
 // an eight-state machine when it starts, is won or lost, scores it, records
-// the result and routes the HUD's and the banner's buttons.
+// the result and routes the HUD's and the banner's buttons. The flow is in
+// InGameSequence.cpp, the level's building in InGameLevel.cpp, the score and
+// the result in InGameResult.cpp.
 #include <array>
 #include <climits>
 #include <cstdint>
@@ -152,4 +154,13 @@ class InGameSequence : public QMRGameSequenceInterface, public LevelSequenceActi
   int medal_ = 0;
   int lastBannerText_ = 0;
   bool loaded_ = false;
+
+  // Process-wide: the entities of each type in the current level, the last
+  // score, the last banner text picked of each kind.
+  struct ProcessState {
+    std::array<std::int32_t, kTypeCount> counters{};
+    int lastScore = 0;
+    int lastPick[5] = {-1, -1, -1, -1, -1};
+  };
+  static ProcessState& process();
 };

@@ -1,8 +1,8 @@
 #include "game/play/QMRGameFX.h"
 
 #include "app/Random.h"
-#include "game/host/GameHost.h"
 #include "game/actors/ActorTemplates.h"
+#include "game/host/GameHost.h"
 
 using RenderEngine::CNode;
 

@@ -5,8 +5,8 @@
 #include <tinyxml.h>
 
 #include "app/ResourcePaths.h"
-#include "game/progress/LevelsManager.h"
 #include "game/host/GameHost.h"
+#include "game/progress/LevelsManager.h"
 #include "game/progress/ProgressFiles.h"
 
 namespace {

@@ -10,8 +10,8 @@
 
 #include "app/LocalizedText.h"
 #include "app/Options.h"
-#include "game/progress/LevelsManager.h"
 #include "game/menus/MainMenuSequence.h"
+#include "game/progress/LevelsManager.h"
 #include "game/progress/QMRAchievementManager.h"
 #include "render_engine/CButton.h"
 #include "render_engine/CNodeText.h"
