@@ -3,8 +3,12 @@
 # A file of game/ includes headers of its own folder and of the folders below
 # it, never above; no files include one another round a circle (a header and
 # its source count as one); a folder's library links no game library above
-# it. Run with -DROOT=<the source tree>.
+# it; and no file of game/ runs past MAX_LINES lines (700: a screen's flow
+# reads in one file, its helpers beside it). Run with -DROOT=<the source tree>.
 set(layers host actors progress overlays play menus app)
+if(NOT DEFINED MAX_LINES)
+  set(MAX_LINES 700)
+endif()
 set(offenders "")
 
 file(GLOB loose LIST_DIRECTORIES true RELATIVE ${ROOT}/game ${ROOT}/game/*)
@@ -23,6 +27,12 @@ foreach(layer IN LISTS layers)
   foreach(source IN LISTS sources)
     string(REGEX REPLACE "\\.(h|cpp)$" "" node "${source}")
     list(APPEND nodes ${node})
+    file(READ ${ROOT}/${source} text)
+    string(REGEX MATCHALL "\n" breaks "${text}")
+    list(LENGTH breaks count)
+    if(count GREATER MAX_LINES)
+      string(APPEND offenders "${source} runs past ${MAX_LINES} lines (${count})\n")
+    endif()
     string(MAKE_C_IDENTIFIER "${node}" id)
     file(STRINGS ${ROOT}/${source} lines REGEX "^[ \t]*#[ \t]*include[ \t]*\"game/")
     foreach(line IN LISTS lines)
