@@ -5,7 +5,8 @@
 //  - with no input it is not won;
 //  - its solution (SOURCE_DIR/levels/solutions/<N>.txt) wins with gold;
 //  - the medal rule holds (data/gamedesign/levels.ynm): the solution's taps
-//    played 5 s later still win gold; one tap more at the solution's own
+//    played 5 s later (<N>-later.txt for a level that moves on its own) still
+//    win gold; one tap more at the solution's own
 //    time scores below gold; the slow script (<N>-slow.txt, or the solution
 //    15 s later) wins bronze or silver;
 //  - one tap at a random moment wins fewer than half of 20 seeded tries, both
@@ -40,10 +41,11 @@ constexpr int kRandomTries = 20;
 constexpr int kRandomFrames = 600;  // 20 s
 constexpr int kSlowShift = 450;     // frames: 15 s
 // The thresholds of the medal rule: the scores of the solution's taps that
-// much slower (gold, silver, bronze), and the second to spare each way.
+// much slower (gold, silver), of one tap more that much slower (bronze), and
+// the second to spare each way.
 constexpr int kRuleGoldMs = 6000;
 constexpr int kRuleSilverMs = 12000;
-constexpr int kRuleBronzeMs = 30000;
+constexpr int kRuleBronzeMs = 15000;
 constexpr int kRuleMarginMs = 1000;
 // A thoughtful player looks at the board for 2 s before the first tap.
 constexpr int kLookFrames = (2000 + levelplay::kFrameMs - 1) / levelplay::kFrameMs;
@@ -252,7 +254,17 @@ void checkLevel(const std::string& source, int level, Row& row, std::string& pro
   // The medal rule.
   if (best.outcome == "won") {
     std::string rule;
-    const levelplay::PlayResult later = play(shifted(solution, kLaterShift), {});
+    // A level that moves on its own (a swing, a seesaw) has its own later
+    // play, <N>-later.txt: the same taps at least 5 s later in the level's time.
+    const std::string laterPath = source + "/levels/solutions/" + std::to_string(level) + "-later.txt";
+    bool laterOk = false;
+    const std::string laterText = readFile(laterPath, &laterOk);
+    const levelplay::PlayResult later =
+        play(laterOk ? levelplay::parseScript(laterText, nullptr) : shifted(solution, kLaterShift), {});
+    if (laterOk && later.outcome == "won" && later.timeMs < best.timeMs + 5000) {
+      problems += "  " + laterPath + " wins only " + std::to_string(later.timeMs - best.timeMs) +
+                  " ms after the solution, not 5 s\n";
+    }
     if (later.outcome != "won" || later.medal != 3) {
       problems += "  its taps played 5 s later end " + describe(later) + ", not gold\n";
       rule += "later " + later.outcome + " " + std::to_string(later.medal);
@@ -287,7 +299,7 @@ void checkLevel(const std::string& source, int level, Row& row, std::string& pro
     const int k = std::max(1, best.taps);
     const int t = best.timeMs;
     auto floor10 = [](int score) { return score / 10 * 10; };
-    row.cells[9] = std::to_string(floor10(InGameSequence::scoreFor(k, t + kRuleBronzeMs))) + "/" +
+    row.cells[9] = std::to_string(floor10(InGameSequence::scoreFor(k + 1, t + kRuleBronzeMs))) + "/" +
                    std::to_string(floor10(InGameSequence::scoreFor(k, t + kRuleSilverMs))) + "/" +
                    std::to_string(floor10(InGameSequence::scoreFor(k, t + kRuleGoldMs)));
     if (best.taps >= 1 &&
