@@ -14,11 +14,13 @@
 // Every worker process builds the level once and plays each sequence
 // through the level screen's retry; as many workers as cores.
 #include <sys/mman.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -200,7 +202,12 @@ bool runRound(const Options& options, Shared& shared, bool quietFirst) {
       std::perror("level_solve: fork");
       break;
     }
-    if (pid == 0) _exit(work(options, shared, quietFirst || w > 0));
+    if (pid == 0) {
+      // A worker ends with the search that started it.
+      prctl(PR_SET_PDEATHSIG, SIGTERM);
+      if (getppid() == 1) _exit(1);
+      _exit(work(options, shared, quietFirst || w > 0));
+    }
     pids.push_back(pid);
   }
   bool ok = !pids.empty();
