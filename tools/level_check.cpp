@@ -28,8 +28,8 @@
 
 #include "app/Random.h"
 #include "app/WindowGlue.h"
-#include "game/InGameSequence.h"
-#include "game/LevelsManager.h"
+#include "game/play/InGameSequence.h"
+#include "game/progress/LevelsManager.h"
 #include "physics/CNodePhysics.h"
 #include "physics/CScenePhysics.h"
 #include "render_engine/Texture.h"

@@ -15,8 +15,8 @@
 
 #include "app/LocalizedText.h"
 #include "app/Random.h"
-#include "game/InGameSequence.h"
-#include "game/LevelsManager.h"
+#include "game/play/InGameSequence.h"
+#include "game/progress/LevelsManager.h"
 #include "render_engine/CNodeReader.h"
 #include "render_engine/CNodeText.h"
 #include "tools/level_player.h"
