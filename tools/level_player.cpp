@@ -1,12 +1,14 @@
 #include "tools/level_player.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdint>
 #include <deque>
 #include <memory>
 #include <sstream>
+#include <thread>
 #include <utility>
 
 #include "app/Random.h"
@@ -150,6 +152,8 @@ std::vector<Tappable> findTappables(InGameSequence& play) {
 
 namespace {
 
+bool realTime = false;
+
 void tap(PlayGame& game, int x, int y) {
   TouchPoint points[kMaxTouches] = {{x, y}};
   game.touchesBegan(1, points, false);
@@ -199,6 +203,7 @@ bool atRest(InGameSequence& play, Stillness& still) {
 void run(PlayGame& game, InGameSequence& play, const std::vector<Tap>& script, const PlayOptions& options,
          PlayResult& result) {
   int limit = options.frameLimit;
+  auto nextFrame = std::chrono::steady_clock::now();
   if (limit <= 0) limit = (script.empty() ? 0 : script.back().frame) + kIdleFrameLimit;
   std::size_t next = 0;
   int lastState = -1;
@@ -264,6 +269,10 @@ void run(PlayGame& game, InGameSequence& play, const std::vector<Tap>& script, c
       }
     }
     game.update(kFrameMs);
+    if (realTime) {
+      nextFrame += std::chrono::milliseconds(kFrameMs);
+      std::this_thread::sleep_until(nextFrame);
+    }
   }
   result.frames = frame;
   const int state = play.getState();
@@ -299,6 +308,8 @@ void clearBanner() {
 constexpr std::uint32_t kRunSeed = 1;
 
 }  // namespace
+
+void setRealTime(bool paced) { realTime = paced; }
 
 struct Replayer::Impl {
   int level = 0;
