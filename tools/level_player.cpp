@@ -16,13 +16,13 @@
 #include "app/WindowGlue.h"
 
 #include "game/actors/ActorTemplates.h"
-#include "game/app/GameOverlayPorts.h"
-#include "game/host/GamePorts.h"
 #include "game/play/GameHud.h"
 #include "game/actors/ISwappableItem.h"
 #include "game/play/InGameSequence.h"
 #include "game/progress/LevelsManager.h"
+#include "game/progress/ProgressFiles.h"
 #include "game/progress/QMRAchievementManager.h"
+#include "game/play/QMRBackground.h"
 #include "game/app/QMRGame.h"
 #include "game/play/QMRGameFX.h"
 #include "game/actors/QMRJoint.h"
@@ -314,12 +314,14 @@ void setRealTime(bool paced) { realTime = paced; }
 struct Replayer::Impl {
   int level = 0;
   std::string failure;
-  OverlayHooks* previousHooks = nullptr;
-  GamePorts* previousPorts = nullptr;
   std::unique_ptr<PlayGame> game;
   InGameSequence* play = nullptr;
   int runs = 0;
   bool built = false;
+  // The tutorials seen when the level was built.
+  std::string tutorialSave;
+  std::string tutorials;
+  bool hadTutorials = false;
 };
 
 Replayer::Replayer(int level, const StartHooks& startHooks) : impl_(new Impl) {
@@ -327,11 +329,11 @@ Replayer::Replayer(int level, const StartHooks& startHooks) : impl_(new Impl) {
   m.level = level;
   LevelsManager::resetInstance();
   QMRAchievementManager::resetInstance();
+  // Every run shows the briefings this first start shows.
+  m.tutorialSave = getSaveFilePath("tutov2.sav");
+  m.hadTutorials = progress::readSaveFile(m.tutorialSave, 64, m.tutorials) == progress::SaveRead::Read;
   TutorialManager::resetInstance();
   InGameSequence::resetProcessState();
-  m.previousHooks = overlayHooks();
-  m.previousPorts = setGamePorts(nullptr);
-  installOverlayPorts();
   m.game.reset(new PlayGame);
   if (!m.game->installed) {
     m.failure = "another application object is running";
@@ -346,6 +348,8 @@ Replayer::Replayer(int level, const StartHooks& startHooks) : impl_(new Impl) {
     m.failure = "the game did not start";
     return;
   }
+  // The scenery's effect is made anew with the scenery, as every retry makes it.
+  QMRBackgroundFX::resetInstance();
   seedRandom(kRunSeed);
   if (startHooks.before) startHooks.before();
   if (LevelsManager::getInstance().findLevel(level) != nullptr) {
@@ -372,8 +376,6 @@ Replayer::~Replayer() {
   m.game.reset();
   // As the game's quit does: the device it opened is closed.
   AudioEngine::shutdown();
-  setGamePorts(m.previousPorts);
-  setOverlayHooks(m.previousHooks);
 }
 
 bool Replayer::built() const { return impl_->built; }
@@ -389,12 +391,21 @@ PlayResult Replayer::play(const std::vector<Tap>& taps, const PlayOptions& optio
   }
   if (m.runs > 0) {
     // The retry button of the result banner, with the level's first
-    // briefings and the random numbers of a fresh start.
+    // briefings, and the scenery and random numbers of a fresh start: the
+    // animals' idle turns drawn from them decide when play begins.
     clearBanner();
-    std::remove(getSaveFilePath("tutov2.sav").c_str());
+    if (m.hadTutorials) {
+      progress::writeSaveFile(m.tutorialSave, m.tutorials);
+    } else {
+      std::remove(m.tutorialSave.c_str());
+    }
     TutorialManager::resetInstance();
-    seedRandom(kRunSeed);
     if (m.play->isPaused()) m.play->resumeGame();
+    const int scenery = m.play->getScenery();
+    m.play->setScenery(-1);
+    QMRBackgroundFX::resetInstance();
+    seedRandom(kRunSeed);
+    m.play->setScenery(scenery);
     m.play->buttonPressed(InGameSequence::kButtonRetry);
   }
   ++m.runs;
