@@ -6,6 +6,7 @@
 #include <AL/al.h>
 
 #include "sound/aural/AudioDecoder.h"
+#include "sound/aural/DataSource.h"
 
 namespace soundfile {
 
@@ -42,7 +43,7 @@ int frameBytes(int alFormat) {
 }
 
 // A WAV decoder knows its exact sample bytes (cut to what the file holds).
-bool readWav(cAural::cWavDecoder& wav, std::vector<std::uint8_t>& pcm, int frame, std::size_t maxBytes) {
+bool readWav(cAural::cWavDecoder& wav, PcmBlock& pcm, int frame, std::size_t maxBytes) {
   const std::int32_t size = wav.getDataSize() - wav.getDataSize() % frame;
   if (static_cast<std::size_t>(size) > maxBytes) return false;
   pcm.resize(static_cast<std::size_t>(size));
@@ -58,7 +59,7 @@ bool readWav(cAural::cWavDecoder& wav, std::vector<std::uint8_t>& pcm, int frame
 
 // An Ogg stream's length comes from its last page, which a damaged file can
 // fake: the block grows with what really decodes, up to the cap.
-bool readOgg(cAural::cOggDecoder& ogg, std::vector<std::uint8_t>& pcm, int frame, std::size_t maxBytes) {
+bool readOgg(cAural::cOggDecoder& ogg, PcmBlock& pcm, int frame, std::size_t maxBytes) {
   const std::int64_t declared = static_cast<std::int64_t>(ogg.getTotalSize()) * 2;
   const std::int64_t plausible = static_cast<std::int64_t>(ogg.getCompressedSize()) * 64 + (1 << 20);
   constexpr std::int32_t kChunk = 64 * 1024;
@@ -127,6 +128,64 @@ void decodeFile(const std::string& path, DecodedSound& out, std::size_t maxBytes
   }
   decoder->release();
   source->release();
+}
+
+PartialDecoder::PartialDecoder(const std::string& path, std::size_t maxBytes) : path_(path), maxBytes_(maxBytes) {
+  auto* source = new cAural::cFileSource(path.c_str());
+  if (!source->isValid()) {
+    fail("error loading file ", path);
+    source->release();
+    finished_ = true;
+    return;
+  }
+  auto* ogg = new cAural::cOggDecoder(source);
+  // More than two channels would be played as stereo, garbled.
+  if (!ogg->isValid() || ogg->getChannelCount() > 2) {
+    fail("error decoding file ", path);
+    ogg->release();
+    source->release();
+    finished_ = true;
+    return;
+  }
+  source_ = source;
+  decoder_ = ogg;
+  alFormat_ = alFormatOf(ogg->getFormat());
+  frequency_ = ogg->getFrequency();
+  frameBytes_ = soundfile::frameBytes(alFormat_);
+}
+
+PartialDecoder::~PartialDecoder() {
+  if (decoder_ != nullptr) decoder_->release();
+  if (source_ != nullptr) source_->release();
+}
+
+std::size_t PartialDecoder::decode(PcmBlock& out, std::size_t maxBytes) {
+  if (finished_ || decoder_ == nullptr) return 0;
+  constexpr std::size_t kChunk = 64 * 1024;
+  const std::size_t start = out.size();
+  std::size_t got = start;
+  while (got - start < maxBytes) {
+    out.resize(got + kChunk);  // not cleared: the decoder writes it
+    const std::int32_t n = decoder_->readAudioData(out.data() + got, static_cast<std::int32_t>(kChunk));
+    if (n == OV_HOLE && ++holes_ < 1000) continue;  // a gap in the stream: decoding goes on
+    if (n <= 0) {
+      finished_ = true;
+      break;
+    }
+    got += static_cast<std::size_t>(n);
+    if (decoded_ + got - start > maxBytes_) {
+      fail("error decoding file ", path_);
+      finished_ = true;
+      got = start;
+      break;
+    }
+  }
+  // The decoder hands out whole frames; whole frames only, all the same.
+  std::size_t added = got - start;
+  added -= added % static_cast<std::size_t>(frameBytes_);
+  out.resize(start + added);
+  decoded_ += added;
+  return added;
 }
 
 }  // namespace soundfile

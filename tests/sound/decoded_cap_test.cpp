@@ -144,3 +144,44 @@ TEST(DecodedCap, OggClaimingHoursGetsABlockSizedByWhatItHolds) {
   EXPECT_GE(claims.bytes, 2u * 22050 * 9);
   EXPECT_LT(claims.largest, std::size_t(4) << 20);
 }
+
+// Decoded a part at a time, an Ogg gives the same bytes as decoded whole; past
+// the cap it stops with the same message.
+TEST(DecodedCap, OggDecodedInPartsIsTheWholeDecodeAndKeepsTheCap) {
+  qmtest::TempDir dir;
+  const std::string path = dir.str() + "/long.ogg";
+  ASSERT_TRUE(soundwriter::writeFile(path, qmtest::sineOgg(6.0, 22050, 2)));
+  soundfile::DecodedSound whole;
+  soundfile::decodeFile(path, whole);
+  ASSERT_EQ(whole.pcm.size(), 4u * 22050 * 6);
+
+  soundfile::PartialDecoder parts(path);
+  ASSERT_TRUE(parts.isValid());
+  EXPECT_EQ(parts.alFormat(), whole.alFormat);
+  EXPECT_EQ(parts.frequency(), whole.frequency);
+  soundfile::PcmBlock joined;
+  int calls = 0;
+  while (!parts.finished() && calls < 1000) {
+    const std::size_t added = parts.decode(joined, 30001);
+    EXPECT_EQ(added % 4, 0u);  // whole frames
+    ++calls;
+  }
+  EXPECT_GT(calls, 10);
+  EXPECT_TRUE(joined == whole.pcm);
+  EXPECT_EQ(parts.decodedBytes(), whole.pcm.size());
+  EXPECT_EQ(parts.decode(joined, 1000), 0u);  // past the end: nothing more
+
+  CaptureStdout();
+  soundfile::PartialDecoder capped(path, 200000);
+  soundfile::PcmBlock some;
+  while (!capped.finished()) capped.decode(some, 65536);
+  EXPECT_EQ(GetCapturedStdout(), "AudioEngine ERROR : error decoding file " + path + "\n");
+  EXPECT_LE(some.size(), 200000u);
+
+  CaptureStdout();
+  const std::string missing = dir.str() + "/none.ogg";
+  soundfile::PartialDecoder none(missing);
+  EXPECT_FALSE(none.isValid());
+  EXPECT_TRUE(none.finished());
+  EXPECT_EQ(GetCapturedStdout(), "AudioEngine ERROR : error loading file " + missing + "\n");
+}
