@@ -213,7 +213,9 @@ bool makeSourceAndBuffer(SoundSlot& slot, int alFormat, const void* pcm, std::si
 // as from one buffer, looping included.
 constexpr double kFirstPartSeconds = 2.0;
 constexpr std::size_t kPieceBytes = 1u << 20;    // queued as one buffer
-constexpr std::size_t kFrameSliceBytes = 256u << 10;  // decoded per frame
+// Decoded per frame: over a second of 22 kHz stereo, a third of 44 kHz
+// stereo, at one or two milliseconds of processor time.
+constexpr std::size_t kFrameSliceBytes = 64u << 10;
 // Queued sound ahead of the playing position below which the rest is decoded
 // at once, whatever it costs: a gap or an early loop would be heard.
 constexpr double kMinSecondsAhead = 0.5;

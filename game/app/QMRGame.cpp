@@ -170,7 +170,14 @@ void QMRGame::stepWarmup() {
     warmupHeld_ = false;
     return;
   }
-  warmup_.step();
+  if (getCurrentIndex() == kLogo) {
+    warmup_.step();
+  } else if (getCurrentIndex() != kMainMenu) {
+    // Left the logo for another screen than the menu (a level started
+    // directly): what was made ahead is for screens not coming now.
+    warmup_.release();
+    warmupHeld_ = false;
+  }
 }
 
 void QMRGame::drawCurrentSequence() {
