@@ -212,7 +212,7 @@ bool makeSourceAndBuffer(SoundSlot& slot, int alFormat, const void* pcm, std::si
 // and queued behind them, a piece at a time; what is heard is the whole sound,
 // as from one buffer, looping included.
 constexpr double kFirstPartSeconds = 2.0;
-constexpr std::size_t kPieceBytes = 1u << 20;    // queued as one buffer
+constexpr std::size_t kPieceBytes = 256u << 10;  // queued as one buffer
 // Decoded per frame: over a second of 22 kHz stereo, a third of 44 kHz
 // stereo, at one or two milliseconds of processor time.
 constexpr std::size_t kFrameSliceBytes = 64u << 10;

@@ -43,6 +43,7 @@ class PlayGame : public QMRGame {
  public:
   PlayGame() : installed(installInstance(this)) {}
   using GameLoop::getSequence;
+  using QMRGame::loadOverlayScenes;
   const bool installed;
 };
 
@@ -342,6 +343,9 @@ Replayer::Replayer(int level, const StartHooks& startHooks) : impl_(new Impl) {
   PlayGame& game = *m.game;
   game.start();
   for (int i = 0; i < 100 && game.isLoading(); ++i) game.update(kFrameMs);
+  // A player reaches a level after the logo's frames, which read the
+  // banner's and the pop-up's scenes: so does the play here.
+  game.loadOverlayScenes();
   clearBanner();
   m.play = dynamic_cast<InGameSequence*>(game.getSequence(QMRGame::kInGame));
   if (m.play == nullptr || game.isLoading()) {
