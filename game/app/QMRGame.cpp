@@ -170,11 +170,11 @@ void QMRGame::stepWarmup() {
     warmupHeld_ = false;
     return;
   }
-  if (getCurrentIndex() == kLogo) {
+  if (getCurrentIndex() == kLogo || getCurrentIndex() == kMainMenu) {
     warmup_.step();
-  } else if (getCurrentIndex() != kMainMenu) {
-    // Left the logo for another screen than the menu (a level started
-    // directly): what was made ahead is for screens not coming now.
+  } else {
+    // A level or the honour board came before the menu (started directly):
+    // what was made ahead is for screens not coming now.
     warmup_.release();
     warmupHeld_ = false;
   }
