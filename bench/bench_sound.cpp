@@ -9,6 +9,7 @@
 
 #include <AL/al.h>
 #include <benchmark/benchmark.h>
+#include <vorbis/vorbisfile.h>
 
 #include "sound/AudioEngine.h"
 #include "sound/SoundDecoding.h"

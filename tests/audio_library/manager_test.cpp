@@ -1,8 +1,10 @@
 // Audio managers, their sources and listener on OpenAL Soft's null backend.
 #include <AL/al.h>
 
+#include <atomic>
 #include <chrono>
 #include <future>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -233,6 +235,50 @@ TEST_F(ManagerTest, OneStopPerPlayAndLoopingKeepsGoing) {
   s->play();
   EXPECT_FALSE(updateUntil([&] { return events.stops > 2; }, 400));
   EXPECT_TRUE(s->isPlaying());
+  s->unregisterEventHandler(&events);
+}
+
+// The events a source's handlers heard, in order ("play stop ...").
+struct Sequence : ISourceEventHandler {
+  void onUpdate() override {}
+  void onRelease() override {}
+  void onPlay() override { add("play"); }
+  void onStop() override {
+    add("stop");
+    ++stops;
+  }
+  void onPause() override {}
+  void add(const char* event) {
+    std::lock_guard<std::mutex> lock(mutex);
+    seen += seen.empty() ? event : std::string(" ") + event;
+  }
+  std::string heard() {
+    std::lock_guard<std::mutex> lock(mutex);
+    return seen;
+  }
+  std::mutex mutex;
+  std::string seen;
+  std::atomic<int> stops{0};
+};
+
+// OpenAL ends a short sound before anything updates the source: playing it
+// again then plays it whole, from the beginning, the last play's stop told first.
+TEST_F(ManagerTest, PlayedAgainRightAfterItsEndItIsHeardWhole) {
+  IAudioSource* s = fromBytes(qmtest::sineWav(0.1, 22050, 1, 16), "wav");
+  ASSERT_NE(s, nullptr);
+  auto* source = static_cast<cAuralSource*>(s);
+  Sequence events;
+  s->registerEventHandler(&events);
+  for (int i = 0; i < 3; ++i) {
+    const std::int64_t before = source->getBytesBuffered();
+    ASSERT_TRUE(s->play());
+    EXPECT_EQ(source->getBytesBuffered() - before, 4410) << i;  // every sample again
+    for (int wait = 0; wait < 5000 && !s->isStopped(); ++wait) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_TRUE(s->isStopped());
+  }
+  EXPECT_EQ(events.heard(), "play stop play stop play");
+  manager_.update();
+  EXPECT_EQ(events.heard(), "play stop play stop play stop");
   s->unregisterEventHandler(&events);
 }
 
@@ -558,4 +604,33 @@ TEST(Exports, ManagersAndTheUpdateThread) {
   EXPECT_TRUE(isAudioManagerThreadRunning());
   destroyAudioManager(c);
   EXPECT_FALSE(isAudioManagerThreadRunning());
+}
+
+// A play told on the caller's thread and the end of the sound seen by the
+// update thread meanwhile reach the handlers in the order they happened.
+TEST(Exports, EventsOfOneSourceComeInTheirOrder) {
+  IAudioManager* m = createAudioManager(true);
+  ASSERT_NE(m, nullptr);
+  const std::vector<char> pcm(2 * 110, 0);  // five milliseconds
+  IAudioSource* s =
+      m->createSourceFromRaw("short", pcm.data(), static_cast<std::int32_t>(pcm.size()), 22050, FORMAT_MONO16);
+  ASSERT_NE(s, nullptr);
+  struct SlowToHearThePlay : Sequence {
+    void onPlay() override {
+      // Long enough for the sound to end and the update thread to see it.
+      std::this_thread::sleep_for(std::chrono::milliseconds(40));
+      Sequence::onPlay();
+    }
+  } events;
+  s->registerEventHandler(&events);
+  std::string want;
+  for (int i = 1; i <= 5; ++i) {
+    s->play();
+    const auto end = Clock::now() + std::chrono::seconds(5);
+    while (events.stops < i && Clock::now() < end) cAuralSleep(1);
+    want += want.empty() ? "play stop" : " play stop";
+  }
+  EXPECT_EQ(events.heard(), want);
+  s->unregisterEventHandler(&events);
+  destroyAudioManager(m);
 }
