@@ -62,6 +62,7 @@ inline bool writeSparseWav(const std::string& path, std::uint64_t dataBytes, std
 // a hole after a valid header, a folder and an empty file.
 inline std::vector<std::string> makeHostileSounds(const std::string& dir, const std::string& ext) {
   std::vector<std::string> paths;
+  std::filesystem::create_directories(dir);
   const auto add = [&paths, &dir, &ext](const char* stem) { return paths.emplace_back(dir + "/" + stem + "." + ext); };
   mkfifo(add("fifo").c_str(), 0644);
   std::filesystem::create_symlink("/dev/zero", add("zero"));
