@@ -14,6 +14,7 @@
 #include "../sound/SoundFixtures.h"
 #include "AuralTestSupport.h"
 #include "FakeDecoder.h"
+#include "support/TempDir.h"
 #include "audio_library/AudioSource.h"
 #include "audio_library/AuralManager.h"
 #include "caural/IAudioManager.h"
@@ -140,6 +141,27 @@ TEST_F(ManagerTest, CreationFailuresSayWhy) {
   manager_.registerDecoder(getRawAudioDecoderFactory(), "raw");
   EXPECT_EQ(manager_.createSourceFromRaw("r", "abcd", 4, 0, FORMAT_MONO16), nullptr);
   EXPECT_NE(manager_.createSourceFromRaw("r", "abcd", 4, 22050, FORMAT_MONO16), nullptr);
+}
+
+// Files that are not sounds, or not files at all: a FIFO, a link to
+// /dev/zero, a sparse 4 GB file, a folder, an empty file. Read whole or
+// streamed, each is refused at once and nothing is made.
+TEST_F(ManagerTest, HostileFilesMakeNoSource) {
+  qmtest::ScopedCapture capture;
+  qmtest::TempDir dir;
+  for (const char* ext : {"wav", "ogg"}) {
+    for (const std::string& path : qmtest::makeHostileSounds(dir.str(), ext)) {
+      for (bool stream : {false, true}) {
+        EXPECT_EQ(manager_.createSourceFromFile("hostile", path.c_str(), stream), nullptr) << path << stream;
+        const bool empty = path.find("/empty.") != std::string::npos;
+        // An empty file opens, and holds nothing to decode.
+        const std::string why = empty ? "Audio data could not be decoded by (." + std::string(ext) + ") decoder."
+                                      : "File could not be found (." + path + ").";
+        EXPECT_TRUE(capture.has("AudioManager", "Failed to create Audio Source (hostile): " + why)) << path << stream;
+      }
+    }
+  }
+  EXPECT_EQ(manager_.getSourceCount(), 0u);
 }
 
 TEST_F(ManagerTest, FilesThroughThePriorityList) {
