@@ -39,7 +39,7 @@ inline std::vector<std::uint8_t> sineOgg(double seconds, int rate, int channels)
 inline bool writeSparse(const std::string& path, const std::vector<std::uint8_t>& head, std::uint64_t size) {
   std::FILE* f = std::fopen(path.c_str(), "wb");
   if (f == nullptr) return false;
-  const bool ok = std::fwrite(head.data(), 1, head.size(), f) == head.size() && std::fflush(f) == 0 &&
+  const bool ok = (head.empty() || std::fwrite(head.data(), 1, head.size(), f) == head.size()) && std::fflush(f) == 0 &&
                   ftruncate(fileno(f), static_cast<off_t>(size)) == 0;
   return std::fclose(f) == 0 && ok;
 }
