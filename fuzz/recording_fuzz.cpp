@@ -10,7 +10,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::string why;
   if (recording::parse(data, size, samples, why)) {
     // Never more samples than the bytes can hold.
-    if (samples.mono.size() > size || samples.channels < 1) std::abort();
+    if (samples.mono.size() > size || samples.channels < 1 ||
+        samples.interleaved.size() != samples.mono.size() * static_cast<std::size_t>(samples.channels))
+      std::abort();
   } else if (why.empty()) {
     std::abort();
   }

@@ -1,33 +1,35 @@
 #include "tools/level_player.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdint>
 #include <deque>
 #include <memory>
 #include <sstream>
+#include <thread>
 #include <utility>
 
 #include "app/Random.h"
 #include "app/ResourcePaths.h"
 #include "app/WindowGlue.h"
 
-#include "game/ActorTemplates.h"
-#include "game/GameOverlayPorts.h"
-#include "game/GamePorts.h"
-#include "game/GameHud.h"
-#include "game/ISwappableItem.h"
-#include "game/InGameSequence.h"
-#include "game/LevelsManager.h"
-#include "game/QMRAchievementManager.h"
-#include "game/QMRGame.h"
-#include "game/QMRGameFX.h"
-#include "game/QMRJoint.h"
-#include "game/QMRSheep.h"
-#include "game/QMRTextBanner.h"
-#include "game/QuillmoorGameplayTest.h"
-#include "game/TutorialManager.h"
+#include "game/actors/ActorTemplates.h"
+#include "game/app/GameOverlayPorts.h"
+#include "game/host/GamePorts.h"
+#include "game/play/GameHud.h"
+#include "game/actors/ISwappableItem.h"
+#include "game/play/InGameSequence.h"
+#include "game/progress/LevelsManager.h"
+#include "game/progress/QMRAchievementManager.h"
+#include "game/app/QMRGame.h"
+#include "game/play/QMRGameFX.h"
+#include "game/actors/QMRJoint.h"
+#include "game/actors/QMRSheep.h"
+#include "game/overlays/QMRTextBanner.h"
+#include "game/actors/QuillmoorGameplayTest.h"
+#include "game/progress/TutorialManager.h"
 #include "sound/AudioEngine.h"
 
 namespace levelplay {
@@ -148,6 +150,8 @@ std::vector<Tappable> findTappables(InGameSequence& play) {
 
 namespace {
 
+bool realTime = false;
+
 void tap(PlayGame& game, int x, int y) {
   TouchPoint points[kMaxTouches] = {{x, y}};
   game.touchesBegan(1, points, false);
@@ -197,6 +201,7 @@ bool atRest(InGameSequence& play, Stillness& still) {
 void run(PlayGame& game, InGameSequence& play, const std::vector<Tap>& script, const PlayOptions& options,
          PlayResult& result) {
   int limit = options.frameLimit;
+  auto nextFrame = std::chrono::steady_clock::now();
   if (limit <= 0) limit = (script.empty() ? 0 : script.back().frame) + kIdleFrameLimit;
   std::size_t next = 0;
   int lastState = -1;
@@ -262,6 +267,10 @@ void run(PlayGame& game, InGameSequence& play, const std::vector<Tap>& script, c
       }
     }
     game.update(kFrameMs);
+    if (realTime) {
+      nextFrame += std::chrono::milliseconds(kFrameMs);
+      std::this_thread::sleep_until(nextFrame);
+    }
   }
   result.frames = frame;
   const int state = play.getState();
@@ -297,6 +306,8 @@ void clearBanner() {
 constexpr std::uint32_t kRunSeed = 1;
 
 }  // namespace
+
+void setRealTime(bool paced) { realTime = paced; }
 
 struct Replayer::Impl {
   int level = 0;

@@ -72,9 +72,14 @@ bool parse(const std::uint8_t* data, std::size_t size, Samples& out, std::string
       const std::size_t step = static_cast<std::size_t>(bits / 8) * static_cast<std::size_t>(out.channels);
       const std::size_t frames = static_cast<std::size_t>(present) / step;
       out.mono.reserve(frames);
+      out.interleaved.reserve(frames * static_cast<std::size_t>(out.channels));
       for (std::size_t f = 0; f < frames; ++f) {
         float s = 0;
-        for (int c = 0; c < out.channels; ++c) s += sampleAt(data + body + f * step + c * (bits / 8), bits, isFloat);
+        for (int c = 0; c < out.channels; ++c) {
+          const float v = sampleAt(data + body + f * step + c * (bits / 8), bits, isFloat);
+          out.interleaved.push_back(v);
+          s += v;
+        }
         out.mono.push_back(s / static_cast<float>(out.channels));
       }
       out.format = std::string("recording ") + (isFloat ? "float" : std::to_string(bits) + "-bit");

@@ -14,7 +14,8 @@ struct Samples {
   int rate = 0;
   int channels = 0;
   std::string format;       // "recording float", "recording 16-bit", ...
-  std::vector<float> mono;  // the channels averaged, -1 to 1
+  std::vector<float> mono;         // the channels averaged, -1 to 1
+  std::vector<float> interleaved;  // every channel, -1 to 1
 };
 
 // Larger recordings are refused (about 6 minutes of 44.1 kHz float stereo).

@@ -3,7 +3,8 @@
 // a bar of characters, the brightness (spectral centroid) over time, the
 // strongest pitch, and for a loop the jump where its end meets its start.
 // Reads WAV and Ogg Vorbis the way the game does, and the recordings of
-// OpenAL Soft's wave backend (float or 16-bit WAVE_FORMAT_EXTENSIBLE).
+// OpenAL Soft's wave backend (float or 16-bit WAVE_FORMAT_EXTENSIBLE). Then
+// per channel the RMS, the loudest 50 ms and the peak, in dB of full scale.
 #include <algorithm>
 #include <cmath>
 #include <complex>
@@ -15,6 +16,7 @@
 #include <AL/al.h>
 
 #include "sound/SoundDecoding.h"
+#include "tools/loudness.h"
 #include "tools/recording_reader.h"
 
 namespace {
@@ -23,6 +25,7 @@ struct Pcm {
   int rate = 0, channels = 0;
   std::string format;
   std::vector<float> mono;
+  std::vector<float> interleaved;  // every channel, for the loudness figures
   float seam = 0;  // |last - first| of the first channel
 };
 
@@ -43,6 +46,7 @@ bool decode(const std::string& path, Pcm& out, std::string& why) {
     out.channels = r.channels;
     out.format = r.format;
     out.mono = std::move(r.mono);
+    out.interleaved = std::move(r.interleaved);
     return true;
   }
   out.rate = d.frequency;
@@ -59,6 +63,7 @@ bool decode(const std::string& path, Pcm& out, std::string& why) {
       const std::size_t at = p + c * bytes;
       const float v = eight ? (all[at] - 128) / 128.0f : std::int16_t(all[at] | all[at + 1] << 8) / 32768.0f;
       s += v;
+      out.interleaved.push_back(v);
       if (c == 0) first.push_back(v);
     }
     out.mono.push_back(s / out.channels);
@@ -160,6 +165,9 @@ int main(int argc, char** argv) {
                 strongestAtPeak);
     if (p.seam > 0) std::printf("  end-to-start jump %.4f", p.seam);
     std::printf("\n");
+    const loudness::Figures level = loudness::measure(p.interleaved, p.channels, p.rate);
+    std::printf("  per channel: rms %.1f dB, loudest 50 ms %.1f dB, peak %.1f dB\n", level.rmsDb, level.loudest50Db,
+                level.peakDb);
   }
   return status;
 }
