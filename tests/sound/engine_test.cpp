@@ -353,9 +353,11 @@ TEST_F(EngineTest, StreamRingHoldsTwoBlocksAndNeverHangs) {
   const int size = static_cast<int>(block.size());
   EXPECT_GE(queueStreamData(id, block.data(), size, AL_FORMAT_STEREO16, 22050, 50, false), 0);
   EXPECT_GE(queueStreamData(id, block.data(), size, AL_FORMAT_STEREO16, 22050, 50, false), 0);
-  // The third waits for the first to finish.
+  // The third waits for the first to finish (on a busy machine the second
+  // may have finished too: both are taken off).
   EXPECT_GE(queueStreamData(id, block.data(), size, AL_FORMAT_STEREO16, 22050, 50, false), 1);
-  EXPECT_EQ(queuedOf(id), 2);
+  EXPECT_GE(queuedOf(id), 1);
+  EXPECT_LE(queuedOf(id), 2);
   for (int i = 0; i < 60; ++i) queueStreamData(id, block.data(), size, AL_FORMAT_STEREO16, 22050, 50, false);
   EXPECT_LE(queuedOf(id), 2);
   // Paused: no buffer can finish, so the call gives up instead of waiting for ever.
