@@ -22,7 +22,9 @@
 #include "game/actors/ISwappableItem.h"
 #include "game/play/InGameSequence.h"
 #include "game/progress/LevelsManager.h"
+#include "game/progress/ProgressFiles.h"
 #include "game/progress/QMRAchievementManager.h"
+#include "game/play/QMRBackground.h"
 #include "game/app/QMRGame.h"
 #include "game/play/QMRGameFX.h"
 #include "game/actors/QMRJoint.h"
@@ -318,6 +320,10 @@ struct Replayer::Impl {
   InGameSequence* play = nullptr;
   int runs = 0;
   bool built = false;
+  // The tutorials seen when the level was built.
+  std::string tutorialSave;
+  std::string tutorials;
+  bool hadTutorials = false;
 };
 
 Replayer::Replayer(int level) : impl_(new Impl) {
@@ -325,6 +331,9 @@ Replayer::Replayer(int level) : impl_(new Impl) {
   m.level = level;
   LevelsManager::resetInstance();
   QMRAchievementManager::resetInstance();
+  // Every run shows the briefings this first start shows.
+  m.tutorialSave = getSaveFilePath("tutov2.sav");
+  m.hadTutorials = progress::readSaveFile(m.tutorialSave, 64, m.tutorials) == progress::SaveRead::Read;
   TutorialManager::resetInstance();
   InGameSequence::resetProcessState();
   m.previousHooks = overlayHooks();
@@ -344,6 +353,8 @@ Replayer::Replayer(int level) : impl_(new Impl) {
     m.failure = "the game did not start";
     return;
   }
+  // The scenery's effect is made anew with the scenery, as every retry makes it.
+  QMRBackgroundFX::resetInstance();
   seedRandom(kRunSeed);
   if (LevelsManager::getInstance().findLevel(level) != nullptr) {
     game.startLevel(level);
@@ -385,12 +396,21 @@ PlayResult Replayer::play(const std::vector<Tap>& taps, const PlayOptions& optio
   }
   if (m.runs > 0) {
     // The retry button of the result banner, with the level's first
-    // briefings and the random numbers of a fresh start.
+    // briefings, and the scenery and random numbers of a fresh start: the
+    // animals' idle turns drawn from them decide when play begins.
     clearBanner();
-    std::remove(getSaveFilePath("tutov2.sav").c_str());
+    if (m.hadTutorials) {
+      progress::writeSaveFile(m.tutorialSave, m.tutorials);
+    } else {
+      std::remove(m.tutorialSave.c_str());
+    }
     TutorialManager::resetInstance();
-    seedRandom(kRunSeed);
     if (m.play->isPaused()) m.play->resumeGame();
+    const int scenery = m.play->getScenery();
+    m.play->setScenery(-1);
+    QMRBackgroundFX::resetInstance();
+    seedRandom(kRunSeed);
+    m.play->setScenery(scenery);
     m.play->buttonPressed(InGameSequence::kButtonRetry);
   }
   ++m.runs;
