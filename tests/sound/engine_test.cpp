@@ -349,6 +349,13 @@ bool waitUntilStopped(std::uint32_t id) {
   return getSourceState(id) == AL_STOPPED;
 }
 
+// Started again: playing, or (on a busy machine) its one block played through.
+bool restarted(std::uint32_t id) {
+  ALint processed = 0;
+  alGetSourcei(sourceOf(id), AL_BUFFERS_PROCESSED, &processed);
+  return isPlaying(id) || (getSourceState(id) == AL_STOPPED && processed == 1);
+}
+
 }  // namespace
 
 TEST_F(EngineTest, StreamRingHoldsTwoBlocksAndNeverHangs) {
@@ -392,7 +399,7 @@ TEST_F(EngineTest, StreamRingAfterAnUnderrunPlaysOnlyTheNewBlock) {
   ASSERT_EQ(queuedOf(id), 2);
   ASSERT_GE(queueStreamData(id, block.data(), size, AL_FORMAT_STEREO16, 22050, 50, false), 0);
   EXPECT_EQ(queuedOf(id), 1);
-  EXPECT_TRUE(isPlaying(id));
+  EXPECT_TRUE(restarted(id));
   // Dry after one block only: the same.
   ASSERT_TRUE(waitUntilStopped(id));
   ASSERT_GE(queueStreamData(id, block.data(), size, AL_FORMAT_STEREO16, 22050, 50, false), 0);
