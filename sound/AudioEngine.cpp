@@ -35,6 +35,8 @@ const char* const soundFileTable[kBuiltInSoundCount] = {
 
 float musicVolume = 0.7f;
 float soundVolume = 1.0f;
+std::size_t maxSoundBytes = soundfile::kMaxDecodedBytes;
+std::size_t soundBudgetBytes = soundfile::kDecodedBudgetBytes;
 bool PlaybackClock::preciseOffsets = false;
 
 namespace {
@@ -271,18 +273,25 @@ void continueLoading(SoundSlot& slot) {
     }
   } while (hurry && !slot.rest->finished());
   if (slot.rest->finished()) {
+    // Past the limits (a stream longer than it said): what is queued plays.
+    if (!slot.rest->error().empty()) std::printf("AudioEngine ERROR : %s\n", slot.rest->error().c_str());
     slot.rest.reset();
     slot.restPcm.clear();
     slot.restPcm.shrink_to_fit();
   }
 }
 
-std::uint32_t loadInParts(std::uint32_t id, const std::string& name, const std::string& path) {
-  auto decoder = std::make_unique<soundfile::PartialDecoder>(path);
+std::uint32_t loadInParts(std::uint32_t id, const std::string& name, const std::string& path,
+                          const soundfile::SoundLimits& limits) {
+  auto decoder = std::make_unique<soundfile::PartialDecoder>(path, limits);
   if (checkError("error loading")) return kNoSound;
   soundfile::PcmBlock first;
   if (decoder->isValid()) {
     decoder->decode(first, static_cast<std::size_t>(kFirstPartSeconds * static_cast<double>(bytesPerSecond(*decoder))));
+  }
+  if (!decoder->error().empty()) {
+    std::printf("AudioEngine ERROR : %s\n", decoder->error().c_str());
+    first.clear();
   }
   if (first.empty()) {
     std::printf("AudioEngine ERROR : unable to load sound %u %s\n", id, name.c_str());
@@ -432,6 +441,13 @@ std::uint32_t addSlot() {
 
 bool isLoaded(std::uint32_t id) { return loadedSlot(id) != nullptr; }
 
+std::size_t getDecodedSoundBytes() {
+  std::size_t held = 0;
+  // OpenAL's copies, and the decoded part of a long sound not queued yet.
+  for (const SoundSlot& slot : st().slots) held += slot.queuedBytes + slot.restPcm.size();
+  return held;
+}
+
 std::uint32_t sourceOf(std::uint32_t id) {
   const SoundSlot* slot = liveSlot(id);
   return slot != nullptr ? slot->source : 0;
@@ -450,9 +466,13 @@ std::uint32_t loadSound(const std::string& name) {
   if (checkError("error before loading (?]")) return kNoSound;
 
   const std::string path = resolveResourcePath("win32_audio/" + name);
-  if (soundfile::extensionOf(path) == "ogg") return loadInParts(id, name, path);
+  soundfile::SoundLimits limits;
+  limits.perSound = maxSoundBytes;
+  limits.budget = soundBudgetBytes;
+  limits.held = getDecodedSoundBytes();
+  if (soundfile::extensionOf(path) == "ogg") return loadInParts(id, name, path, limits);
   soundfile::DecodedSound sound;
-  soundfile::decodeFile(path, sound);
+  if (!soundfile::decodeSound(path, sound, limits)) std::printf("AudioEngine ERROR : %s\n", sound.error.c_str());
   if (checkError("error loading")) return kNoSound;
   if (sound.pcm.empty()) {
     std::printf("AudioEngine ERROR : unable to load sound %u %s\n", id, name.c_str());
@@ -474,7 +494,7 @@ bool isLoadingInParts(std::uint32_t id) {
 void unloadSound(std::uint32_t id) {
   SoundSlot* slot = loadedSlot(id);
   if (slot == nullptr) return;
-  if (isPlaying(id)) stopSound(id);  // a sound at rest is unloaded without a complaint
+  stopSound(id);  // says "not playing" of a sound at rest, and unloads it all the same
   drainErrors();
   // Whatever OpenAL answers, the slot forgets the names: keeping a deleted
   // source would make the sound unplayable for good.
@@ -526,7 +546,7 @@ bool isCurrentMusic(std::uint32_t id) { return st().currentMusic != kNoSound && 
 std::uint32_t getCurrentMusic() { return st().currentMusic; }
 
 void playMusic(std::uint32_t id, bool loop, float volume) {
-  if (!st().initialised) return;
+  // Before init the id and volume are kept all the same; the sound stays silent.
   if (isCurrentMusic(id)) return;
   stopMusic();
   st().currentMusic = id;
@@ -618,9 +638,8 @@ void resumeAll() {
 }
 
 void setSoundVolume(float v) {
+  // Sounds already playing keep their gain; the next play takes the new one.
   soundVolume = v;
-  // Music that follows the effects volume follows its change too.
-  if (musicVolume == -1.0f && st().currentMusic != kNoSound) setGain(st().currentMusic, soundVolume);
 }
 
 void setMusicVolume(float v) {
@@ -747,6 +766,14 @@ int queueStreamData(std::uint32_t id, const void* pcm, int byteCount, int alForm
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
       }
       s.processedCount = processed;
+    }
+    // Every finished buffer comes off. After an underrun the source has
+    // stopped with all of them finished, and one left queued would play
+    // again before the new block.
+    ALint finished = 0;
+    alGetSourcei(slot->source, AL_BUFFERS_PROCESSED, &finished);
+    if (checkError("error getting source")) return -1;
+    for (; finished > 0; --finished) {
       ALuint done = 0;
       alSourceUnqueueBuffers(slot->source, 1, &done);
       if (checkError("error unqueue source buffers")) return -1;
@@ -841,14 +868,14 @@ int queueSingleBuffer(std::uint32_t id, const void* pcm, int blockBytes, int alF
 }
 
 void releaseStream(std::uint32_t id) {
-  EngineState& s = st();
-  if (s.slots.empty() || liveSlot(id) == nullptr) return;
-  if (isPlaying(id)) stopSound(id);
+  if (st().slots.empty()) return;
+  stopSound(id);
   unloadSound(id);
-  SoundSlot& slot = s.slots[id];
-  freeSlotObjects(slot);  // names of a slot whose source failed to generate
-  slot.bufferNames.clear();
-  slot.bufferCount = 0;
+  SoundSlot* slot = liveSlot(id);
+  if (slot == nullptr) return;
+  freeSlotObjects(*slot);  // names of a slot whose source failed to generate
+  slot->bufferNames.clear();
+  slot->bufferCount = 0;
 }
 
 }  // namespace AudioEngine
