@@ -1,5 +1,6 @@
 #include "render_engine/Texture.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -25,6 +26,11 @@ void glTexImage2DEntry(GLenum target, GLint level, GLint internalFormat, GLsizei
 void glPixelStoreiEntry(GLenum pname, GLint value) { glPixelStorei(pname, value); }
 GLenum glGetErrorEntry() { return glGetError(); }
 void glFlushEntry() { glFlush(); }
+GLint glMaxTextureSizeEntry() {
+  GLint side = 0;
+  glGetIntegerv(GL_MAX_TEXTURE_SIZE, &side);  // left 0 without a context
+  return side;
+}
 
 TextureGlBackend& backend() {
   static TextureGlBackend b = TextureGlBackend::defaultBackend();
@@ -36,7 +42,7 @@ TextureGlBackend& backend() {
 TextureGlBackend TextureGlBackend::defaultBackend() {
   return TextureGlBackend{&glGenTexturesEntry, &glDeleteTexturesEntry, &glBindTextureEntry,
                           &glTexParameteriEntry, &glTexImage2DEntry, &glPixelStoreiEntry,
-                          &glGetErrorEntry, &glFlushEntry};
+                          &glGetErrorEntry, &glFlushEntry, &glMaxTextureSizeEntry};
 }
 TextureGlBackend TextureGlBackend::headless() {
   TextureGlBackend b{};
@@ -51,6 +57,7 @@ TextureGlBackend TextureGlBackend::headless() {
   b.pixelStorei = [](GLenum, GLint) {};
   b.getError = []() -> GLenum { return GL_NO_ERROR; };
   b.flush = []() {};
+  b.maxTextureSize = []() -> GLint { return 0; };
   return b;
 }
 
@@ -60,6 +67,11 @@ TextureGlBackend TextureGlBackend::set(const TextureGlBackend& b) {
   return old;
 }
 const TextureGlBackend& TextureGlBackend::current() { return backend(); }
+
+int largestTextureSide() {
+  const TextureGlBackend& gl = backend();
+  return gl.maxTextureSize != nullptr ? static_cast<int>(gl.maxTextureSize()) : 0;
+}
 
 std::int64_t boundTexture() { return g_boundTexture; }
 void invalidateBoundTexture() { g_boundTexture = kNoBoundTexture; }
@@ -97,7 +109,15 @@ bool CTexture::loadFromPng(const std::string& resolvedPath) {
   int textureHeight = 0;
   int imageWidth = 0;
   int imageHeight = 0;
-  PixelBuffer pixels = loadPngImage(resolvedPath, textureWidth, textureHeight, imageWidth, imageHeight);
+  // The sane bound, and the driver's own when it is smaller (the upload is
+  // raised to powers of two, so the bound is one).
+  int maxSide = kMaxPictureSide;
+  if (const int driver = largestTextureSide(); driver > 0) {
+    int fits = 1;
+    while (fits * 2 <= driver && fits * 2 <= kMaxPictureSide) fits *= 2;
+    maxSide = std::min(maxSide, fits);
+  }
+  PixelBuffer pixels = loadPngImage(resolvedPath, textureWidth, textureHeight, imageWidth, imageHeight, maxSide);
   if (!pixels) {
     // Nothing usable: no GL call with sizes the decoder never produced.
     deleteGlTexture();

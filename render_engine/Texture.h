@@ -83,6 +83,10 @@ void invalidateBoundTexture();
 // sets both filters to the texture filter (GL_LINEAR). Returns whether it bound.
 bool bindTextureCached(GLuint name);
 
+// The largest texture side the driver takes (GL_MAX_TEXTURE_SIZE), asked
+// through the backend; 0 when there is no context to ask.
+int largestTextureSide();
+
 // The OpenGL entry points the textures call, so that texture management runs
 // and is tested without a GL context. defaultBackend() calls OpenGL.
 struct TextureGlBackend {
@@ -94,6 +98,8 @@ struct TextureGlBackend {
   void (*pixelStorei)(GLenum, GLint);
   GLenum (*getError)();
   void (*flush)();
+  // GL_MAX_TEXTURE_SIZE of the current context; 0 (or no entry) when unknown.
+  GLint (*maxTextureSize)();
 
   static TextureGlBackend defaultBackend();
   // Calls nothing: for tools and headless runs that load textures without a
