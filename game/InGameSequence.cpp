@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "app/Random.h"
+#include "app/Trace.h"
 #include "game/ActorCasts.h"
 #include "game/ActorHooks.h"
 #include "game/GameHud.h"
@@ -42,6 +43,9 @@ constexpr int kFlockTutorial = 6;
 constexpr int kMaskLost = 11;
 constexpr int kMaskWon = 19;
 constexpr int kMaskPause = 12;
+// Updates since the level screen was entered or a level prepared, for the
+// trace ("level: frame N" every tenth): a test taps by the game's frames.
+int gTracedFrames = 0;
 constexpr std::uint32_t kLoseJingle = 42;
 constexpr std::uint32_t kWinJingle = 44;
 constexpr std::uint32_t kGoldJingle = 45;
@@ -143,6 +147,7 @@ void InGameSequence::setScenery(int index) {
 }
 
 void InGameSequence::prepareLevel(int levelId, int scenery, int tutorialId) {
+  gTracedFrames = 0;
   setScenery(scenery);
   tutorialId_ = tutorialId;
   if (levelId != levelId_) {
@@ -253,6 +258,7 @@ void InGameSequence::loadLevel() {
 }
 
 void InGameSequence::enter() {
+  gTracedFrames = 0;
   outroPlaying_ = false;
   pressedButton_ = -1;
   host_->setCursorMode(2);
@@ -514,6 +520,7 @@ void InGameSequence::evaluateActors(bool& allReached, bool& anyFailed) {
 void InGameSequence::setState(int state) {
   resetIdleTimer();
   state_ = state;
+  traceLine("level: state %d", state);
   switch (state) {
     case kIdle:
       if (rules_ != nullptr) rules_->restoreAnimalCollisions();
@@ -639,6 +646,7 @@ void InGameSequence::updateWolfAppearance(int dtMs) {
 }
 
 void InGameSequence::update(int dtMs) {
+  if (traceOn() && ++gTracedFrames % 10 == 0) traceLine("level: frame %d", gTracedFrames);
   if (outroPlaying_) {
     if (!host_->isVideoPlaying()) {
       host_->stopVideo();

@@ -8,6 +8,7 @@
 #include "app/LocalizedText.h"
 #include "app/Options.h"
 #include "app/Settings.h"
+#include "app/Trace.h"
 #include "game/GamePorts.h"
 #include "game/InGameSequence.h"
 #include "game/LevelsManager.h"
@@ -34,26 +35,16 @@ QMRGameSequenceInterface* asGameSequence(GameSequenceInterface* s) {
 }  // namespace
 
 namespace {
-// QM_TRACE_START=1: a line at the steps of start-up and when a screen is drawn
-// for the first time after a switch, for the start-up probe (milliseconds on
-// the monotonic clock).
-bool traceStart() {
-  static const bool trace = [] {
-    const char* v = std::getenv("QM_TRACE_START");
-    return v != nullptr && v[0] != '\0' && v[0] != '0';
-  }();
-  return trace;
-}
-void traceLine(const char* what, int sequence) {
-  timespec now{};
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  const long long ms = static_cast<long long>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+// A line at the steps of start-up and when a screen is drawn for the first
+// time after a switch (milliseconds on the monotonic clock), with
+// QM_TRACE_START=1: the start-up probe and the end-to-end tests wait on them.
+bool traceStart() { return traceOn(); }
+void traceStep(const char* what, int sequence) {
   if (sequence >= 0) {
-    std::printf("startup: sequence %d drawn at %lld\n", sequence, ms);
+    traceLine("startup: sequence %d drawn at %lld", sequence, traceClockMs());
   } else {
-    std::printf("startup: %s at %lld\n", what, ms);
+    traceLine("startup: %s at %lld", what, traceClockMs());
   }
-  std::fflush(stdout);
 }
 }  // namespace
 
@@ -77,7 +68,7 @@ float QMRGame::volumeFromOption(int value, int max) {
 }
 
 void QMRGame::init() {
-  if (traceStart()) traceLine("init", -1);
+  if (traceStart()) traceStep("init", -1);
   setDeviceState(1, 0);
   clearSettings();
   loadSettings();
@@ -91,11 +82,11 @@ void QMRGame::init() {
   addSequence(new QMRHonorSequence());
   gamePorts().loadOverlays();
   stopVideo();
-  if (traceStart()) traceLine("sound", -1);
+  if (traceStart()) traceStep("sound", -1);
   AudioEngine::init();
   AudioEngine::setMusicVolume(volumeFromOption(getOptionValue(OPTION_MUSIC_VOLUME), getOptionMax(OPTION_MUSIC_VOLUME)));
   AudioEngine::setSoundVolume(volumeFromOption(getOptionValue(OPTION_SOUND_VOLUME), getOptionMax(OPTION_SOUND_VOLUME)));
-  if (traceStart()) traceLine("init done", -1);
+  if (traceStart()) traceStep("init done", -1);
 }
 
 // Began, moved and ended: the cursor hears first; a movie holds the touch
@@ -242,5 +233,5 @@ void QMRGame::notifyBannerHidden() {
 void QMRGame::traceFirstDraw() {
   if (!traceStart() || getCurrentIndex() == tracedIndex_ || isLoadingScreenShown()) return;
   tracedIndex_ = getCurrentIndex();
-  traceLine("", tracedIndex_);
+  traceStep("", tracedIndex_);
 }
