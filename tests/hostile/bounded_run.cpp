@@ -5,6 +5,7 @@
 // when the command ended by itself, by no signal, within MAX_MB; 1 otherwise.
 // Whatever exit status the command gave is fine: a reader may refuse its
 // input and stop, as long as it stops cleanly.
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -35,6 +36,12 @@ int main(int argc, char** argv) {
   const long maxMb = std::atol(argv[2]);
   const char* label = argv[3];
   const double start = now();
+  // A pipe that closes on exec: a byte on it says the command never started.
+  int started[2];
+  if (pipe2(started, O_CLOEXEC) != 0) {
+    std::perror("bounded_run: pipe");
+    return 2;
+  }
   const pid_t child = fork();
   if (child < 0) {
     std::perror("bounded_run: fork");
@@ -42,11 +49,21 @@ int main(int argc, char** argv) {
   }
   if (child == 0) {
     setpgid(0, 0);
+    close(started[0]);
     execvp(argv[5], argv + 5);
-    std::fprintf(stderr, "bounded_run: cannot run %s: %s\n", argv[5], std::strerror(errno));
+    const int error = errno;
+    (void)!write(started[1], &error, sizeof error);
     _exit(127);
   }
+  close(started[1]);
   setpgid(child, child);
+  int execError = 0;
+  if (read(started[0], &execError, sizeof execError) == static_cast<ssize_t>(sizeof execError)) {
+    std::printf("%s: FAIL: cannot run %s: %s\n", label, argv[5], std::strerror(execError));
+    waitpid(child, nullptr, 0);
+    return 1;
+  }
+  close(started[0]);
   int status = 0;
   rusage usage{};
   bool hung = false;

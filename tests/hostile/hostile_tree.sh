@@ -5,10 +5,10 @@
 # in time and memory; a run that ends by a signal, is still running at the
 # bound, or grows past 500 MB fails the check. Stopping with a message, or
 # going on without the file, is what every reader should do.
-# usage: hostile_tree.sh DATA_DIR TOOLS_DIR GAME HELPERS_DIR [NAME...]
-# runs every line of the table below, or only those of the names given (the
-# game and the tools that draw need an X display). HELPERS_DIR holds
-# bounded_run and hostile_entries.
+# usage: hostile_tree.sh DATA_DIR TOOLS_DIR GAME HELPERS_DIR [--headless | --display | NAME...]
+# runs every line of the table below; only those that need no display, or
+# only those that do (under an X display); or those of the names given.
+# HELPERS_DIR holds bounded_run and hostile_entries.
 set -u
 data=$(realpath "$1")
 tools=$(realpath "$2")
@@ -33,6 +33,8 @@ kinds=(fifo zero sparse folder empty)
 # folder under $XDG_DATA_HOME. $tools is the tools' folder, $out a folder for
 # pictures. Every line runs once for each kind of hostile entry. A reader or a
 # tool joins the check by a line here.
+#   (For instance a reader of sounds over the sound folder:
+#    'win32_audio | sound_report | "$tools/sound_report" win32_audio/1.wav'.)
 runs=(
   '. physicmodels levels | level_probe | "$tools/level_probe" . 1 30'
   '. physicmodels levels gamedesign | level_play | "$tools/level_play" . 1 levels/solutions/1.txt'
@@ -43,6 +45,9 @@ runs=(
   'levels physicmodels video | game_shot | "$tools/game_shot" . "$out/shot.png" --level 1 --ms 1500'
   'all | game | run_game'
 )
+
+# The lines above that draw into a window.
+needs_display=" scene_shot game_shot game "
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/hostile.XXXXXX")
 trap 'rm -rf "$work"' EXIT
@@ -87,7 +92,7 @@ report() {
   grep -a "^$name, " "$2"
   if [[ $1 -ne 0 ]]; then
     echo "--- its last words:"
-    tail -5 "$2" "$3" | cut -c1-200
+    tail -n 5 "$2" "$3" | cut -c1-200
   fi
 }
 
@@ -95,19 +100,25 @@ report() {
 # until it ends or hangs), then asked to quit with Alt+F4.
 run_game() {
   QM_TRACE_START=1 "$bounded" "$limit_s" "$limit_mb" "$label" -- "$game" >"$work/game.out" 2>"$work/game.err" &
-  local runner=$! i win=""
+  local runner=$! i n win=""
   for ((i = 0; i < limit_s * 10; ++i)); do
     grep -q "^startup: sequence 1 drawn" "$work/game.out" && break
     kill -0 "$runner" 2>/dev/null || break
     sleep 0.1
   done
-  if kill -0 "$runner" 2>/dev/null; then
+  # Alt+F4 until it quits: a key sent before the window has the focus is lost.
+  for ((i = 0; i < 20; ++i)); do
+    kill -0 "$runner" 2>/dev/null || break
     win=$(xdotool search --name "^Quillmoor$" 2>/dev/null | head -1)
     if [[ -n $win ]]; then
-      xdotool windowfocus "$win" 2>/dev/null
+      xdotool windowfocus --sync "$win" 2>/dev/null
       xdotool key --window "$win" --clearmodifiers alt+F4 2>/dev/null
     fi
-  fi
+    for ((n = 0; n < 50; ++n)); do
+      kill -0 "$runner" 2>/dev/null || break
+      sleep 0.1
+    done
+  done
   wait "$runner"
   local status=$?
   report "$status" "$work/game.out" "$work/game.err"
@@ -134,7 +145,12 @@ selected=()
 for line in "${runs[@]}"; do
   IFS='|' read -r which name command <<<"$line"
   name=${name// /}
-  [[ $only != "  " && $only != *" $name "* ]] && continue
+  case $only in
+    " --headless ") [[ $needs_display == *" $name "* ]] && continue ;;
+    " --display ") [[ $needs_display != *" $name "* ]] && continue ;;
+    "  ") ;;
+    *) [[ $only != *" $name "* ]] && continue ;;
+  esac
   selected+=("$line")
 done
 for set in "${folders[@]}" all; do
@@ -148,7 +164,7 @@ for set in "${folders[@]}" all; do
         if [[ $set == all ]]; then make_tree "$kind" "${folders[@]}"; else make_tree "$kind" "$set"; fi
         made=1
       fi
-      run "$kind" "$set" "$name" "$command"
+      run "$kind" "$set" "$name" "${command# }"
     done
   done
 done
