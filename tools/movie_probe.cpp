@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <thread>
 
@@ -22,6 +23,7 @@
 #include "render_engine/Texture.h"
 #include "sound/AudioEngine.h"
 #include "tools/movie_writer.h"
+#include "tools/textbank_writer.h"
 #include "tools/scratch_folder.h"
 
 namespace fs = std::filesystem;
@@ -58,8 +60,15 @@ int main(int argc, char** argv) {
   }
   const fs::path root = scratch;
   fs::create_directory_symlink(movie.parent_path(), root / "video", ec);
-  if (fs::exists(movie.parent_path().parent_path() / "text" / "I"))
+  if (fs::exists(movie.parent_path().parent_path() / "text" / "I")) {
     fs::create_directory_symlink(movie.parent_path().parent_path() / "text", root / "text", ec);
+  } else {
+    // No data tree around the movie: a language list of the one language
+    // asked for, so its subtitle files are the ones read.
+    fs::create_directory(root / "text", ec);
+    std::ofstream(root / "text" / "I", std::ios::binary) << textbank::encodeLanguageList({{lang, lang}});
+    std::ofstream(root / "text" / "0", std::ios::binary) << textbank::encodeBankFile({});
+  }
   const fs::path old = fs::current_path();
   fs::current_path(root);
   loadLanguageList();
