@@ -67,8 +67,19 @@ TEST(ScratchFolder, RemovedWhenTheToolIsStoppedAndTheSignalStillEndsIt) {
     ASSERT_EQ(read(ready[0], &byte, 1), 1);
     EXPECT_FALSE(isEmpty(tmp.path()));
     kill(pid, sig);
+    // A tool that does not end on the signal is killed after a minute
+    // (a bound for the failure, not a timing the test relies on).
     int status = 0;
-    waitpid(pid, &status, 0);
+    bool ended = false;
+    for (int i = 0; i < 6000 && !ended; ++i) {
+      ended = waitpid(pid, &status, WNOHANG) == pid;
+      if (!ended) usleep(10000);
+    }
+    if (!ended) {
+      kill(pid, SIGKILL);
+      waitpid(pid, &status, 0);
+      ADD_FAILURE() << "signal " << sig << " did not end the tool";
+    }
     close(ready[0]);
     close(ready[1]);
     ASSERT_TRUE(WIFSIGNALED(status)) << sig;
