@@ -3,28 +3,32 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdint>
 #include <deque>
+#include <memory>
 #include <sstream>
 #include <utility>
 
 #include "app/DataFiles.h"
+#include "app/Random.h"
+#include "app/ResourcePaths.h"
 #include "app/WindowGlue.h"
 
-#include "game/ActorTemplates.h"
-#include "game/GameOverlayPorts.h"
-#include "game/GamePorts.h"
-#include "game/GameHud.h"
-#include "game/ISwappableItem.h"
-#include "game/InGameSequence.h"
-#include "game/LevelsManager.h"
-#include "game/QMRAchievementManager.h"
-#include "game/QMRGame.h"
-#include "game/QMRGameFX.h"
-#include "game/QMRJoint.h"
-#include "game/QMRSheep.h"
-#include "game/QMRTextBanner.h"
-#include "game/QuillmoorGameplayTest.h"
-#include "game/TutorialManager.h"
+#include "game/actors/ActorTemplates.h"
+#include "game/app/GameOverlayPorts.h"
+#include "game/host/GamePorts.h"
+#include "game/play/GameHud.h"
+#include "game/actors/ISwappableItem.h"
+#include "game/play/InGameSequence.h"
+#include "game/progress/LevelsManager.h"
+#include "game/progress/QMRAchievementManager.h"
+#include "game/app/QMRGame.h"
+#include "game/play/QMRGameFX.h"
+#include "game/actors/QMRJoint.h"
+#include "game/actors/QMRSheep.h"
+#include "game/overlays/QMRTextBanner.h"
+#include "game/actors/QuillmoorGameplayTest.h"
+#include "game/progress/TutorialManager.h"
 #include "sound/AudioEngine.h"
 
 namespace levelplay {
@@ -33,7 +37,7 @@ namespace {
 using RenderEngine::CNodePhysics;
 using RenderEngine::CScenePhysics;
 
-// The game's own application object, made for one run and gone after it.
+// The game's own application object, made for a Replayer and gone with it.
 class PlayGame : public QMRGame {
  public:
   PlayGame() : installed(installInstance(this)) {}
@@ -151,14 +155,55 @@ void tap(PlayGame& game, int x, int y) {
   game.touchesEnded(1, points, false);
 }
 
+// Where each moving body of the level is, to tell when all is still.
+struct Stillness {
+  std::vector<std::pair<cpBody*, cpVect>> start;
+  int frames = 0;
+};
+
+void collectBody(cpBody* body, void* data) {
+  auto* bodies = static_cast<std::vector<std::pair<cpBody*, cpVect>>*>(data);
+  if (cpBodyGetType(body) != CP_BODY_TYPE_DYNAMIC) return;
+  const cpVect p = cpBodyGetPosition(body);
+  // Gone far off the screen: it falls for ever and decides nothing.
+  if (p.y > 2.0 * window::kPointsHeight || p.x < -window::kPointsWidth / 2.0 ||
+      p.x > 1.5 * window::kPointsWidth) {
+    return;
+  }
+  bodies->push_back({body, p});
+}
+
+// True once nothing has moved by a point, nor moves, for kRestFrames.
+bool atRest(InGameSequence& play, Stillness& still) {
+  CScenePhysics* scene = play.getScene();
+  if (scene == nullptr || scene->getSpace() == nullptr) return false;
+  std::vector<std::pair<cpBody*, cpVect>> now;
+  cpSpaceEachBody(scene->getSpace(), &collectBody, &now);
+  bool same = now.size() == still.start.size();
+  for (std::size_t i = 0; same && i < now.size(); ++i) {
+    cpBody* body = now[i].first;
+    const cpVect v = cpBodyGetVelocity(body);
+    same = body == still.start[i].first && cpvdistsq(now[i].second, still.start[i].second) < 1.0 &&
+           cpvlengthsq(v) < 1.0 && std::fabs(cpBodyGetAngularVelocity(body)) < 1.0;
+  }
+  if (!same) {
+    still.start = std::move(now);
+    still.frames = 0;
+    return false;
+  }
+  return ++still.frames >= kRestFrames;
+}
+
 // Runs the level on the game's level screen; the game is current on it.
-void run(PlayGame& game, InGameSequence& play, const std::vector<Tap>& script, int frameLimit, PlayResult& result) {
-  int limit = frameLimit;
+void run(PlayGame& game, InGameSequence& play, const std::vector<Tap>& script, const PlayOptions& options,
+         PlayResult& result) {
+  int limit = options.frameLimit;
   if (limit <= 0) limit = (script.empty() ? 0 : script.back().frame) + kIdleFrameLimit;
   std::size_t next = 0;
   int lastState = -1;
   int bannerFrames = 0;
   int frame = 0;
+  Stillness still;
   for (; frame < limit; ++frame) {
     const int state = play.getState();
     if (state != lastState) {
@@ -170,6 +215,11 @@ void run(PlayGame& game, InGameSequence& play, const std::vector<Tap>& script, i
       }
     }
     if (state == InGameSequence::kWon || state == InGameSequence::kLost) break;
+    if (options.stopAtRest && state == InGameSequence::kPlay && next >= script.size() && atRest(play, still)) {
+      result.restFrame = frame - kRestFrames;
+      break;
+    }
+    if (options.onFrame) options.onFrame(play, frame);
     // The briefing: the banner takes the touches while it is shown; one tap
     // moves it on by one message.
     if (game.isBannerShown()) {
@@ -192,6 +242,7 @@ void run(PlayGame& game, InGameSequence& play, const std::vector<Tap>& script, i
     } else {
       while (next < script.size() && script[next].frame <= frame) {
         Tap t = script[next++];
+        still = Stillness();
         if (t.aim >= 0) {
           const std::vector<Tappable> things = findTappables(play);
           if (things.empty()) {
@@ -206,6 +257,7 @@ void run(PlayGame& game, InGameSequence& play, const std::vector<Tap>& script, i
         }
         const int before = play.getActions();
         tap(game, t.x, t.y);
+        result.played.push_back({frame, t.x, t.y, -1});
         result.log.push_back("frame " + std::to_string(frame) + ": tap " + std::to_string(t.x) + " " +
                              std::to_string(t.y) + (play.getActions() > before ? " (counted)" : ""));
       }
@@ -221,7 +273,7 @@ void run(PlayGame& game, InGameSequence& play, const std::vector<Tap>& script, i
     result.outcome = "lost";
     result.reason = lossReason(play);
   } else {
-    result.reason = "frame limit";
+    result.reason = result.restFrame >= 0 ? "at rest" : "frame limit";
   }
   result.taps = play.getActions();
   result.timeMs = play.getClockMs();
@@ -242,56 +294,110 @@ void clearBanner() {
   }
 }
 
+// Every run starts from the same random numbers.
+constexpr std::uint32_t kRunSeed = 1;
+
 }  // namespace
 
-PlayResult playLevel(int level, const std::vector<Tap>& script, int frameLimit,
-                     const std::function<void(InGameSequence&)>& atEnd) {
-  PlayResult result;
+struct Replayer::Impl {
+  int level = 0;
+  std::string failure;
+  OverlayHooks* previousHooks = nullptr;
+  GamePorts* previousPorts = nullptr;
+  std::unique_ptr<PlayGame> game;
+  InGameSequence* play = nullptr;
+  int runs = 0;
+  bool built = false;
+};
+
+Replayer::Replayer(int level) : impl_(new Impl) {
+  Impl& m = *impl_;
+  m.level = level;
   LevelsManager::resetInstance();
   QMRAchievementManager::resetInstance();
   TutorialManager::resetInstance();
   InGameSequence::resetProcessState();
-  OverlayHooks* previousHooks = overlayHooks();
-  GamePorts* previousPorts = setGamePorts(nullptr);
+  m.previousHooks = overlayHooks();
+  m.previousPorts = setGamePorts(nullptr);
   installOverlayPorts();
-  {
-    PlayGame game;
-    if (!game.installed) {
-      result.failure = "another application object is running";
-    } else {
-      game.start();
-      for (int i = 0; i < 100 && game.isLoading(); ++i) game.update(kFrameMs);
-      clearBanner();
-      auto* play = dynamic_cast<InGameSequence*>(game.getSequence(QMRGame::kInGame));
-      if (play == nullptr || game.isLoading()) {
-        result.failure = "the game did not start";
-      } else {
-        if (LevelsManager::getInstance().findLevel(level) != nullptr) {
-          game.startLevel(level);
-        } else {
-          // Not on the map: played all the same, in the first scenery.
-          play->prepareLevel(level, 1, 0);
-          game.setCurrentSequence(QMRGame::kInGame);
-        }
-        // The switch skips the next frame: spend it before the first counted one.
-        game.update(kFrameMs);
-        if (play->getLevel().entities.empty() || play->getActors().empty()) {
-          result.failure = play->getLevel().entities.empty()
-                               ? "the level has no entities (missing or unreadable file)"
-                               : "the level has no animals";
-        } else {
-          result.built = true;
-          run(game, *play, script, frameLimit, result);
-          if (atEnd) atEnd(*play);
-        }
-      }
-      clearBanner();
-    }
+  m.game.reset(new PlayGame);
+  if (!m.game->installed) {
+    m.failure = "another application object is running";
+    return;
   }
+  PlayGame& game = *m.game;
+  game.start();
+  for (int i = 0; i < 100 && game.isLoading(); ++i) game.update(kFrameMs);
+  clearBanner();
+  m.play = dynamic_cast<InGameSequence*>(game.getSequence(QMRGame::kInGame));
+  if (m.play == nullptr || game.isLoading()) {
+    m.failure = "the game did not start";
+    return;
+  }
+  seedRandom(kRunSeed);
+  if (LevelsManager::getInstance().findLevel(level) != nullptr) {
+    game.startLevel(level);
+  } else {
+    // Not on the map: played all the same, in the first scenery.
+    m.play->prepareLevel(level, 1, 0);
+    game.setCurrentSequence(QMRGame::kInGame);
+  }
+  // The switch skips the next frame: spend it before the first counted one.
+  game.update(kFrameMs);
+  if (m.play->getLevel().entities.empty() || m.play->getActors().empty()) {
+    m.failure = m.play->getLevel().entities.empty() ? "the level has no entities (missing or unreadable file)"
+                                                    : "the level has no animals";
+    return;
+  }
+  m.built = true;
+}
+
+Replayer::~Replayer() {
+  Impl& m = *impl_;
+  if (m.game && m.game->installed) clearBanner();
+  m.game.reset();
   // As the game's quit does: the device it opened is closed.
   AudioEngine::shutdown();
-  setGamePorts(previousPorts);
-  setOverlayHooks(previousHooks);
+  setGamePorts(m.previousPorts);
+  setOverlayHooks(m.previousHooks);
+}
+
+bool Replayer::built() const { return impl_->built; }
+const std::string& Replayer::failure() const { return impl_->failure; }
+int Replayer::runs() const { return impl_->runs; }
+
+PlayResult Replayer::play(const std::vector<Tap>& taps, const PlayOptions& options) {
+  Impl& m = *impl_;
+  PlayResult result;
+  if (!m.built) {
+    result.failure = m.failure;
+    return result;
+  }
+  if (m.runs > 0) {
+    // The retry button of the result banner, with the level's first
+    // briefings and the random numbers of a fresh start.
+    clearBanner();
+    std::remove(getSaveFilePath("tutov2.sav").c_str());
+    TutorialManager::resetInstance();
+    seedRandom(kRunSeed);
+    if (m.play->isPaused()) m.play->resumeGame();
+    m.play->buttonPressed(InGameSequence::kButtonRetry);
+  }
+  ++m.runs;
+  result.built = true;
+  run(*m.game, *m.play, taps, options, result);
+  if (options.atEnd) options.atEnd(*m.play);
+  return result;
+}
+
+PlayResult playLevel(int level, const std::vector<Tap>& script, int frameLimit,
+                     const std::function<void(InGameSequence&)>& atEnd) {
+  Replayer replayer(level);
+  PlayOptions options;
+  options.frameLimit = frameLimit;
+  options.atEnd = atEnd;
+  PlayResult result = replayer.play(script, options);
+  if (!replayer.built()) result.failure = replayer.failure();
   return result;
 }
 

@@ -6,6 +6,7 @@
 // player would, and the run ends on the result banner or at the frame limit. Used by level_play, its tests, the benchmarks and the fuzz target.
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -50,7 +51,9 @@ struct PlayResult {
   std::vector<std::string> actors;  // where each animal ended
   int playFrame = -1;  // the first frame of the state "play"
   std::vector<Tappable> tappables;  // as they were then
+  std::vector<Tap> played;  // the taps made on the level (aimed ones where they landed), by frame
   int frames = 0;
+  int restFrame = -1;  // with stopAtRest: where everything had come to rest
   std::string outcome = "unfinished";  // "won", "lost" or "unfinished"
   std::string reason;
   int taps = 0;
@@ -63,10 +66,47 @@ struct PlayResult {
 inline constexpr int kFrameMs = 33;
 inline constexpr int kIdleFrameLimit = 60000 / kFrameMs + 1;
 
-// Runs in the working folder (the data tree); the save folder must already
-// point somewhere disposable. frameLimit 0: the last tap's frame plus 60 s.
-// atEnd, when given, sees the level screen as the run left it. No other
-// application object may exist meanwhile; the sound is shut down at the end.
+// Frames everything must stay still, after the last tap, before a run
+// that asks for it ends "at rest": longer than the goal zone's second, so a
+// sheep or wolf at rest in it has decided the level by then.
+inline constexpr int kRestFrames = 75;
+
+struct PlayOptions {
+  int frameLimit = 0;  // 0: the last tap's frame plus 60 s
+  // End as "unfinished" once, after the last tap, no body has moved for
+  // kRestFrames: nothing the rules do starts a still level moving again.
+  bool stopAtRest = false;
+  // Called before each frame's taps, with the frame's number.
+  std::function<void(InGameSequence&, int)> onFrame;
+  // Sees the level screen as the run left it.
+  std::function<void(InGameSequence&)> atEnd;
+};
+
+// One level built once and played as often as asked: the first run plays
+// the fresh build, every later one goes through the level screen's retry
+// (its banner's retry button), with the briefings, tutorials seen and
+// random numbers as a fresh start has them, so a run plays as it would
+// from a fresh start. Runs in the working folder (the data tree); the save
+// folder must already point somewhere disposable. No other application
+// object may exist meanwhile; the sound is shut down when it goes.
+class Replayer {
+ public:
+  explicit Replayer(int level);
+  ~Replayer();
+  Replayer(const Replayer&) = delete;
+  Replayer& operator=(const Replayer&) = delete;
+
+  bool built() const;
+  const std::string& failure() const;
+  PlayResult play(const std::vector<Tap>& taps, const PlayOptions& options = {});
+  int runs() const;
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+// One run of a freshly built level (a Replayer for one play).
 PlayResult playLevel(int level, const std::vector<Tap>& taps, int frameLimit = 0,
                      const std::function<void(InGameSequence&)>& atEnd = nullptr);
 
