@@ -33,8 +33,6 @@ kinds=(fifo zero sparse folder empty)
 # folder under $XDG_DATA_HOME. $tools is the tools' folder, $out a folder for
 # pictures. Every line runs once for each kind of hostile entry. A reader or a
 # tool joins the check by a line here.
-#   (For instance a reader of sounds over the sound folder:
-#    'win32_audio | sound_report | "$tools/sound_report" win32_audio/1.wav'.)
 runs=(
   '. physicmodels levels | level_probe | "$tools/level_probe" . 1 30'
   '. physicmodels levels gamedesign | level_play | "$tools/level_play" . 1 levels/solutions/1.txt'
@@ -42,8 +40,13 @@ runs=(
   'models textures font text | brutdump | "$tools/brutdump" models/main-menu.bin'
   'models textures font text | scene_shot | "$tools/scene_shot" . main-menu.bin "$out/scene.png" --frames 3'
   'video text | movie_probe | "$tools/movie_probe" video/INTRO.m4v 20 --subtitles movie0'
-  'levels physicmodels video | game_shot | "$tools/game_shot" . "$out/shot.png" --level 1 --ms 1500'
-  'all | game | run_game'
+  # Waits for sound_report to read through the sound engine's checks (today it
+  # hangs on a FIFO); then the line below runs as it stands.
+  # 'win32_audio | sound_report | "$tools/sound_report" win32_audio/button_click.wav win32_audio/jingle_lose.ogg'
+  'win32_audio | caural_play_wav | "$tools/caural_play" win32_audio/button_click.wav'
+  'win32_audio | caural_play_ogg | "$tools/caural_play" win32_audio/jingle_lose.ogg'
+  'levels physicmodels video win32_audio | game_shot | "$tools/game_shot" . "$out/shot.png" --level 1 --ms 1500'
+  'win32_audio all | game | run_game'
 )
 
 # The lines above that draw into a window.
