@@ -40,9 +40,7 @@ runs=(
   'models textures font text | brutdump | "$tools/brutdump" models/main-menu.bin'
   'models textures font text | scene_shot | "$tools/scene_shot" . main-menu.bin "$out/scene.png" --frames 3'
   'video text | movie_probe | "$tools/movie_probe" video/INTRO.m4v 20 --subtitles movie0'
-  # Waits for sound_report to read through the sound engine's checks (today it
-  # hangs on a FIFO); then the line below runs as it stands.
-  # 'win32_audio | sound_report | "$tools/sound_report" win32_audio/button_click.wav win32_audio/jingle_lose.ogg'
+  'win32_audio | sound_report | "$tools/sound_report" win32_audio/button_click.wav win32_audio/jingle_lose.ogg'
   'win32_audio | caural_play_wav | "$tools/caural_play" win32_audio/button_click.wav'
   'win32_audio | caural_play_ogg | "$tools/caural_play" win32_audio/jingle_lose.ogg'
   'levels physicmodels video win32_audio | game_shot | "$tools/game_shot" . "$out/shot.png" --level 1 --ms 1500'
