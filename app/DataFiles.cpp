@@ -166,3 +166,7 @@ bool writeFileAtomically(const std::string& path, const std::string& data) {
   }
   return true;
 }
+
+bool keepDamagedCopy(const std::string& path, const std::string& bytes) {
+  return writeFileAtomically(path + ".bak", bytes);
+}

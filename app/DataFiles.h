@@ -36,3 +36,8 @@ bool isRegularFile(const std::string& path);
 // followed through a link), synced, renamed over path, and the folder synced.
 // On failure the old file is left as it was and false is returned.
 bool writeFileAtomically(const std::string& path, const std::string& data);
+
+// Keeps the bytes of a damaged file beside it as path + ".bak" (replacing an
+// older copy), so a reader that mends the file loses nothing for good.
+// Returns whether the copy was written.
+bool keepDamagedCopy(const std::string& path, const std::string& bytes);

@@ -200,8 +200,19 @@ void loadOptions() {
   }
   parseOptions(text);
   createDefaultOptions();  // whatever the file lacked
-  // Anything the reader had to mend is written back, so the file is whole again.
-  if (formatOptions() != text) saveOptions();
+  // Anything the reader had to mend is written back, so the file is whole
+  // again; the file as it was stays beside it, since a damaged name or value
+  // may have hidden a setting the player chose.
+  if (formatOptions() == text) return;
+  if (keepDamagedCopy(path, text)) {
+    std::cerr << "The options file " << path << " was not as the game writes it; it is rewritten and kept as "
+              << path << ".bak" << std::endl;
+  } else {
+    std::cerr << "The options file " << path << " was not as the game writes it and cannot be kept as " << path
+              << ".bak; it is left as it was" << std::endl;
+    return;
+  }
+  saveOptions();
 }
 
 namespace {

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <iostream>
+#include <set>
 #include <vector>
 
 #include <tinyxml.h>
@@ -138,7 +139,16 @@ std::string resolveResourcePath(const std::string& name) {
 
 std::string getSaveFilePath(const std::string& fileName) {
   std::string path;
-  if (!platform::appDataFolder(path)) return fileName;
+  if (!platform::appDataFolder(path)) {
+    // Saves then land beside the data: said once per file, so the player
+    // knows where each went.
+    static std::set<std::string> told;
+    if (told.insert(fileName).second) {
+      std::cerr << "No per-user data folder (neither XDG_DATA_HOME nor HOME is set): " << fileName
+                << " is kept in the working folder " << platform::currentDirectory() << std::endl;
+    }
+    return fileName;
+  }
   path += "/TARNWELL";
   platform::makeDirectory(path);
   path += "/Quillmoor";

@@ -38,6 +38,11 @@ void loadSettings() {
   if (!loadXmlResource(doc, std::string("gamedesign/settings") + "." + "ynm")) {
     std::cout << "settings xml parsing " << "XML file error : " << doc.ErrorDesc() << std::endl;
     platform::pauseForKey();
+  } else if (doc.FirstChildElement("settings") == nullptr) {
+    // A file cut to "<" or holding some other document parses without error
+    // and would give no settings without a word.
+    std::cout << "settings xml parsing " << "XML file error : " << "no settings element" << std::endl;
+    platform::pauseForKey();
   } else if (TiXmlElement* root = doc.FirstChildElement("settings")) {
     int number = 0;
     for (TiXmlElement* e = root->FirstChildElement("setting"); e != nullptr;

@@ -219,6 +219,11 @@ void setFullscreen(bool on) {
   if (on) {
     glut.gameModeString(g_gameModeString.c_str());
     glut.fullScreen();
+    // Without a window manager freeglut grows the window to the screen's size
+    // where it stands, so a centred window would hang off the top left
+    // corner; the move is made after the switch (freeglut applies the two in
+    // that order), and a window manager's full screen is at the origin anyway.
+    glut.positionWindow(0, 0);
     glut.setCursor(GLUT_CURSOR_NONE);
     g_reshapePending = true;
   } else {

@@ -2,6 +2,7 @@
 
 #include <tinyxml.h>
 
+#include <cmath>
 #include <string>
 
 #include "app/ResourcePaths.h"
@@ -32,13 +33,12 @@ class SectionReader {
     return SectionReader(e, path_ + "/" + name);
   }
 
+  // Element texts convert as atoi and atof do ("20.0" is 20, "ten" is 0);
+  // the values' ranges are checked where they are used.
   std::int32_t integer(const char* name, std::int32_t fallback) const {
     const char* text = textOf(name, std::to_string(fallback));
     if (text == nullptr) return fallback;
-    if (auto v = PhysicsXml::parseInteger(text)) return *v;
-    report("%s: <%s/%s> \"%s\" is not a whole number, using %d", kConfigFile.c_str(), path_.c_str(), name, text,
-           fallback);
-    return fallback;
+    return PhysicsXml::leadingInteger(text);
   }
 
   double real(const char* name, double fallback) const {
@@ -46,8 +46,10 @@ class SectionReader {
     std::snprintf(shown, sizeof shown, "%g", fallback);
     const char* text = textOf(name, shown);
     if (text == nullptr) return fallback;
-    if (auto v = PhysicsXml::parseReal(text)) return *v;
-    report("%s: <%s/%s> \"%s\" is not a number, using %s", kConfigFile.c_str(), path_.c_str(), name, text, shown);
+    const double v = PhysicsXml::leadingReal(text);
+    if (std::isfinite(v)) return v;
+    report("%s: <%s/%s> \"%s\" is not a finite number, using %s", kConfigFile.c_str(), path_.c_str(), name, text,
+           shown);
     return fallback;
   }
 
@@ -142,13 +144,12 @@ std::vector<BlackAnimalRecord> readBlackAnimals(const SectionReader& list) {
     const char* type = e->Attribute("collType");
     const char* model1 = e->Attribute("model1");
     const char* model2 = e->Attribute("model2");
-    const auto typeValue = PhysicsXml::parseInteger(type);
-    if (!typeValue || model1 == nullptr || model2 == nullptr || *model1 == '\0' || *model2 == '\0') {
+    if (type == nullptr || model1 == nullptr || model2 == nullptr || *model1 == '\0' || *model2 == '\0') {
       report("%s: <%s/black_animal> number %d skipped: it needs collType, model1 and model2", kConfigFile.c_str(),
              list.path().c_str(), index + 1);
       continue;
     }
-    out.push_back(BlackAnimalRecord{model1, model2, *typeValue});
+    out.push_back(BlackAnimalRecord{model1, model2, PhysicsXml::leadingInteger(type)});
   }
   return out;
 }
@@ -157,32 +158,33 @@ std::vector<EngineTweakRecord> readTweaks(const SectionReader& table, std::int32
   std::vector<EngineTweakRecord> out;
   if (table.element() == nullptr) return out;
   const char* rate = table.element()->Attribute("default");
-  if (auto v = PhysicsXml::parseInteger(rate)) {
-    defaultRate = *v;
+  if (rate != nullptr) {
+    defaultRate = PhysicsXml::leadingInteger(rate);
   } else {
-    report("%s: <%s> attribute default %s, using %d", kConfigFile.c_str(), table.path().c_str(),
-           rate == nullptr ? "is missing" : "is not a whole number", defaultRate);
+    report("%s: <%s> attribute default is missing, using %d", kConfigFile.c_str(), table.path().c_str(), defaultRate);
   }
   int index = 0;
   std::int32_t previous = 0;
   for (const TiXmlElement* e = table.element()->FirstChildElement("tweak"); e != nullptr;
        e = e->NextSiblingElement("tweak"), ++index) {
-    const auto items = PhysicsXml::parseInteger(e->Attribute("nbitems"));
-    const auto update = PhysicsXml::parseInteger(e->Attribute("update_rate"));
-    if (!items || !update) {
-      report("%s: <%s/tweak> number %d skipped: it needs whole numbers nbitems and update_rate", kConfigFile.c_str(),
+    const char* itemsText = e->Attribute("nbitems");
+    const char* updateText = e->Attribute("update_rate");
+    if (itemsText == nullptr || updateText == nullptr) {
+      report("%s: <%s/tweak> number %d skipped: it needs nbitems and update_rate", kConfigFile.c_str(),
              table.path().c_str(), index + 1);
       continue;
     }
+    const std::int32_t items = PhysicsXml::leadingInteger(itemsText);
+    const std::int32_t update = PhysicsXml::leadingInteger(updateText);
     // The list is walked in order and the walk stops at the first larger
     // count: an entry below an earlier one only overrides the larger tier.
-    if (*items < previous) {
+    if (items < previous) {
       report("%s: <%s/tweak> nbitems=%d comes after nbitems=%d: it applies only from %d entities on, "
              "where it overrides the earlier rate; the list should ascend",
-             kConfigFile.c_str(), table.path().c_str(), *items, previous, previous);
+             kConfigFile.c_str(), table.path().c_str(), items, previous, previous);
     }
-    previous = *items > previous ? *items : previous;
-    out.push_back(EngineTweakRecord{*update, *items});
+    previous = items > previous ? items : previous;
+    out.push_back(EngineTweakRecord{update, items});
   }
   return out;
 }

@@ -64,6 +64,17 @@ std::optional<std::int32_t> parseInteger(const char* text) {
   return static_cast<std::int32_t>(v);
 }
 
+std::int32_t leadingInteger(const char* text) {
+  if (text == nullptr) return 0;
+  errno = 0;
+  const long long v = std::strtoll(text, nullptr, 10);
+  if (v < INT32_MIN) return INT32_MIN;
+  if (v > INT32_MAX) return INT32_MAX;
+  return static_cast<std::int32_t>(v);
+}
+
+double leadingReal(const char* text) { return text == nullptr ? 0.0 : std::strtod(text, nullptr); }
+
 float toFloat(double value) {
   if (std::isnan(value)) return 0.0f;
   if (value > FLT_MAX) return FLT_MAX;

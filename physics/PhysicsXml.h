@@ -16,6 +16,13 @@ std::optional<double> parseReal(const char* text);
 // The whole text as a 32-bit signed integer.
 std::optional<std::int32_t> parseInteger(const char* text);
 
+// The number at the start of the text, read as the C library's atoi and atof
+// read it: blanks skipped, then the longest number there, anything after it
+// ignored, 0 when none. The integer is held to the 32-bit range (where atoi
+// would be undefined); the real may come out infinite or NaN ("inf", "nan").
+std::int32_t leadingInteger(const char* text);
+double leadingReal(const char* text);
+
 // A double kept within the float range, so converting it is defined.
 float toFloat(double value);
 

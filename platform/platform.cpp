@@ -14,6 +14,10 @@
 #include <sys/types.h>
 #include <unistd.h>
 
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/lsan_interface.h>
+#endif
+
 namespace platform {
 
 void sleepMs(int ms) {
@@ -98,6 +102,12 @@ ExitHandler setExitHandler(ExitHandler handler) {
 void exitProcess(int status) {
   if (g_exitHandler != nullptr) g_exitHandler(status);
   std::fflush(nullptr);
+#if defined(__SANITIZE_ADDRESS__)
+  // The leak check, done now rather than at exit: the GL driver unloads itself
+  // while the process ends, and after that its own leaks can no longer be told
+  // from ours by the library they come from (which its suppressions name).
+  __lsan_do_leak_check();
+#endif
   std::exit(status);
 }
 

@@ -124,7 +124,10 @@ CNode::~CNode() {
 void CNode::forgetChild(CNode* node) {
   const auto before = children_.size();
   children_.erase(std::remove(children_.begin(), children_.end(), node), children_.end());
-  if (children_.size() != before) boundsDirty_ = true;
+  if (children_.size() != before) {
+    boundsDirty_ = true;
+    childrenLeft();
+  }
 }
 
 CNode* CNode::clone() const { return new CNode(*this); }
@@ -161,6 +164,7 @@ void CNode::removeChild(CNode* node) {
   if (node->parent_ == this && std::find(children_.begin(), children_.end(), node) == children_.end()) {
     node->parent_ = nullptr;
   }
+  childrenLeft();
 }
 
 void CNode::deleteChild(CNode* node) {
@@ -169,6 +173,7 @@ void CNode::deleteChild(CNode* node) {
   // Every entry goes: one left behind would point at the deleted node.
   children_.erase(std::remove(children_.begin(), children_.end(), node), children_.end());
   boundsDirty_ = true;
+  childrenLeft();
   delete node;
 }
 
@@ -194,7 +199,10 @@ void CNode::collectByTag(NodeList& list, int tag) {
 void CNode::deleteChildren() {
   NodeList roots;
   roots.swap(children_);
-  if (!roots.empty()) boundsDirty_ = true;
+  if (!roots.empty()) {
+    boundsDirty_ = true;
+    childrenLeft();
+  }
   // They die with this node: no need to find them in its emptied list.
   for (CNode* child : roots) {
     if (child->parent_ == this) child->parent_ = nullptr;
@@ -234,6 +242,7 @@ void CNode::deleteTrees(const NodeList& roots) {
   for (CNode* parent : liveParents) {
     std::erase_if(parent->children_, [](const CNode* child) { return child->inBatch_; });
     parent->boundsDirty_ = true;
+    parent->childrenLeft();
   }
   std::stable_sort(ranked.begin(), ranked.end(),
                    [](const auto& a, const auto& b) { return a.first < b.first; });

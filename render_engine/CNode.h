@@ -212,6 +212,13 @@ class CNode : public IRenderEngineItem {
   // Replaces box_ by the bounds of its corners through the local matrix.
   void mapBoxThroughLocalMatrix();
 
+  // Called whenever children have left the child list, however they left
+  // (removed, deleted one by one or all at once, dying on their own, taken
+  // by a batch deletion), before any of them is deleted: kinds that keep
+  // their own lists of children drop what is no longer a child. Not called
+  // while this node itself is being destroyed.
+  virtual void childrenLeft() {}
+
   // Puts a pose on a node: scale, position, z rotation, skew, colour.
   static void applyPoseTo(CNode* node, const KeyframeTransform& pose);
 

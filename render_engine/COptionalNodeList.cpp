@@ -100,24 +100,15 @@ void COptionalNodeList::rebuildWords() {
   }
 }
 
-void COptionalNodeList::forgetMember(const CNode* node) {
-  // Still a child (it was listed twice): only the positions moved.
-  if (std::find(children_.begin(), children_.end(), node) == children_.end()) {
-    for (NodeList& members : options_) std::erase(members, node);
+void COptionalNodeList::childrenLeft() {
+  // Members are compared as addresses only: some may already be dying.
+  NodeList current(children_);
+  std::sort(current.begin(), current.end(), std::less<const CNode*>());
+  for (NodeList& members : options_) {
+    std::erase_if(members, [&](const CNode* m) { return !std::binary_search(current.begin(), current.end(), m, std::less<const CNode*>()); });
   }
   rebuildWords();
-}
-
-void COptionalNodeList::removeChild(CNode* node) {
-  CNode::removeChild(node);
-  forgetMember(node);
-}
-
-void COptionalNodeList::deleteChild(CNode* node) {
-  if (std::find(children_.begin(), children_.end(), node) == children_.end()) return;
-  for (NodeList& members : options_) std::erase(members, node);
-  CNode::deleteChild(node);
-  rebuildWords();
+  boundsDirty_ = true;
 }
 
 void COptionalNodeList::showFrame(int frame) {

@@ -37,9 +37,6 @@ class COptionalNodeList : public CNode {
   BoundingRect* getBoundingBox() override;
   CNode* findVisibleByTag(int tag) override;
   bool isAnimating() override;
-  // A child taken out leaves its options too.
-  void removeChild(CNode* node) override;
-  void deleteChild(CNode* node) override;
 
   // words: for each option in turn, a count c and then c child positions.
   virtual void setupOptions(int optionCount, std::uint32_t wordCount, const std::uint16_t* words);
@@ -57,7 +54,8 @@ class COptionalNodeList : public CNode {
 
  private:
   int clampOption(int option) const;
-  void forgetMember(const CNode* node);
+  // A child that left, however it left, leaves its options too.
+  void childrenLeft() override;
   void rebuildWords();
   const NodeList& currentList() const { return getOption(currentOption_); }
 

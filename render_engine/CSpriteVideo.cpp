@@ -19,6 +19,9 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
+#include <sys/stat.h>
+
+#include "app/DataFiles.h"
 #include "app/LocalizedText.h"
 #include "app/Options.h"
 #include "app/ResourcePaths.h"
@@ -32,11 +35,12 @@ namespace {
 
 // Limits that keep a hostile file from sizing our allocations.
 constexpr int kMaxPictureSide = 4096;
-constexpr std::int64_t kMaxPacketBytes = 512ll << 20;
+// The packets kept can exceed the file only by the library's padding.
+constexpr std::int64_t kMaxPacketBytes = CSpriteVideo::kMaxMovieFileBytes + (16ll << 20);
 constexpr std::size_t kMaxPackets = 2000000;
-constexpr std::int64_t kMaxSoundBytes = 256ll << 20;
+constexpr std::int64_t kMaxSoundBytes = CSpriteVideo::kMaxSoundTrackBytes;
 constexpr int kMaxSampleRate = 384000;
-constexpr long kMaxSrtBytes = 4l << 20;
+constexpr int kMovieReadBlock = 64 * 1024;
 // The output capacity of one audio decode, as the streamed buffer is sized.
 constexpr int kAudioChunkCapacity = 192000;
 constexpr int kAudioBufferBytes = 768000;
@@ -55,6 +59,41 @@ bool gKeepSoundTracks = false;
 void report(const char* message) {
   std::fputs(message, stderr);
   std::fputc('\n', stderr);
+}
+
+void report(const std::string& message) { report(message.c_str()); }
+
+// The demuxer reads the movie through the descriptor that was checked to be
+// a regular file of a sane size, never by opening the path again.
+int readMovieBytes(void* opaque, std::uint8_t* buffer, int size) {
+  auto* file = static_cast<std::FILE*>(opaque);
+  const std::size_t got = std::fread(buffer, 1, static_cast<std::size_t>(size), file);
+  if (got == 0) return std::ferror(file) != 0 ? AVERROR(EIO) : AVERROR_EOF;
+  return static_cast<int>(got);
+}
+
+std::int64_t seekMovieBytes(void* opaque, std::int64_t offset, int whence) {
+  auto* file = static_cast<std::FILE*>(opaque);
+  if ((whence & AVSEEK_SIZE) != 0) {
+    struct stat st {};
+    return fstat(fileno(file), &st) == 0 ? static_cast<std::int64_t>(st.st_size) : AVERROR(EIO);
+  }
+  whence &= ~AVSEEK_FORCE;
+  if (whence != SEEK_SET && whence != SEEK_CUR && whence != SEEK_END) return AVERROR(EINVAL);
+  if (fseeko(file, static_cast<off_t>(offset), whence) != 0) return AVERROR(EIO);
+  return static_cast<std::int64_t>(ftello(file));
+}
+
+// A movie names no other file: playlists, references and image sequences
+// would open paths the checks above never saw.
+int refuseNestedOpen(AVFormatContext*, AVIOContext**, const char*, int, AVDictionary**) { return AVERROR(EPERM); }
+
+// The first maxBytes of text, not cutting a UTF-8 character in two.
+void cutUtf8(std::string& text, std::size_t maxBytes) {
+  if (text.size() <= maxBytes) return;
+  std::size_t end = maxBytes;
+  while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+  text.resize(end);
 }
 
 int nextPow2(int v) {
@@ -149,9 +188,38 @@ CSpriteVideo::CSpriteVideo(const std::string& movieName, bool withSound, bool de
 }
 
 bool CSpriteVideo::open(const std::string& path) {
-  if (avformat_open_input(&demuxer_, path.c_str(), nullptr, nullptr) != 0) {
-    demuxer_ = nullptr;
+  FileStatus status = FileStatus::Ok;
+  movieFile_ = openRegularFile(path, status);
+  struct stat st {};
+  if (movieFile_ != nullptr && fstat(fileno(movieFile_), &st) == 0 && st.st_size > kMaxMovieFileBytes) {
+    std::fclose(movieFile_);
+    movieFile_ = nullptr;
     report("LOADING ERROR");
+    report("movie " + path + ": larger than " + std::to_string(kMaxMovieFileBytes >> 20) + " MB, not played");
+    return false;
+  }
+  if (movieFile_ == nullptr) {
+    report("LOADING ERROR");
+    report("movie " + path + ": " + describeFileStatus(status) + ", not played");
+    return false;
+  }
+  auto* block = static_cast<std::uint8_t*>(av_malloc(kMovieReadBlock));
+  if (block != nullptr) {
+    movieInput_ = avio_alloc_context(block, kMovieReadBlock, 0, movieFile_, &readMovieBytes, nullptr, &seekMovieBytes);
+    if (movieInput_ == nullptr) av_free(block);
+  }
+  demuxer_ = movieInput_ != nullptr ? avformat_alloc_context() : nullptr;
+  if (demuxer_ == nullptr) {
+    report("LOADING ERROR");
+    return false;
+  }
+  demuxer_->pb = movieInput_;
+  demuxer_->io_open = &refuseNestedOpen;
+  // The path still names the file for the demuxers that look at its extension.
+  if (avformat_open_input(&demuxer_, path.c_str(), nullptr, nullptr) != 0) {
+    demuxer_ = nullptr;  // freed by the failed open
+    report("LOADING ERROR");
+    report("movie " + path + ": not a movie the libraries can read");
     return false;
   }
   if (avformat_find_stream_info(demuxer_, nullptr) < 0) {
@@ -181,6 +249,15 @@ bool CSpriteVideo::open(const std::string& path) {
   }
   if (vpar->width <= 0 || vpar->height <= 0 || vpar->width > kMaxPictureSide || vpar->height > kMaxPictureSide) {
     report("VIDEO STREAM ERROR");
+    return false;
+  }
+  // The picture is uploaded into a texture raised to powers of two.
+  if (const int driver = largestTextureSide();
+      driver > 0 && (nextPow2(vpar->width) > driver || nextPow2(vpar->height) > driver)) {
+    report("VIDEO STREAM ERROR");
+    report("movie " + std::string(demuxer_->url != nullptr ? demuxer_->url : "") + ": a picture of " +
+           std::to_string(vpar->width) + "x" + std::to_string(vpar->height) + " is larger than the largest texture, " +
+           std::to_string(driver));
     return false;
   }
   videoDecoder_ = openDecoder(codec, vs);
@@ -544,6 +621,15 @@ void CSpriteVideo::freeAll() {
   avcodec_free_context(&videoDecoder_);
   avcodec_free_context(&audioDecoder_);
   if (demuxer_ != nullptr) avformat_close_input(&demuxer_);
+  // The input is ours: the demuxer neither frees nor closes it.
+  if (movieInput_ != nullptr) {
+    av_freep(&movieInput_->buffer);
+    avio_context_free(&movieInput_);
+  }
+  if (movieFile_ != nullptr) {
+    std::fclose(movieFile_);
+    movieFile_ = nullptr;
+  }
 }
 
 CSpriteVideo::~CSpriteVideo() {
@@ -586,64 +672,81 @@ void CSpriteVideo::readSrtFile(const std::string& name) {
   const std::string code = getLanguageCode(getCurrentLanguageIndex());
   const std::string path = resolveResourcePath("video/" + name + "-" + code + ".srt");
   std::string text;
-  if (FILE* f = std::fopen(path.c_str(), "rb")) {
-    char buffer[16384];
-    std::size_t n = 0;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) {
-      text.append(buffer, n);
-      if (static_cast<long>(text.size()) > kMaxSrtBytes) {
-        report("subtitle file too large: the rest is not read");
-        text.resize(static_cast<std::size_t>(kMaxSrtBytes));
-        break;
-      }
-    }
-    std::fclose(f);
+  const FileStatus status = readRegularFile(path, kMaxSubtitleFileBytes, text);
+  // A missing file simply means no subtitles; anything else is said.
+  if (status == FileStatus::TooLarge) {
+    report("subtitles " + path + ": larger than " + std::to_string(kMaxSubtitleFileBytes >> 20) +
+           " MB, not shown");
+  } else if (status != FileStatus::Ok && status != FileStatus::Missing) {
+    report("subtitles " + path + ": " + describeFileStatus(status) + ", not shown");
   }
-  parseSrt(text);
+  parseSrt(status == FileStatus::Ok ? text : std::string(), path);
 }
 
-void CSpriteVideo::parseSrt(const std::string& text) {
-  cues_.clear();
-  std::vector<std::string> lines;
-  std::string current;
-  for (char c : text) {
-    if (c == '\r') continue;
-    if (c == '\n') {
-      lines.push_back(current);
-      current.clear();
-    } else {
-      current += c;
-    }
-  }
-  if (!current.empty()) lines.push_back(current);
+namespace {
 
-  std::size_t i = 0;
-  const std::size_t n = lines.size();
-  while (i < n) {
-    if (isBlankLine(lines[i])) {
-      ++i;
+// The lines of a text one at a time, with every carriage return taken out;
+// a last line without its line feed counts when it holds anything.
+class LineReader {
+ public:
+  explicit LineReader(const std::string& text) : text_(text) {}
+  bool next(std::string& line) {
+    line.clear();
+    while (at_ < text_.size()) {
+      const char c = text_[at_++];
+      if (c == '\n') return true;
+      if (c != '\r') line += c;
+    }
+    return !line.empty();
+  }
+
+ private:
+  const std::string& text_;
+  std::size_t at_ = 0;
+};
+
+}  // namespace
+
+void CSpriteVideo::parseSrt(const std::string& text, const std::string& source) {
+  cues_.clear();
+  LineReader lines(text);
+  std::string line;
+  std::size_t cutCues = 0;
+  bool more = lines.next(line);
+  while (more) {
+    if (isBlankLine(line)) {
+      more = lines.next(line);
       continue;
     }
-    SubtitleCue cue;
-    cue.index = static_cast<int>(std::clamp<std::int64_t>(leadingNumber(lines[i]), -2147483647, 2147483647));
-    ++i;
-    if (i >= n) break;  // a block cut after its number
-    const std::string& times = lines[i];
-    const std::size_t dash = times.find('-');
-    const std::size_t arrow = times.find('>');
-    cue.start = parseCueTimes(dash == std::string::npos ? times : times.substr(0, dash));
-    cue.end = parseCueTimes(arrow == std::string::npos ? std::string() : times.substr(arrow + 1));
-    ++i;
-    std::string body;
-    bool first = true;
-    while (i < n && !isBlankLine(lines[i])) {
-      if (!first) body += "\n";
-      body += lines[i];
-      first = false;
-      ++i;
+    if (cues_.size() >= kMaxCues) {
+      report(source + ": only the first " + std::to_string(kMaxCues) + " cues are shown");
+      break;
     }
-    cue.text = body;
-    cues_.push_back(cue);
+    SubtitleCue cue;
+    cue.index = static_cast<int>(std::clamp<std::int64_t>(leadingNumber(line), -2147483647, 2147483647));
+    if (!lines.next(line)) break;  // a block cut after its number
+    const std::size_t dash = line.find('-');
+    const std::size_t arrow = line.find('>');
+    cue.start = parseCueTimes(dash == std::string::npos ? line : line.substr(0, dash));
+    cue.end = parseCueTimes(arrow == std::string::npos ? std::string() : line.substr(arrow + 1));
+    bool first = true;
+    bool cut = false;
+    while ((more = lines.next(line)) && !isBlankLine(line)) {
+      if (cut) continue;
+      if (!first) cue.text += "\n";
+      cue.text += line;
+      first = false;
+      if (cue.text.size() > kMaxCueBytes) {
+        cutUtf8(cue.text, kMaxCueBytes);
+        cut = true;
+      }
+    }
+    if (cut) ++cutCues;
+    cues_.push_back(std::move(cue));
+  }
+  if (cutCues > 0) {
+    report(source + ": " + std::to_string(cutCues) + " cue(s) longer than " + std::to_string(kMaxCueBytes) +
+           " bytes cut to that length");
   }
   resetSubtitles();
 }

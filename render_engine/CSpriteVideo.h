@@ -9,6 +9,7 @@
 // A movie that cannot be opened prints why on the error stream and stays a
 // finished sprite that draws nothing; every call on it is safe.
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,7 @@
 
 struct AVCodecContext;
 struct AVFormatContext;
+struct AVIOContext;
 struct AVFrame;
 struct AVPacket;
 struct SwrContext;
@@ -55,8 +57,18 @@ class CSpriteVideo : public CSprite {
   void updateSubtitleCue();
   void resetSubtitles();
   void clearSubtitles();
-  // Parses SRT text (what readSrtFile does once the file is read).
-  void parseSrt(const std::string& text);
+  // Parses SRT text (what readSrtFile does once the file is read); source
+  // names the file in the messages about what was left out.
+  void parseSrt(const std::string& text, const std::string& source = "subtitles");
+
+  // What a movie and its subtitles may hold. A movie file is read whole into
+  // memory, so a larger one is refused before anything is read; a cue is
+  // drawn and fitted into its box every frame, so a longer one is cut.
+  static constexpr std::int64_t kMaxMovieFileBytes = 128ll << 20;
+  static constexpr std::int64_t kMaxSoundTrackBytes = 128ll << 20;
+  static constexpr std::size_t kMaxSubtitleFileBytes = 4u << 20;
+  static constexpr std::size_t kMaxCueBytes = 1024;
+  static constexpr std::size_t kMaxCues = 10000;
 
   // --- state, for the probe and tests ---------------------------------------
   bool isValid() const { return valid_; }
@@ -123,6 +135,8 @@ class CSpriteVideo : public CSprite {
   bool muted_ = false;
   bool loop_ = false;
   bool withAlpha_ = false;
+  std::FILE* movieFile_ = nullptr;  // the checked descriptor the demuxer reads
+  AVIOContext* movieInput_ = nullptr;
   AVFormatContext* demuxer_ = nullptr;
   AVCodecContext* videoDecoder_ = nullptr;
   AVFrame* decodedFrame_ = nullptr;

@@ -10,7 +10,9 @@
 #include <cmath>
 #include <cstring>
 #include <stdexcept>
+#include <string>
 
+#include "app/DataFiles.h"
 #include "app/LocalizedText.h"
 #include "app/ResourcePaths.h"
 #include "render_engine/Font.h"
@@ -26,6 +28,8 @@ constexpr int kMaxPointSize = 256;
 constexpr int kMaxPadding = 64;
 constexpr int kMaxOutlineWidth = 16;
 constexpr int kMaxAtlasSide = 8192;
+// The largest fonts with every script in them stay well below this.
+constexpr std::size_t kMaxFontFileBytes = 64u << 20;
 
 bool gKeepAtlasPixels = false;
 
@@ -193,8 +197,18 @@ void CFont::loadFace(const std::string& path, int size, int padding, const char*
   try {
     LibraryGuard lib;
     if (FT_Init_FreeType(&lib.library) != 0) throw std::runtime_error("FT_Init_FreeType failed");
+    // Read through the same checks as every data file (a FIFO would block
+    // FreeType's own open, a device would never end); the bytes outlive the
+    // face, which reads them in place.
+    std::string fontBytes;
+    const FileStatus status = readRegularFile(path, kMaxFontFileBytes, fontBytes);
+    if (status != FileStatus::Ok) {
+      throw std::runtime_error(std::string("FT_New_Face failed (there is probably a problem with your font file): ") +
+                               (status == FileStatus::TooLarge ? "larger than 64 MB" : describeFileStatus(status)));
+    }
     FaceGuard face;
-    if (FT_New_Face(lib.library, path.c_str(), 0, &face.face) != 0) {
+    if (FT_New_Memory_Face(lib.library, reinterpret_cast<const FT_Byte*>(fontBytes.data()),
+                           static_cast<FT_Long>(fontBytes.size()), 0, &face.face) != 0) {
       throw std::runtime_error("FT_New_Face failed (there is probably a problem with your font file)");
     }
     if (size < 1 || size > kMaxPointSize ||

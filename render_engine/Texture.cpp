@@ -1,5 +1,6 @@
 #include "render_engine/Texture.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -27,6 +28,11 @@ void glTexImage2DEntry(GLenum target, GLint level, GLint internalFormat, GLsizei
 void glPixelStoreiEntry(GLenum pname, GLint value) { glPixelStorei(pname, value); }
 GLenum glGetErrorEntry() { return glGetError(); }
 void glFlushEntry() { glFlush(); }
+GLint glMaxTextureSizeEntry() {
+  GLint side = 0;
+  glGetIntegerv(GL_MAX_TEXTURE_SIZE, &side);  // left 0 without a context
+  return side;
+}
 
 // OpenGL 2.0 takes any size, as does the extension before it. Asked once a
 // context answers.
@@ -52,7 +58,7 @@ TextureGlBackend& backend() {
 TextureGlBackend TextureGlBackend::defaultBackend() {
   return TextureGlBackend{&glGenTexturesEntry, &glDeleteTexturesEntry, &glBindTextureEntry,
                           &glTexParameteriEntry, &glTexImage2DEntry, &glPixelStoreiEntry,
-                          &glGetErrorEntry, &glFlushEntry, &glTakesAnySize};
+                          &glGetErrorEntry, &glFlushEntry, &glTakesAnySize, &glMaxTextureSizeEntry};
 }
 TextureGlBackend TextureGlBackend::headless() {
   TextureGlBackend b{};
@@ -67,6 +73,7 @@ TextureGlBackend TextureGlBackend::headless() {
   b.pixelStorei = [](GLenum, GLint) {};
   b.getError = []() -> GLenum { return GL_NO_ERROR; };
   b.flush = []() {};
+  b.maxTextureSize = []() -> GLint { return 0; };
   return b;
 }
 
@@ -80,6 +87,11 @@ const TextureGlBackend& TextureGlBackend::current() { return backend(); }
 TextureSides textureSides() {
   const TextureGlBackend& gl = backend();
   return gl.takesAnySize != nullptr && gl.takesAnySize() ? TextureSides::Snug : TextureSides::PowerOfTwo;
+}
+
+int largestTextureSide() {
+  const TextureGlBackend& gl = backend();
+  return gl.maxTextureSize != nullptr ? static_cast<int>(gl.maxTextureSize()) : 0;
 }
 
 std::int64_t boundTexture() { return g_boundTexture; }
@@ -118,7 +130,15 @@ bool CTexture::loadFromPng(const std::string& resolvedPath) {
   int textureHeight = 0;
   int imageWidth = 0;
   int imageHeight = 0;
-  PixelBuffer pixels = loadPngImage(resolvedPath, textureWidth, textureHeight, imageWidth, imageHeight, textureSides());
+  // The sane bound, and the driver's own when it is smaller (the upload is
+  // raised to powers of two, so the bound is one).
+  int maxSide = kMaxPictureSide;
+  if (const int driver = largestTextureSide(); driver > 0) {
+    int fits = 1;
+    while (fits * 2 <= driver && fits * 2 <= kMaxPictureSide) fits *= 2;
+    maxSide = std::min(maxSide, fits);
+  }
+  PixelBuffer pixels = loadPngImage(resolvedPath, textureWidth, textureHeight, imageWidth, imageHeight, textureSides(), maxSide);
   if (!pixels) {
     // Nothing usable: no GL call with sizes the decoder never produced.
     deleteGlTexture();

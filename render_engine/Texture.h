@@ -87,6 +87,9 @@ bool bindTextureCached(GLuint name);
 
 // How the current backend's textures are sized.
 TextureSides textureSides();
+// The largest texture side the driver takes (GL_MAX_TEXTURE_SIZE), asked
+// through the backend; 0 when there is no context to ask.
+int largestTextureSide();
 
 // The OpenGL entry points the textures call, so that texture management runs
 // and is tested without a GL context. defaultBackend() calls OpenGL.
@@ -101,6 +104,8 @@ struct TextureGlBackend {
   void (*flush)();
   // Whether textures of any size are taken; null: powers of two only.
   bool (*takesAnySize)() = nullptr;
+  // GL_MAX_TEXTURE_SIZE of the current context; 0 (or no entry) when unknown.
+  GLint (*maxTextureSize)() = nullptr;
 
   static TextureGlBackend defaultBackend();
   // Calls nothing: for tools and headless runs that load textures without a

@@ -45,7 +45,8 @@ void TextureManager::loadAtlasIndex(const std::string& path) {
   unsigned char record[kIndexRecordSize];
   // A trailing piece shorter than a record is not a record.
   std::size_t records = 0;
-  while (records < kMaxIndexRecords && std::fread(record, 1, kIndexRecordSize, f) == kIndexRecordSize) {
+  std::size_t got = 0;
+  while (records < kMaxIndexRecords && (got = std::fread(record, 1, kIndexRecordSize, f)) == kIndexRecordSize) {
     ++records;
     TextureAtlasEntry entry;
     entry.sheet = readInt16Le(record + 2);
@@ -54,6 +55,12 @@ void TextureManager::loadAtlasIndex(const std::string& path) {
     entry.width = readInt16Le(record + 8);
     entry.height = readInt16Le(record + 10);
     atlas_[std::to_string(readInt16Le(record))] = entry;
+  }
+  if (got > 0 && got < kIndexRecordSize) {
+    std::fprintf(stderr, "Texture index %s: its last %zu byte(s) are not a whole record of %zu and are left out\n",
+                 path.c_str(), got, kIndexRecordSize);
+  } else if (records == kMaxIndexRecords && std::fgetc(f) != EOF) {
+    std::fprintf(stderr, "Texture index %s: only its first %zu records are read\n", path.c_str(), kMaxIndexRecords);
   }
   std::fclose(f);
   atlasFailed_ = false;

@@ -32,11 +32,14 @@ namespace {
 // data is streamed and not bound by it.
 constexpr png_alloc_size_t kMaxChunkBytes = 8u * 1024u * 1024u;
 constexpr png_uint_32 kMaxAncillaryChunks = 1000;
+constexpr png_uint_32 kPngHeaderLimit = 1u << 16;
 
 // Everything the decoder owns lives here, outside the function that calls
 // setjmp, so a jump back from libpng finds it intact and it is freed once.
 struct PngReader {
   std::FILE* file = nullptr;
+  int maxSide = kMaxPictureSide;
+  bool tooLarge = false;  // refused for its size, read from the header
   png_structp png = nullptr;
   png_infop info = nullptr;
   PixelBuffer pixels;
@@ -68,7 +71,9 @@ bool decode(PngReader& r) {
 
   png_init_io(r.png, r.file);
   png_set_sig_bytes(r.png, 8);
-  png_set_user_limits(r.png, kMaxPictureSide, kMaxPictureSide);
+  // libpng's own limit is only a backstop: the size is checked below, where
+  // the refusal can say why.
+  png_set_user_limits(r.png, kPngHeaderLimit, kPngHeaderLimit);
   // A text or profile chunk may claim gigabytes in a file of a few bytes;
   // libpng allocates what a chunk claims before finding it cut short. Only the
   // transparency chunk changes the picture: every other ancillary chunk is
@@ -85,6 +90,12 @@ bool decode(PngReader& r) {
   int bitDepth = 0;
   int colourType = 0;
   png_get_IHDR(r.png, r.info, &width, &height, &bitDepth, &colourType, nullptr, nullptr, nullptr);
+  if (width > static_cast<png_uint_32>(r.maxSide) || height > static_cast<png_uint_32>(r.maxSide)) {
+    r.imageWidth = static_cast<int>(std::min<png_uint_32>(width, 0x7fffffff));
+    r.imageHeight = static_cast<int>(std::min<png_uint_32>(height, 0x7fffffff));
+    r.tooLarge = true;
+    return false;
+  }
 
   png_set_strip_16(r.png);
   png_set_packing(r.png);
@@ -100,7 +111,10 @@ bool decode(PngReader& r) {
 
   // Whatever the file said, only exactly four bytes per pixel is copied.
   if (png_get_rowbytes(r.png, r.info) != static_cast<png_size_t>(width) * 4u) return false;
-  if (width == 0 || height == 0 || width > kMaxPictureSide || height > kMaxPictureSide) return false;
+  if (width == 0 || height == 0 || width > static_cast<png_uint_32>(r.maxSide) ||
+      height > static_cast<png_uint_32>(r.maxSide)) {
+    return false;
+  }
 
   r.imageWidth = static_cast<int>(width);
   r.imageHeight = static_cast<int>(height);
@@ -123,10 +137,11 @@ bool decode(PngReader& r) {
 }  // namespace
 
 PixelBuffer loadPngImage(const std::string& path, int& textureWidth, int& textureHeight, int& imageWidth,
-                         int& imageHeight, TextureSides sides) {
+                         int& imageHeight, TextureSides sides, int maxSide) {
   textureWidth = textureHeight = imageWidth = imageHeight = 0;
   PngReader r;
   r.sides = sides;
+  r.maxSide = std::clamp(maxSide, 1, kMaxPictureSide);
   bool ok = false;
   FileStatus status = FileStatus::Ok;
   r.file = openRegularFile(path, status);
@@ -143,6 +158,12 @@ PixelBuffer loadPngImage(const std::string& path, int& textureWidth, int& textur
     std::fputs("ERROR: could not load ", stdout);
     std::fputs(path.c_str(), stdout);
     std::fputs("\n", stdout);
+    if (r.file == nullptr && status != FileStatus::Missing) {
+      std::fprintf(stderr, "picture %s: %s\n", path.c_str(), describeFileStatus(status));
+    } else if (r.tooLarge) {
+      std::fprintf(stderr, "picture %s: %dx%d is larger than %dx%d, the largest texture here\n", path.c_str(),
+                   r.imageWidth, r.imageHeight, r.maxSide, r.maxSide);
+    }
     return nullptr;
   }
   textureWidth = r.textureWidth;

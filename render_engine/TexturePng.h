@@ -17,9 +17,10 @@ int nextPowerOfTwo(int n);
 
 
 // Pictures wider or taller than this are refused before any pixel memory is
-// taken: no driver the game targets accepts larger textures, and a hostile
-// header could otherwise ask for terabytes.
-inline constexpr int kMaxPictureSide = 8192;
+// taken: the game's pictures are made for a 960x640 screen (its largest
+// fill a 1024 texture), and a hostile header of a few bytes could otherwise
+// ask for hundreds of megabytes per picture.
+inline constexpr int kMaxPictureSide = 2048;
 
 // Decodes the PNG file at path into RGBA (textureWidth x textureHeight x 4
 // bytes, the sides as asked: the picture's rows at the top left, zeros in
@@ -29,7 +30,10 @@ inline constexpr int kMaxPictureSide = 8192;
 // failure (missing, unreadable, corrupt, truncated or not a PNG) the result is
 // null, the sizes are 0 and "ERROR: could not load <path>" goes to the standard
 // output.
+// A picture wider or taller than maxSide is refused after its header is read,
+// before anything is decoded, with a line on the error stream that says so.
 PixelBuffer loadPngImage(const std::string& path, int& textureWidth, int& textureHeight, int& imageWidth,
-                         int& imageHeight, TextureSides sides = TextureSides::PowerOfTwo);
+                         int& imageHeight, TextureSides sides = TextureSides::PowerOfTwo,
+                         int maxSide = kMaxPictureSide);
 
 }  // namespace RenderEngine

@@ -2,7 +2,7 @@
 # paths, data files, settings, strings, text, options) sits below the render
 # engine, physics and sound, which sit below the application object and the
 # window glue.
-set(core_sources DataFiles LocalizedText Options Random ResourcePaths Settings StringUtils)
+set(core_sources DataFiles LocalizedText Options Random ResourcePaths Settings StringUtils Trace)
 set(upper_headers GameLoop Event GameSequenceInterface WindowGlue)
 set(offenders "")
 foreach(name IN LISTS core_sources)

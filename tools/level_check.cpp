@@ -26,6 +26,7 @@
 #include <string>
 #include <vector>
 
+#include "app/DataFiles.h"
 #include "app/Random.h"
 #include "app/WindowGlue.h"
 #include "game/play/InGameSequence.h"
@@ -34,6 +35,7 @@
 #include "physics/CScenePhysics.h"
 #include "render_engine/Texture.h"
 #include "tools/level_player.h"
+#include "tools/scratch_folder.h"
 
 namespace {
 
@@ -66,12 +68,12 @@ struct Dice {
   unsigned state;
 };
 
+// A script, through the checks of every data file (a regular file of at
+// most 1 MB: a FIFO or a device is refused, not waited on).
 std::string readFile(const std::string& path, bool* ok) {
-  std::ifstream in(path, std::ios::binary);
-  *ok = static_cast<bool>(in);
-  std::stringstream text;
-  if (in) text << in.rdbuf();
-  return text.str().substr(0, 1 << 20);
+  std::string text;
+  *ok = readRegularFile(path, 1u << 20, text) == FileStatus::Ok;
+  return text;
 }
 
 // Runs make() with the process's standard output and error going to a file,
@@ -370,9 +372,8 @@ int main(int argc, char** argv) {
   std::error_code ec;
   const std::string source = std::filesystem::absolute(argv[2], ec).string();
   setenv("ALSOFT_DRIVERS", "null", 1);
-  const char* tmp = std::getenv("TMPDIR");
-  std::string saves = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/level_check_XXXXXX";
-  if (mkdtemp(saves.data()) == nullptr) {
+  const std::string saves = scratch::makeFolder("level_check");
+  if (saves.empty()) {
     std::fprintf(stderr, "level_check: cannot make a save folder\n");
     return 2;
   }

@@ -16,11 +16,11 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "app/Random.h"
 #include "render_engine/Texture.h"
 #include "tools/level_player.h"
+#include "tools/scratch_folder.h"
 
 namespace {
 
@@ -69,15 +69,12 @@ int main(int argc, char** argv) {
   }
   std::vector<levelplay::Tap> taps;
   if (argc == 4) {
-    std::ifstream in(argv[3], std::ios::binary);
-    if (!in) {
-      std::fprintf(stderr, "level_play: cannot read the script %s\n", argv[3]);
+    std::vector<std::string> errors;
+    std::string why;
+    if (!levelplay::readScript(argv[3], taps, &errors, why)) {
+      std::fprintf(stderr, "level_play: cannot read the script %s: %s\n", argv[3], why.c_str());
       return 1;
     }
-    std::stringstream text;
-    text << in.rdbuf();
-    std::vector<std::string> errors;
-    taps = levelplay::parseScript(text.str().substr(0, 1 << 20), &errors);
     for (const std::string& e : errors) std::fprintf(stderr, "level_play: %s: left out %s\n", argv[3], e.c_str());
   }
   if (!aimed.empty()) {
@@ -85,18 +82,18 @@ int main(int argc, char** argv) {
     std::stable_sort(taps.begin(), taps.end(),
                      [](const levelplay::Tap& a, const levelplay::Tap& b) { return a.frame < b.frame; });
   }
-  char saves[] = "/tmp/level_play_XXXXXX";
-  if (mkdtemp(saves) == nullptr) {
+  const std::string saves = scratch::makeFolder("level_play");
+  if (saves.empty()) {
     std::fprintf(stderr, "level_play: cannot make a save folder\n");
     return 1;
   }
-  setenv("XDG_DATA_HOME", saves, 1);
+  setenv("XDG_DATA_HOME", saves.c_str(), 1);
   if (recording.empty()) {
     setenv("ALSOFT_DRIVERS", "null", 1);
   } else {
     // The wave backend writes what the device plays, paced by the clock: the
     // frames are paced too, so the sounds fall where a player hears them.
-    const std::string conf = std::string(saves) + "/alsoft.conf";
+    const std::string conf = saves + "/alsoft.conf";
     std::ofstream(conf) << "[general]\ndrivers=wave\n[wave]\nfile=" << recording << "\n";
     setenv("ALSOFT_CONF", conf.c_str(), 1);
     setenv("ALSOFT_DRIVERS", "wave", 1);
@@ -106,13 +103,11 @@ int main(int argc, char** argv) {
   std::filesystem::current_path(argv[1], ec);
   if (ec) {
     std::fprintf(stderr, "level_play: cannot enter %s\n", argv[1]);
-    std::filesystem::remove_all(saves, ec);
     return 1;
   }
   RenderEngine::TextureGlBackend::set(RenderEngine::TextureGlBackend::headless());
   seedRandom(1);
   const levelplay::PlayResult result = levelplay::playLevel(static_cast<int>(level), taps);
   levelplay::printResult(result, stdout, listTappables);
-  std::filesystem::remove_all(saves, ec);
   return result.built ? 0 : 1;
 }

@@ -11,6 +11,7 @@
 #include <thread>
 #include <utility>
 
+#include "app/DataFiles.h"
 #include "app/Random.h"
 #include "app/ResourcePaths.h"
 #include "app/WindowGlue.h"
@@ -448,6 +449,18 @@ void printResult(const PlayResult& r, std::FILE* out, bool withTappables) {
   std::fprintf(out, "ended at frame %d: %s (%s)\n", r.frames, r.outcome.c_str(), r.reason.c_str());
   std::fprintf(out, "result: %s taps=%d time_ms=%d score=%d medal=%d\n", r.outcome.c_str(), r.taps, r.timeMs,
                r.score, r.medal);
+}
+
+bool readScript(const std::string& path, std::vector<Tap>& taps, std::vector<std::string>* errors, std::string& why) {
+  constexpr std::size_t kMaxScriptBytes = 1u << 20;
+  std::string text;
+  const FileStatus status = readRegularFile(path, kMaxScriptBytes, text);
+  if (status != FileStatus::Ok) {
+    why = status == FileStatus::TooLarge ? "larger than 1 MB" : describeFileStatus(status);
+    return false;
+  }
+  taps = parseScript(text, errors);
+  return true;
 }
 
 }  // namespace levelplay

@@ -27,6 +27,11 @@ struct Tap {
 // (line number and text) and left out.
 std::vector<Tap> parseScript(const std::string& text, std::vector<std::string>* errors);
 
+// Reads a script file through the same checks as the game's data files (a
+// regular file of at most 1 MB). False with the reason in why when it cannot
+// be read; the bad lines of a file that reads go to errors.
+bool readScript(const std::string& path, std::vector<Tap>& taps, std::vector<std::string>* errors, std::string& why);
+
 // A thing of the level a tap acts on (a block that breaks or blows up, a
 // black animal), with a point on screen where a tap reaches it.
 struct Tappable {

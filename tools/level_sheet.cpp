@@ -20,6 +20,7 @@
 #include "render_engine/CNodeReader.h"
 #include "render_engine/CNodeText.h"
 #include "tools/level_player.h"
+#include "tools/scratch_folder.h"
 #include "tools/screen_capture.h"
 
 namespace {
@@ -74,9 +75,8 @@ int main(int argc, char** argv) {
   const std::string out = std::filesystem::absolute(argv[3]).string();
   const int map = std::atoi(argv[2]);
   setenv("ALSOFT_DRIVERS", "null", 1);
-  const char* tmp = std::getenv("TMPDIR");
-  std::string saves = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/level_sheet_XXXXXX";
-  if (mkdtemp(saves.data()) == nullptr) return 1;
+  const std::string saves = scratch::makeFolder("level_sheet");
+  if (saves.empty()) return 1;
   setenv("XDG_DATA_HOME", saves.c_str(), 1);
   int glutArgc = 1;
   char* glutArgv[] = {argv[0], nullptr};

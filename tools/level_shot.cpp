@@ -9,8 +9,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <vector>
 
 #include "app/LocalizedText.h"
@@ -22,6 +20,7 @@
 #include "game/play/QMRBackground.h"
 #include "physics/CScenePhysics.h"
 #include "tools/level_player.h"
+#include "tools/scratch_folder.h"
 #include "tools/screen_capture.h"
 
 namespace {
@@ -54,15 +53,16 @@ int main(int argc, char** argv) {
   const int frames = argc > 4 ? std::atoi(argv[4]) : 45;
   std::vector<levelplay::Tap> taps;
   if (argc > 5) {
-    std::ifstream in(argv[5], std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    taps = levelplay::parseScript(text.str(), nullptr);
+    std::string why;
+    if (!levelplay::readScript(argv[5], taps, nullptr, why)) {
+      std::fprintf(stderr, "level_shot: cannot read the script %s: %s\n", argv[5], why.c_str());
+      return 1;
+    }
   }
   setenv("ALSOFT_DRIVERS", "null", 1);
-  char saves[] = "/tmp/level_shot_XXXXXX";
-  if (mkdtemp(saves) == nullptr) return 1;
-  setenv("XDG_DATA_HOME", saves, 1);
+  const std::string saves = scratch::makeFolder("level_shot");
+  if (saves.empty()) return 1;
+  setenv("XDG_DATA_HOME", saves.c_str(), 1);
   int glutArgc = 1;
   char* glutArgv[] = {argv[0], nullptr};
   glutInit(&glutArgc, glutArgv);
@@ -115,7 +115,6 @@ int main(int argc, char** argv) {
         std::printf("scene: %d pixels\n", changed(bare, full, 0, 40, 480, 320));
         written = screencapture::writePng(out, full);
       });
-  std::filesystem::remove_all(saves, ec);
   if (!result.built) {
     std::fprintf(stderr, "level_shot: cannot build the level: %s\n", result.failure.c_str());
     return 1;

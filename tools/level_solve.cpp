@@ -32,6 +32,7 @@
 #include "game/play/InGameSequence.h"
 #include "render_engine/Texture.h"
 #include "tools/level_player.h"
+#include "tools/scratch_folder.h"
 
 namespace {
 
@@ -124,9 +125,10 @@ int work(const Options& options, Shared& shared, bool quiet) {
     std::freopen("/dev/null", "w", stderr);
   }
   std::freopen("/dev/null", "w", stdout);
-  const char* tmp = std::getenv("TMPDIR");
-  std::string folder = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/level_solve_XXXXXX";
-  if (mkdtemp(folder.data()) == nullptr) return 1;
+  // Removed below; made as the tools' working folders are, so a worker
+  // stopped by a signal leaves nothing behind either.
+  const std::string folder = scratch::makeFolder("level_solve");
+  if (folder.empty()) return 1;
   setenv("XDG_DATA_HOME", folder.c_str(), 1);
   RenderEngine::TextureGlBackend::set(RenderEngine::TextureGlBackend::headless());
   int status = 0;

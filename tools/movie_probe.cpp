@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <thread>
 
@@ -22,6 +23,8 @@
 #include "render_engine/Texture.h"
 #include "sound/AudioEngine.h"
 #include "tools/movie_writer.h"
+#include "tools/textbank_writer.h"
+#include "tools/scratch_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -50,12 +53,22 @@ int main(int argc, char** argv) {
   const fs::path movie = fs::absolute(file, ec);
   // The sprite finds its files below "video/": a scratch folder whose video/
   // is the movie's folder, and whose text/ is the data tree's when there is one.
-  char scratch[] = "/tmp/movie_probe_XXXXXX";
-  if (mkdtemp(scratch) == nullptr) return 1;
+  const std::string scratch = scratch::makeFolder("movie_probe");
+  if (scratch.empty()) {
+    std::fprintf(stderr, "movie_probe: cannot make a working folder\n");
+    return 1;
+  }
   const fs::path root = scratch;
   fs::create_directory_symlink(movie.parent_path(), root / "video", ec);
-  if (fs::exists(movie.parent_path().parent_path() / "text" / "I"))
+  if (fs::exists(movie.parent_path().parent_path() / "text" / "I")) {
     fs::create_directory_symlink(movie.parent_path().parent_path() / "text", root / "text", ec);
+  } else {
+    // No data tree around the movie: a language list of the one language
+    // asked for, so its subtitle files are the ones read.
+    fs::create_directory(root / "text", ec);
+    std::ofstream(root / "text" / "I", std::ios::binary) << textbank::encodeLanguageList({{lang, lang}});
+    std::ofstream(root / "text" / "0", std::ios::binary) << textbank::encodeBankFile({});
+  }
   const fs::path old = fs::current_path();
   fs::current_path(root);
   loadLanguageList();
@@ -85,22 +98,23 @@ int main(int argc, char** argv) {
       video->update(ms);
       const int code = moviewriter::readFrameCode(video->getTextureImage().data(), video->getWidth(),
                                                   video->getHeight(), video->getTextureRowBytes(), 3);
+      // The current cue is 0 even when there are no cues at all.
       const int cue = video->getCurrentCue();
-      std::string cueText = cue >= 0 ? video->getCues()[static_cast<std::size_t>(cue)].text : "";
+      const bool hasCue = cue >= 0 && static_cast<std::size_t>(cue) < video->getCues().size();
+      std::string cueText = hasCue ? video->getCues()[static_cast<std::size_t>(cue)].text : "";
       for (char& c : cueText)
         if (c == '\n') c = '|';
       std::printf("update %d: t=%.3f decoded %d shown %d picture %ld", u, video->getPlaybackTime(),
                   video->getPicturesDecoded() - decodedBefore, video->getPicturesShown() - shownBefore,
                   std::lround(video->getVideoClock() / video->getFrameDuration()));
       if (code >= 0) std::printf(" code %d", code);
-      if (cue >= 0) std::printf(" cue %d \"%s\"", cue, cueText.c_str());
+      if (hasCue) std::printf(" cue %d \"%s\"", cue, cueText.c_str());
       std::printf("\n");
     }
     std::printf("finished: %s\n", video->isFinished() ? "yes" : "no");
     delete video;
   }
   AudioEngine::shutdown();
-  fs::current_path(old);
-  fs::remove_all(root, ec);
+  fs::current_path(old, ec);
   return status;
 }

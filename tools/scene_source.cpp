@@ -10,6 +10,8 @@
 #include <set>
 #include <sstream>
 
+#include "app/DataFiles.h"
+
 namespace SceneSource {
 
 namespace {
@@ -305,14 +307,16 @@ bool parseSceneText(const std::string& xml, const std::string& name, Scene& scen
 }
 
 bool parseSceneFile(const std::string& path, Scene& scene, std::string& error) {
-  std::ifstream f(path, std::ios::binary);
-  if (!f) {
-    error = path + ": cannot be opened";
+  // Read through the checks of every data file: a FIFO or a device is refused
+  // rather than waited on.
+  constexpr std::size_t kMaxSourceBytes = 16u << 20;
+  std::string text;
+  const FileStatus status = readRegularFile(path, kMaxSourceBytes, text);
+  if (status != FileStatus::Ok) {
+    error = path + ": cannot be read (" + (status == FileStatus::TooLarge ? "larger than 16 MB" : describeFileStatus(status)) + ")";
     return false;
   }
-  std::ostringstream text;
-  text << f.rdbuf();
-  return parseSceneText(text.str(), path, scene, error);
+  return parseSceneText(text, path, scene, error);
 }
 
 SceneWriter::SceneFileWriter compileScene(const Scene& scene) {

@@ -6,6 +6,8 @@
 
 #include <vorbis/vorbisenc.h>
 
+#include "app/DataFiles.h"
+
 namespace soundwriter {
 
 namespace {
@@ -140,14 +142,11 @@ bool writeFile(const std::string& path, const std::vector<std::uint8_t>& bytes) 
 }
 
 std::vector<std::uint8_t> readFile(const std::string& path) {
-  std::vector<std::uint8_t> bytes;
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (f == nullptr) return bytes;
-  std::uint8_t buf[65536];
-  std::size_t n = 0;
-  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) bytes.insert(bytes.end(), buf, buf + n);
-  std::fclose(f);
-  return bytes;
+  // The checks of every data file: a FIFO, a device or a folder reads as nothing.
+  constexpr std::size_t kMaxInputBytes = 64u << 20;
+  std::string bytes;
+  if (readRegularFile(path, kMaxInputBytes, bytes) != FileStatus::Ok) return {};
+  return std::vector<std::uint8_t>(bytes.begin(), bytes.end());
 }
 
 }  // namespace soundwriter

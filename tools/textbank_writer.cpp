@@ -8,6 +8,8 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "app/DataFiles.h"
+
 namespace textbank {
 
 namespace {
@@ -295,12 +297,13 @@ bool buildTextBanks(const std::string& sourceDir, const std::string& outDir, std
   std::sort(sources.begin(), sources.end());
   std::map<int, LanguageSource> languages;
   for (const fs::path& path : sources) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
+    constexpr std::size_t kMaxSourceBytes = 16u << 20;
+    std::string text;
+    const FileStatus status = readRegularFile(path.string(), kMaxSourceBytes, text);
     LanguageSource language;
-    if (!in || !parseLanguageSource(text.str(), language, error)) {
-      error = path.string() + ": " + (in ? error : std::string("cannot read"));
+    if (status != FileStatus::Ok || !parseLanguageSource(text, language, error)) {
+      error = path.string() + ": " +
+              (status == FileStatus::Ok ? error : std::string("cannot read (") + describeFileStatus(status) + ")");
       return false;
     }
     for (const auto& [index, other] : languages) {

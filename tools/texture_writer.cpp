@@ -15,6 +15,8 @@
 #include <set>
 #include <sstream>
 
+#include "app/DataFiles.h"
+
 namespace texwriter {
 namespace {
 
@@ -344,14 +346,11 @@ bool writeFile(const std::string& path, const std::vector<std::uint8_t>& bytes) 
 }
 
 std::vector<std::uint8_t> readFile(const std::string& path) {
-  std::vector<std::uint8_t> bytes;
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (f == nullptr) return bytes;
-  std::uint8_t buffer[65536];
-  std::size_t n = 0;
-  while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.insert(bytes.end(), buffer, buffer + n);
-  std::fclose(f);
-  return bytes;
+  // The checks of every data file: a FIFO, a device or a folder reads as nothing.
+  constexpr std::size_t kMaxInputBytes = 64u << 20;
+  std::string bytes;
+  if (readRegularFile(path, kMaxInputBytes, bytes) != FileStatus::Ok) return {};
+  return std::vector<std::uint8_t>(bytes.begin(), bytes.end());
 }
 
 bool writePng(const std::string& path, const Picture& picture, const PngOptions& options, std::string* error) {

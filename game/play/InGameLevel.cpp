@@ -43,6 +43,7 @@ void InGameSequence::setScenery(int index) {
 }
 
 void InGameSequence::prepareLevel(int levelId, int scenery, int tutorialId) {
+  tracedFrames_ = 0;
   setScenery(scenery);
   tutorialId_ = tutorialId;
   if (levelId != levelId_) {

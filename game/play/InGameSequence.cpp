@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 
 #include "app/Random.h"
+#include "app/Trace.h"
 #include "game/actors/QMRSheep.h"
 #include "game/actors/QuillmoorGameplayTest.h"
 #include "game/host/GameHost.h"
@@ -95,6 +96,7 @@ void InGameSequence::unload() {
 }
 
 void InGameSequence::enter() {
+  tracedFrames_ = 0;
   outroPlaying_ = false;
   pressedButton_ = -1;
   gameHost().setCursorMode(2);
@@ -284,6 +286,7 @@ void InGameSequence::setState(int state) {
   // next level starts on this same screen, without enter).
   pressedButton_ = -1;
   state_ = state;
+  traceLine("level: state %d", state);
   switch (state) {
     case kIdle:
       if (rules_ != nullptr) rules_->restoreAnimalCollisions();
@@ -367,6 +370,7 @@ void InGameSequence::updateWolfAppearance(int dtMs) {
 }
 
 void InGameSequence::update(int dtMs) {
+  if (traceOn() && ++tracedFrames_ % 10 == 0) traceLine("level: frame %d", tracedFrames_);
   if (outroPlaying_) {
     if (!gameHost().isVideoPlaying()) {
       gameHost().stopVideo();

@@ -143,6 +143,9 @@ class InGameSequence : public QMRGameSequenceInterface, public LevelSequenceActi
   int visitTries_ = 1;
   int idleMs_ = 0;
   int pressedButton_ = -1;
+  // Updates since the screen was entered or a level prepared, for the trace
+  // ("level: frame N" every tenth): a test taps by the game's frames.
+  int tracedFrames_ = 0;
   float gridScale_ = 0.0f;
   EntityGroupDescription level_;
   int levelId_ = 0;

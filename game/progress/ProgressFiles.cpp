@@ -90,7 +90,7 @@ bool writeSaveFile(const std::string& path, const std::string& bytes) {
 void keepDamagedSave(const std::string& path, const std::string& bytes, const std::string& why) {
   const std::string kept = path + ".bak";
   std::cerr << "The save file " << path << " " << why << "; what could be read is used";
-  if (writeFileAtomically(kept, bytes)) {
+  if (keepDamagedCopy(path, bytes)) {
     std::cerr << ", and the file is kept as " << kept << std::endl;
   } else {
     std::cerr << ", and it cannot be kept as " << kept << std::endl;

@@ -57,6 +57,12 @@ class OptionsTest : public ::testing::Test {
 
   std::filesystem::path optionsPath() const { return tmp.path() / "home/TARNWELL/Quillmoor/options.dat"; }
   void writeOptions(const std::string& text) const { tmp.write("home/TARNWELL/Quillmoor/options.dat", text); }
+  static std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
   std::string readOptions() const {
     std::ifstream in(optionsPath(), std::ios::binary);
     std::stringstream s;
@@ -174,10 +180,13 @@ TEST_F(OptionsTest, DamagedFilesAreRepairedWithEveryOptionInRange) {
     SCOPED_TRACE(c.what);
     clearOptions();
     writeOptions(c.file);
+    std::filesystem::remove(optionsPath().string() + ".bak");
     loadOptions();
     EXPECT_EQ(getOptionValue(c.id), c.expected);
     expectAllInRange();
     EXPECT_EQ(getOptionMax(OPTION_MUSIC_VOLUME), 10);
+    // The file as it was is kept beside the mended one.
+    EXPECT_EQ(readFile(optionsPath().string() + ".bak"), c.file);
     // The file on disk is whole again: seven blocks, 49 lines, read back unchanged.
     const std::string repaired = readOptions();
     EXPECT_EQ(std::count(repaired.begin(), repaired.end(), '\n'), 49);
@@ -188,7 +197,35 @@ TEST_F(OptionsTest, DamagedFilesAreRepairedWithEveryOptionInRange) {
     loadOptions();
     for (int id = 0; id < kOptionCount; ++id) EXPECT_EQ(getOptionValue(id), before[static_cast<std::size_t>(id)]);
     EXPECT_EQ(readOptions(), repaired);
+    EXPECT_EQ(readFile(optionsPath().string() + ".bak"), c.file);  // a whole file keeps no copy of itself
   }
+}
+
+TEST_F(OptionsTest, ADamagedNameKeepsThePlayersValueInTheCopy) {
+  // One flipped bit in a name: the option is not recognised and comes back at
+  // its default, but the player's 9 survives in options.dat.bak.
+  std::string file = firstStartFile(1);
+  const std::string player = "SOUND_VOLUME\ndefault=5\nmin=0\nmax=10\ncurrent=5";
+  file.replace(file.find(player), player.size(), "SoUND_VOLUME\ndefault=5\nmin=0\nmax=10\ncurrent=9");
+  writeOptions(file);
+  testing::internal::CaptureStderr();
+  loadOptions();
+  const std::string messages = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(getOptionValue(OPTION_SOUND_VOLUME), 5);
+  EXPECT_EQ(readFile(optionsPath().string() + ".bak"), file);
+  EXPECT_NE(messages.find("kept as " + optionsPath().string() + ".bak"), std::string::npos) << messages;
+
+  // Where no copy can be kept, the damaged file is not rewritten either.
+  clearOptions();
+  std::filesystem::remove(optionsPath().string() + ".bak");
+  std::filesystem::create_directories(optionsPath().string() + ".bak/inside");
+  writeOptions(file);
+  testing::internal::CaptureStderr();
+  loadOptions();
+  const std::string refused = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(readOptions(), file);
+  EXPECT_NE(refused.find("cannot be kept"), std::string::npos) << refused;
+  EXPECT_EQ(getOptionValue(OPTION_LANGUAGE), 1);
 }
 
 TEST_F(OptionsTest, ABlockCutBeforeItsDisabledLineDerivesItFromTheValue) {

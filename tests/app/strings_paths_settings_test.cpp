@@ -162,7 +162,13 @@ TEST(SaveFolder, FallsBackToHomeAndThenToTheBareName) {
     EXPECT_TRUE(std::filesystem::is_directory(tmp.path() / ".local/share/TARNWELL/Quillmoor"));
   }
   ScopedEnv home("HOME", std::nullopt);
-  EXPECT_EQ(getSaveFilePath("levels.sav"), "levels.sav");
+  // The working folder then keeps the file, and the player is told so once.
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(getSaveFilePath("nohome.sav"), "nohome.sav");
+  EXPECT_EQ(getSaveFilePath("nohome.sav"), "nohome.sav");
+  const std::string told = testing::internal::GetCapturedStderr();
+  EXPECT_NE(told.find("nohome.sav is kept in the working folder"), std::string::npos) << told;
+  EXPECT_EQ(told.find("nohome.sav", told.find('\n')), std::string::npos) << told;
 }
 
 class SettingsFile : public ::testing::Test {
@@ -220,6 +226,13 @@ TEST_F(SettingsFile, ParseErrorsAndMissingFileReadNothing) {
   const std::string out = load("<settings><setting name=\"a\" value=\"1\"></settings>");
   EXPECT_NE(out.find("settings xml parsing XML file error : "), std::string::npos);
   EXPECT_TRUE(getSettings().empty());
+  // Cut to its first byte, or another document: said, not silent.
+  for (const char* text : {"<", "", "<other/>"}) {
+    clearSettings();
+    const std::string said = load(text);
+    EXPECT_NE(said.find("settings xml parsing XML file error : "), std::string::npos) << text << ": " << said;
+    EXPECT_TRUE(getSettings().empty());
+  }
 }
 
 TEST_F(SettingsFile, LongDescriptionIsCut) {

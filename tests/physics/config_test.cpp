@@ -126,7 +126,7 @@ TEST_F(ConfigTest, MissingAndEmptyValuesTakeTheirDefaultsWithAMessage) {
   EXPECT_FLOAT_EQ(c.damping, 0.9f);  // the values that are there still count
   EXPECT_EQ(messages.missing({"<configuration/gameplay/world/gravity_y> is empty",
                               "missing <configuration/gameplay/world/iterations>", "block_type_jumper",
-                              "explosion_radius> \"nan\""}),
+                              "explosion_radius> \"nan\" is not a finite number"}),
             "");
   EXPECT_EQ(messages.messages().size(), 4u);
 }
@@ -135,7 +135,7 @@ TEST_F(ConfigTest, DamagedListEntriesAreSkippedAndUnreachableTweaksReported) {
   ASSERT_TRUE(load(
       configText("10",
                  R"(<tweak nbitems="80" update_rate="60"/><tweak nbitems="40" update_rate="45"/>
-                                 <tweak nbitems="x" update_rate="1"/>)",
+                                 <tweak update_rate="1"/>)",
                  R"(<black_animal collType="12" model1="A"/><black_animal collType="13" model1="B" model2="C"/>)")));
   ASSERT_EQ(c.blackAnimals.size(), 1u);
   EXPECT_EQ(c.blackAnimals[0].model2, "C");
@@ -146,6 +146,50 @@ TEST_F(ConfigTest, DamagedListEntriesAreSkippedAndUnreachableTweaksReported) {
                               "<configuration/gameplay/black_animals/black_animal> number 1 skipped",
                               "tweak> number 3 skipped"}),
             "");
+}
+
+// Numbers read as atoi and atof read them: the number at the start counts,
+// what follows it does not, and text that is no number is 0. The values' own
+// range checks still apply to what comes out.
+TEST_F(ConfigTest, NumbersAreReadAsTheCLibraryReadsThem) {
+  std::string text = configText("20.0", R"(<tweak nbitems=" 40items" update_rate="45.9"/>
+                                          <tweak nbitems="x" update_rate="60"/>)",
+                                R"(<black_animal collType="12.5" model1="A" model2="B"/>)");
+  replaceAll(text, "<iterations>12</iterations>", "<iterations> 9 steps</iterations>");
+  replaceAll(text, "<hash_std_dim>21</hash_std_dim>", "<hash_std_dim>1e3</hash_std_dim>");
+  replaceAll(text, "<dampling>0.9</dampling>", "<dampling>.5x</dampling>");
+  replaceAll(text, "<gravity_x>-5</gravity_x>", "<gravity_x>1e1</gravity_x>");
+  replaceAll(text, "<explosion_radius>3</explosion_radius>", "<explosion_radius>wide</explosion_radius>");
+  replaceAll(text, "<engine_tweak default=\"30\">", "<engine_tweak default=\"25fps\">");
+  ASSERT_TRUE(load(text));
+  EXPECT_EQ(getGridSize(), 20);
+  EXPECT_EQ(c.iterations, 9);
+  EXPECT_EQ(c.activeHashSize, 1);
+  EXPECT_FLOAT_EQ(c.damping, 0.5f);
+  EXPECT_FLOAT_EQ(c.gravity.x, 10.0f * 2.0f);
+  EXPECT_FLOAT_EQ(c.explosionRadius, 0.0f);
+  ASSERT_EQ(c.blackAnimals.size(), 1u);
+  EXPECT_EQ(c.blackAnimals[0].collisionType, 12);
+  ASSERT_EQ(c.engineTweaks.size(), 3u);
+  EXPECT_EQ(c.engineTweaks[0].updateRate, 25);
+  EXPECT_EQ(c.engineTweaks[1].itemCount, 40);
+  EXPECT_EQ(c.engineTweaks[1].updateRate, 45);
+  EXPECT_EQ(c.engineTweaks[2].itemCount, 0);
+  EXPECT_EQ(c.engineTweaks[2].updateRate, 60);
+  EXPECT_FALSE(messages.contains("not a whole number"));
+  EXPECT_FALSE(messages.contains("is not a number"));
+
+  // The ranges still hold: "0.5" is a grid of 0, refused; a number past the
+  // 32-bit range is held at its end; infinity is no gravity.
+  text = configText("0.5", kTweaks, kAnimals);
+  replaceAll(text, "<iterations>12</iterations>", "<iterations>99999999999</iterations>");
+  replaceAll(text, "<gravity_y>400</gravity_y>", "<gravity_y>inf</gravity_y>");
+  messages.clear();
+  ASSERT_TRUE(load(text));
+  EXPECT_EQ(getGridSize(), kDefaultGridSize);
+  EXPECT_EQ(c.iterations, 2147483647);
+  EXPECT_FLOAT_EQ(c.gravity.y, 400.0f);
+  EXPECT_EQ(messages.missing({"grid_size 0 is outside", "gravity_y> \"inf\" is not a finite number"}), "");
 }
 
 TEST_F(ConfigTest, MissingOrUnparsableFileGivesTheDefaultConfiguration) {

@@ -32,6 +32,7 @@ struct RecordedGl {
   // some drivers do.
   bool reuseNames = false;
   std::vector<GLuint> freeNames;
+  GLint maxTextureSize = 0;  // GL_MAX_TEXTURE_SIZE; 0 answers "unknown"
 };
 
 inline RecordedGl& recordedGl() {
@@ -83,6 +84,7 @@ inline RenderEngine::TextureGlBackend recordingBackend() {
     return e;
   };
   b.flush = []() { ++recordedGl().flushes; };
+  b.maxTextureSize = []() -> GLint { return recordedGl().maxTextureSize; };
   return b;
 }
 

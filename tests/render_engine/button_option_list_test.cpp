@@ -253,6 +253,55 @@ TEST(OptionalNodeList, TouchTargetsAddToOptionAndRemovals) {
   EXPECT_EQ(c->getOption(1)[0], c->getChild(1));  // positions moved up with the removals
 }
 
+// However a child leaves, it leaves its option: a member left behind would be
+// updated, drawn and searched after it was freed.
+TEST(OptionalNodeList, EveryWayAChildLeavesKeepsTheOptionsInStep) {
+  NullDraw quiet;
+  CountingNode* kids[3];
+  {  // deleted on its own: its destructor takes it out of the list
+    auto list = twoOptions(kids);
+    delete kids[1];
+    ASSERT_EQ(list->getOption(0).size(), 1u);
+    EXPECT_EQ(list->getOption(0)[0], kids[0]);
+    EXPECT_EQ(list->getSetupWords(), (std::vector<std::uint16_t>{1, 0, 1, 1}));
+    list->update(33);
+    list->draw(false, true);
+    EXPECT_EQ(list->findVisibleByTag(51), nullptr);
+  }
+  {  // every child at once
+    auto list = twoOptions(kids);
+    list->deleteChildren();
+    EXPECT_TRUE(list->getOption(0).empty());
+    EXPECT_TRUE(list->getOption(1).empty());
+    list->showFrame(1);
+    list->update(33);
+    list->draw(false, true);
+    EXPECT_EQ(list->getBoundingBox(), nullptr);
+  }
+  {  // taken by a batch deletion while the list lives on
+    auto list = twoOptions(kids);
+    CNode::deleteTrees(NodeList{kids[0], kids[2]});
+    ASSERT_EQ(list->getOption(0).size(), 1u);
+    EXPECT_EQ(list->getOption(0)[0], kids[1]);
+    EXPECT_TRUE(list->getOption(1).empty());
+    list->showFrame(1);
+    list->update(33);
+    list->showFrame(0);
+    list->update(33);
+    list->draw(false, true);
+    EXPECT_EQ(list->findVisibleByTag(51), kids[1]);
+    // A copy made now names only what is left.
+    std::unique_ptr<CNode> copy(list->duplicate());
+    EXPECT_EQ(static_cast<COptionalNodeList*>(copy.get())->getOption(0).size(), 1u);
+  }
+  {  // a child's own subtree cleared leaves the list alone
+    auto list = twoOptions(kids);
+    kids[0]->addChild(new CountingNode());
+    kids[0]->deleteChildren();
+    EXPECT_EQ(list->getOption(0).size(), 2u);
+  }
+}
+
 TEST(Button, StateIsShownOnEveryChildIncludingLaterOnes) {
   CButton button;
   auto* a = animated(0);

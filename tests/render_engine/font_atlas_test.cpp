@@ -4,7 +4,10 @@
 // counts, and reloads.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <filesystem>
 #include <cmath>
 #include <cstdio>
 #include <stdexcept>
@@ -201,22 +204,35 @@ TEST_F(FontAtlasTest, AdvancesAndQuadsFollowTheFace) {
 }
 
 TEST_F(FontAtlasTest, BrokenEmptyOrMissingFontsGiveTheMessageAndAnEmptyFont) {
+  const std::string failed = "FT_New_Face failed (there is probably a problem with your font file)";
   dir.write("font/broken.ttf", std::string(5000, '\x5a'));
   dir.write("font/empty.ttf", "");
-  for (const char* file : {"broken.ttf", "empty.ttf", "missing.ttf"}) {
+  // Files that are no fonts at all are refused before FreeType sees them: a
+  // FIFO would block its open for ever, /dev/zero would never end.
+  ASSERT_EQ(mkfifo((dir.path() / "font/fifo.ttf").c_str(), 0600), 0);
+  std::filesystem::create_directories(dir.path() / "font/folder.ttf");
+  std::filesystem::create_symlink("/dev/zero", dir.path() / "font/zero.ttf");
+  const std::pair<const char*, std::string> cases[] = {
+      {"broken.ttf", failed},
+      {"empty.ttf", failed},
+      {"missing.ttf", failed + ": missing"},
+      {"fifo.ttf", failed + ": not a regular file"},
+      {"folder.ttf", failed + ": not a regular file"},
+      {"zero.ttf", failed + ": not a regular file"},
+  };
+  for (const auto& [file, message] : cases) {
     CFont direct;
     try {
       direct.load(file, 28);
       ADD_FAILURE() << file << " loaded";
     } catch (const std::runtime_error& e) {
-      EXPECT_STREQ(e.what(), "FT_New_Face failed (there is probably a problem with your font file)");
+      EXPECT_EQ(e.what(), message);
     }
     testing::internal::CaptureStderr();
     CFont* f = acquirePlainFont(file, 28);
     CFont* again = acquirePlainFont(file, 28);
     const std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(err, std::string("ERROR: font/") + file +
-                       ": FT_New_Face failed (there is probably a problem with your font file)\n");
+    EXPECT_EQ(err, std::string("ERROR: font/") + file + ": " + message + "\n");
     EXPECT_EQ(f, again);
     EXPECT_EQ(f->measureText("Hello"), 0.0f);
     EXPECT_EQ(f->getAtlasTexture(), 0u);

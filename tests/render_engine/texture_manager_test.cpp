@@ -141,7 +141,10 @@ TEST_F(TextureManagerTest, IndexRecordsAreLittleEndianAndAPartialOneIsIgnored) {
                                                                 {5, 2, 4, 4, 2, 2}});  // 5 again: replaces
   bytes.insert(bytes.end(), {9, 0, 1, 0, 0});  // a record cut short
   ASSERT_TRUE(texwriter::writeFile(texturePath("tex.dat"), bytes));
+  testing::internal::CaptureStderr();
   tm.loadAtlasIndex(texturePath("tex.dat"));
+  const std::string said = testing::internal::GetCapturedStderr();
+  EXPECT_NE(said.find("its last 5 byte(s) are not a whole record"), std::string::npos) << said;
   EXPECT_FALSE(tm.isAtlasIndexPending());
   const RenderEngine::TextureAtlasEntry* e = tm.findAtlasEntry("-2");
   ASSERT_NE(e, nullptr);
@@ -149,6 +152,14 @@ TEST_F(TextureManagerTest, IndexRecordsAreLittleEndianAndAPartialOneIsIgnored) {
             (std::vector<float>{1, 258, -3, 300, 2}));
   EXPECT_EQ(tm.findAtlasSheet("5"), 2);
   EXPECT_EQ(tm.findAtlasSheet("9"), -1);
+
+  // A one-byte index holds no record at all, and says so.
+  ASSERT_TRUE(texwriter::writeFile(texturePath("tex.dat"), std::vector<std::uint8_t>{7}));
+  testing::internal::CaptureStderr();
+  tm.loadAtlasIndex(texturePath("tex.dat"));
+  const std::string oneByte = testing::internal::GetCapturedStderr();
+  EXPECT_NE(oneByte.find("tex.dat: its last 1 byte(s)"), std::string::npos) << oneByte;
+  EXPECT_EQ(tm.findAtlasSheet("-2"), -1);
 }
 
 TEST_F(TextureManagerTest, MissingIndexIsReportedOnceAndNamesArePlainFiles) {
@@ -188,6 +199,32 @@ TEST_F(TextureManagerTest, FilesThatAreNoFilesAreRefusedWithoutBlocking) {
   tm.loadAtlasIndex(texturePath("tex.dat"));
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "Error loading texture index\n");
   EXPECT_TRUE(tm.hasAtlasIndexFailed());
+}
+
+// The driver's largest texture bounds the pictures too: one whose texture
+// would be larger is not decoded, and stays an empty texture.
+TEST_F(TextureManagerTest, APictureTheDriverCannotHoldIsNotDecoded) {
+  writeIndex({});
+  writeTexture("wide.bin", Picture(100, 50));
+  writeTexture("fits.bin", Picture(60, 50));
+  recordedGl().maxTextureSize = 64;
+  testing::internal::CaptureStdout();
+  std::string err;
+  ITexture* wide = fetchQuietly("wide", &err);
+  testing::internal::GetCapturedStdout();
+  EXPECT_EQ(wide->getImageWidth(), 0);
+  EXPECT_NE(err.find("100x50 is larger than 64x64"), std::string::npos) << err;
+  ITexture* fits = fetchQuietly("fits");
+  EXPECT_EQ(fits->getImageWidth(), 60);
+  EXPECT_EQ(fits->getTextureWidth(), 64);
+  wide->release(true);
+  fits->release(true);
+  // A driver that does not say: the game's own bound alone.
+  tm.resetForTests();
+  recordedGl().maxTextureSize = 0;
+  ITexture* again = fetchQuietly("wide");
+  EXPECT_EQ(again->getImageWidth(), 100);
+  again->release(true);
 }
 
 TEST_F(TextureManagerTest, ReferencesAreCountedAndTheLastPurgingReleaseDeletes) {

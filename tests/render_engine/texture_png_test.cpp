@@ -223,3 +223,32 @@ TEST_F(PngTest, DamagedDataAndHostileHeadersAreRefused) {
   expectRefused(put("neg.bin", withHeaderSize(good, 0x80000000u, 30)), "width beyond 31 bits");
   expectRefused(put("short.bin", withHeaderSize(good, 40, 3000)), "more rows than the data holds");
 }
+
+// A picture larger than any the game draws is refused from its header, and
+// the refusal names the file and its size; a caller may ask for less (the
+// driver's largest texture).
+TEST_F(PngTest, APictureLargerThanTheLargestTextureIsRefusedFromItsHeader) {
+  const std::vector<std::uint8_t> good = texwriter::encodePng(richPicture(40, 30));
+  const std::string path = put("8192.bin", withHeaderSize(good, 8192, 8192));
+  testing::internal::CaptureStderr();
+  expectRefused(path, "8192 x 8192");
+  const std::string said = testing::internal::GetCapturedStderr();
+  EXPECT_NE(said.find("picture " + path + ": 8192x8192 is larger than 2048x2048"), std::string::npos) << said;
+
+  const std::string small = put("small.bin", richPicture(40, 30));
+  Decoded fits;
+  fits.pixels = loadPngImage(small, fits.textureWidth, fits.textureHeight, fits.imageWidth, fits.imageHeight,
+                            RenderEngine::TextureSides::PowerOfTwo, 64);
+  expectPixels(fits, richPicture(40, 30), "within 64");
+  testing::internal::CaptureStdout();
+  testing::internal::CaptureStderr();
+  Decoded refused;
+  refused.pixels =
+      loadPngImage(small, refused.textureWidth, refused.textureHeight, refused.imageWidth, refused.imageHeight,
+                   RenderEngine::TextureSides::PowerOfTwo, 32);
+  testing::internal::GetCapturedStdout();
+  const std::string over = testing::internal::GetCapturedStderr();
+  EXPECT_FALSE(refused.pixels);
+  EXPECT_EQ(refused.imageWidth, 0);
+  EXPECT_NE(over.find("40x30 is larger than 32x32"), std::string::npos) << over;
+}

@@ -3,7 +3,10 @@
 // and what a damaged or missing file leaves behind.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 
 #include "VideoFixtures.h"
@@ -104,6 +107,71 @@ TEST_F(SrtTest, FileOfTheCurrentLanguageAndNoFallback) {
   v->readSrtFile("movie0");
   EXPECT_TRUE(v->getCues().empty());
   resetTexts();
+}
+
+// A subtitle file that is no file shows nothing and says why; a missing one
+// is simply no subtitles. Nothing blocks or is read without end.
+TEST_F(SrtTest, SubtitleFilesThatAreNoFilesShowNothing) {
+  dir.write("text/0", textbank::encodeBankFile({}));
+  dir.write("text/I", textbank::encodeLanguageList({{"English", "en"}}));
+  resetTexts();
+  initTexts();
+  auto v = subtitlesOnly();
+  ASSERT_EQ(mkfifo(path("fifo-en.srt").c_str(), 0600), 0);
+  std::filesystem::create_symlink("/dev/zero", path("zero-en.srt"));
+  std::filesystem::create_directories(path("folder-en.srt"));
+  {
+    std::ofstream sparse(path("sparse-en.srt"), std::ios::binary);
+  }
+  std::filesystem::resize_file(path("sparse-en.srt"), 4ull << 30);
+  dir.write("video/empty-en.srt", "");
+  const std::pair<const char*, const char*> cases[] = {{"fifo", "not a regular file"},
+                                                       {"zero", "not a regular file"},
+                                                       {"folder", "not a regular file"},
+                                                       {"sparse", "larger than 4 MB"},
+                                                       {"empty", nullptr},
+                                                       {"nosuchname", nullptr}};
+  for (const auto& [name, why] : cases) {
+    testing::internal::CaptureStderr();
+    v->readSrtFile(name);
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(v->getCues().empty()) << name;
+    if (why != nullptr) {
+      EXPECT_NE(err.find(std::string(name) + "-en.srt: " + why), std::string::npos) << err;
+    } else {
+      EXPECT_EQ(err, "") << name;
+    }
+    v->update(33);
+    v->draw(false, true);
+  }
+  resetTexts();
+}
+
+// A cue is fitted into its box every frame: one longer than a screen could
+// show is cut (never inside a character), and the count of cues is bounded.
+TEST_F(SrtTest, LongCuesAndEndlessCueListsAreCut) {
+  auto v = subtitlesOnly();
+  std::string text = "1\n00:00:01,000 --> 00:00:02,000\na";
+  for (int i = 0; i < 200000; ++i) text += "\xC3\xA9";  // 400 KB of one letter
+  text += "\nsecond line\n\n2\n00:00:03,000 --> 00:00:04,000\nshort\n";
+  testing::internal::CaptureStderr();
+  v->parseSrt(text, "video/long-en.srt");
+  const std::string err = testing::internal::GetCapturedStderr();
+  ASSERT_EQ(v->getCues().size(), 2u);
+  const std::string& cut = v->getCues()[0].text;
+  EXPECT_LE(cut.size(), CSpriteVideo::kMaxCueBytes);
+  EXPECT_GE(cut.size(), CSpriteVideo::kMaxCueBytes - 1);
+  EXPECT_EQ(cut.size() % 2, 1u);  // "a" and whole two-byte letters
+  EXPECT_EQ(v->getCues()[1].text, "short");
+  EXPECT_NE(err.find("video/long-en.srt: 1 cue(s) longer than 1024 bytes cut"), std::string::npos) << err;
+
+  std::string many;
+  for (std::size_t i = 0; i < CSpriteVideo::kMaxCues + 5; ++i) many += "1\n00:00:01,000 --> 00:00:02,000\nx\n\n";
+  testing::internal::CaptureStderr();
+  v->parseSrt(many, "video/many-en.srt");
+  const std::string manyErr = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(v->getCues().size(), CSpriteVideo::kMaxCues);
+  EXPECT_NE(manyErr.find("only the first 10000 cues"), std::string::npos) << manyErr;
 }
 
 TEST_F(SrtTest, CueChosenInWholeSeconds) {
@@ -336,6 +404,37 @@ TEST_F(MovieTest, MissingTruncatedAndForeignFiles) {
   dir.write("video/noise.mp4", std::string(5000, '\x5a'));
   constructionMessages("noise.mp4", v);
   expectInert(*v);
+}
+
+// Only a regular file of a sane size is opened, through the descriptor that
+// was checked: a FIFO would block the open, /dev/zero and a sparse 4 GB file
+// would be read into memory for ever. Each refusal names the file and why.
+TEST_F(MovieTest, FilesThatAreNoMoviesAreRefusedBeforeAnythingIsRead) {
+  ASSERT_EQ(mkfifo(path("fifo.mp4").c_str(), 0600), 0);
+  std::filesystem::create_symlink("/dev/zero", path("zero.mp4"));
+  std::filesystem::create_directories(path("folder.mp4"));
+  {
+    std::ofstream sparse(path("sparse.mp4"), std::ios::binary);
+  }
+  std::filesystem::resize_file(path("sparse.mp4"), 4ull << 30);
+  const std::pair<const char*, const char*> cases[] = {{"fifo.mp4", "not a regular file"},
+                                                       {"zero.mp4", "not a regular file"},
+                                                       {"folder.mp4", "not a regular file"},
+                                                       {"sparse.mp4", "larger than 128 MB"}};
+  for (const auto& [name, why] : cases) {
+    std::unique_ptr<CSpriteVideo> v;
+    const std::string err = constructionMessages(name, v);
+    EXPECT_NE(err.find("LOADING ERROR"), std::string::npos) << name;
+    // A file that is no file is not found by the resolver either: the
+    // message names it as asked for.
+    EXPECT_NE(err.find(std::string(name) + ": " + why), std::string::npos) << err;
+    expectInert(*v);
+  }
+  // A playlist names other files: the movie may open none of them.
+  dir.write("video/list.m3u8", "#EXTM3U\n#EXT-X-TARGETDURATION:1\n#EXTINF:1,\n/dev/zero\n#EXT-X-ENDLIST\n");
+  std::unique_ptr<CSpriteVideo> list;
+  constructionMessages("list.m3u8", list);
+  expectInert(*list);
 }
 
 TEST_F(MovieTest, FileCutInsideItsPicturesPlaysWhatIsThere) {

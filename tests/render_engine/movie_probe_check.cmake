@@ -1,0 +1,32 @@
+# movie_probe over subtitle files that are missing, empty, cut short or not
+# files at all: each run ends by itself with status 0 and says how many cues
+# it read; its working folder goes from TMPDIR when it ends.
+# cmake -DPROBE=movie_probe -DMOVIE=a.m4v -DWORK=folder -P movie_probe_check.cmake
+file(REMOVE_RECURSE ${WORK})
+file(MAKE_DIRECTORY ${WORK}/video ${WORK}/tmp)
+file(CREATE_LINK ${MOVIE} ${WORK}/video/m.m4v SYMBOLIC)
+file(WRITE ${WORK}/video/good-en.srt "1\n00:00:00,000 --> 00:00:09,000\nHello\n")
+file(WRITE ${WORK}/video/empty-en.srt "")
+file(WRITE ${WORK}/video/cut-en.srt "1\n00:00:0")
+file(WRITE ${WORK}/video/number-en.srt "1")
+file(MAKE_DIRECTORY ${WORK}/video/folder-en.srt)
+set(ENV{TMPDIR} ${WORK}/tmp)
+foreach(case "good;1" "nosuchname;0" "empty;0" "cut;1" "number;0" "folder;0")
+  list(GET case 0 name)
+  list(GET case 1 cues)
+  execute_process(COMMAND ${PROBE} ${WORK}/video/m.m4v 3 --subtitles ${name} --lang en
+    RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 120)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "--subtitles ${name}: status ${status}\n${out}\n${err}")
+  endif()
+  if(NOT out MATCHES "\ncues: ${cues}\n" OR NOT out MATCHES "\nfinished: ")
+    message(FATAL_ERROR "--subtitles ${name}: not ${cues} cue(s) and a finish\n${out}\n${err}")
+  endif()
+endforeach()
+if(NOT out MATCHES "update 1: [^\n]*" OR err MATCHES "Sanitizer|runtime error")
+  message(FATAL_ERROR "no updates, or a sanitizer's report\n${out}\n${err}")
+endif()
+file(GLOB left ${WORK}/tmp/*)
+if(left)
+  message(FATAL_ERROR "working folders left behind: ${left}")
+endif()
