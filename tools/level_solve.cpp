@@ -1,7 +1,9 @@
 // level_solve DATA_DIR LEVEL [--taps K] [--step MS] [--horizon MS] [--limit MS]
-//             [--show N] [--jobs N] [--dead-ends]:
+//             [--show N] [--jobs N] [--dead-ends [--within N]]:
 // plays a level headless through the game's own level screen and rules,
-// trying every sequence of up to K taps (default 2) on the things the game
+// trying every sequence of up to K taps (default 2; every tap made, the free
+// ones on black animals too, so a solution with free taps needs K above its
+// counted taps) on the things the game
 // lists as tappable, each tap at a step of the play (every MS ms, default
 // 500, over the first --horizon ms of play, default 10000; a later tap at a
 // later step). A run ends when the level is won or lost, when everything is
