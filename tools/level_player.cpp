@@ -198,9 +198,8 @@ bool atRest(InGameSequence& play, Stillness& still) {
 }
 
 // Runs the level on the game's level screen; the game is current on it.
-void run(PlayGame& game, InGameSequence& play, const std::vector<Tap>& taps, const PlayOptions& options,
+void run(PlayGame& game, InGameSequence& play, const std::vector<Tap>& script, const PlayOptions& options,
          PlayResult& result) {
-  std::vector<Tap> script = taps;
   int limit = options.frameLimit;
   auto nextFrame = std::chrono::steady_clock::now();
   if (limit <= 0) limit = (script.empty() ? 0 : script.back().frame) + kIdleFrameLimit;
@@ -209,8 +208,7 @@ void run(PlayGame& game, InGameSequence& play, const std::vector<Tap>& taps, con
   int bannerFrames = 0;
   int frame = 0;
   Stillness still;
-  Flow flow = Flow::kGoOn;
-  for (; frame < limit || flow == Flow::kTapsToCome; ++frame) {
+  for (; frame < limit; ++frame) {
     const int state = play.getState();
     if (state != lastState) {
       result.log.push_back("frame " + std::to_string(frame) + ": " + stateName(state));
@@ -222,14 +220,7 @@ void run(PlayGame& game, InGameSequence& play, const std::vector<Tap>& taps, con
     }
     if (state == InGameSequence::kWon || state == InGameSequence::kLost) break;
     if (options.endWhenDecided && (state == InGameSequence::kGoalReached || state == InGameSequence::kFailing)) break;
-    if (options.branch && state == InGameSequence::kPlay) {
-      const std::size_t had = script.size();
-      flow = options.branch(play, frame, script, limit);
-      if (flow == Flow::kEnd) break;
-      if (script.size() != had) still = Stillness();
-    }
-    if (options.stopAtRest && state == InGameSequence::kPlay && next >= script.size() && flow != Flow::kTapsToCome &&
-        atRest(play, still)) {
+    if (options.stopAtRest && state == InGameSequence::kPlay && next >= script.size() && atRest(play, still)) {
       result.restFrame = frame - kRestFrames;
       break;
     }

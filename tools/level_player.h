@@ -66,14 +66,6 @@ inline constexpr int kIdleFrameLimit = 60000 / kFrameMs + 1;
 // sheep or wolf at rest in it has decided the level by then.
 inline constexpr int kRestFrames = 75;
 
-// What a run does after its branch hook (PlayOptions::branch) saw a frame.
-enum class Flow {
-  kGoOn,        // goes on with the taps it holds, ending as it would
-  kTapsToCome,  // goes on, neither at rest nor at its frame limit: the hook
-                // adds taps later
-  kEnd,         // ends there
-};
-
 struct PlayOptions {
   int frameLimit = 0;  // 0: the last tap's frame plus 60 s
   // End as "unfinished" once, after the last tap, no body has moved for
@@ -85,11 +77,6 @@ struct PlayOptions {
   bool endWhenDecided = false;
   // Called before each frame's taps, with the frame's number.
   std::function<void(InGameSequence&, int)> onFrame;
-  // For a search that forks the process during a run, each child taking
-  // taps of its own: called each frame of play before onFrame, it may add
-  // taps at this frame or later (in frame order) and set the frame limit.
-  // Stillness is counted afresh once it adds taps.
-  std::function<Flow(InGameSequence&, int frame, std::vector<Tap>& toCome, int& frameLimit)> branch;
   // Sees the level screen as the run left it.
   std::function<void(InGameSequence&)> atEnd;
 };

@@ -33,7 +33,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -130,22 +129,7 @@ void unmapRound(Shared& s) {
   s = Shared();
 }
 
-// Whether this process runs one thread only, so that a child forked from it
-// finds no lock held.
-bool singleThreaded() {
-  std::error_code ec;
-  int threads = 0;
-  for (auto it = std::filesystem::directory_iterator("/proc/self/task", ec); !ec && it != std::filesystem::directory_iterator();
-       it.increment(ec)) {
-    ++threads;
-  }
-  return !ec && threads == 1;
-}
-
-// Plays the round's jobs one after another until none is left. Where play
-// starts is known (every round after the first), one run with no taps goes
-// on while jobs are left and forks a child for each job at its first tap,
-// so no job plays the briefing or the still board before it again.
+// Plays the round's jobs one after another until none is left.
 int work(const Options& options, Shared& shared, bool quiet) {
   if (quiet) {
     std::freopen("/dev/null", "w", stderr);
@@ -156,124 +140,64 @@ int work(const Options& options, Shared& shared, bool quiet) {
   if (mkdtemp(folder.data()) == nullptr) return 1;
   setenv("XDG_DATA_HOME", folder.c_str(), 1);
   RenderEngine::TextureGlBackend::set(RenderEngine::TextureGlBackend::headless());
-  // Silent: a sound device runs threads of its own, and a child forked
-  // while one of them holds a lock would wait for it for ever.
-  setenv("ALSOFT_DRIVERS", "none", 1);
   int status = 0;
   {
     levelplay::Replayer replayer(options.level);
     Round& round = *shared.round;
-    auto claim = [&round]() {
+    for (;;) {
       const int i = round.next.fetch_add(1);
-      return i < round.jobCount ? i : -1;
-    };
-    // The taps land at frames counted from the start of play, which the
-    // first run tells (and every run through the retry shares).
-    const int base = round.playFrame >= 0 ? round.playFrame : 0;
-    auto tapsOf = [base](const Job& job) {
+      if (i >= round.jobCount) break;
+      const Job& job = shared.jobs[i];
+      JobResult& out = shared.results[i];
+      out = JobResult();
+      if (!replayer.built()) {
+        status = 1;
+        continue;
+      }
+      // The taps land at frames counted from the start of play, which the
+      // first run tells (and every run through the retry shares).
+      const int base = round.playFrame >= 0 ? round.playFrame : 0;
       std::vector<levelplay::Tap> taps;
       for (int t = 0; t < job.count; ++t) taps.push_back({base + job.frame[t], 0, 0, job.aim[t]});
-      return taps;
-    };
-    auto limitOf = [&](const Job& job) {
-      return base + (job.count > 0 ? job.frame[job.count - 1] : 0) + options.limitMs / levelplay::kFrameMs;
-    };
-    JobResult* out = nullptr;  // of the job being played; none yet in a forking run
-    JobResult idle;            // things to tap at each step of that run
-    auto options0 = [&]() {
       levelplay::PlayOptions play;
       play.stopAtRest = true;
       play.endWhenDecided = true;
-      auto playFrame = std::make_shared<int>(-1);
-      play.onFrame = [&, playFrame](InGameSequence& screen, int frame) {
-        if (*playFrame < 0 && screen.getState() == InGameSequence::kPlay) *playFrame = frame;
-        if (*playFrame < 0) return;
-        JobResult& to = out != nullptr ? *out : idle;
-        const int offset = frame - *playFrame;
+      play.frameLimit = base + (job.count > 0 ? job.frame[job.count - 1] : 0) + options.limitMs / levelplay::kFrameMs;
+      int playFrame = -1;
+      play.onFrame = [&](InGameSequence& screen, int frame) {
+        if (playFrame < 0 && screen.getState() == InGameSequence::kPlay) playFrame = frame;
+        if (playFrame < 0) return;
+        const int offset = frame - playFrame;
         for (int s = 0; s < round.stepCount; ++s) {
           if (round.stepFrame[s] == offset) {
-            to.counts[s] = static_cast<unsigned char>(std::min<std::size_t>(255, levelplay::findTappables(screen).size()));
+            out.counts[s] = static_cast<unsigned char>(std::min<std::size_t>(255, levelplay::findTappables(screen).size()));
           }
         }
       };
       play.atEnd = [&](InGameSequence& screen) {
-        if (out != nullptr) out->endCount = static_cast<int>(levelplay::findTappables(screen).size());
+        out.endCount = static_cast<int>(levelplay::findTappables(screen).size());
       };
-      return play;
-    };
-    auto record = [&](const levelplay::PlayResult& r, JobResult& o) {
-      o.playFrame = r.playFrame;
+      const levelplay::PlayResult r = replayer.play(taps, play);
+      out.playFrame = r.playFrame;
       if (round.playFrame >= 0 && r.playFrame != round.playFrame) {
         // A retry that does not start as the first run did cannot be trusted.
-        o.outcome = kBroken;
-        return;
+        out.outcome = kBroken;
+        continue;
       }
-      o.outcome = r.outcome == "won" ? kWon : r.outcome == "lost" ? kLost : r.restFrame >= 0 ? kAtRest : kUnfinished;
-      o.taps = r.taps;
-      o.timeMs = r.timeMs;
-      o.score = r.score;
-      o.medal = r.medal;
-      o.endFrame = r.frames - (r.playFrame >= 0 ? r.playFrame : 0);
-      o.restFrame = r.restFrame >= 0 ? r.restFrame - (r.playFrame >= 0 ? r.playFrame : 0) : -1;
-      o.played = std::min<int>(kMaxTaps, static_cast<int>(r.played.size()));
-      for (int t = 0; t < o.played; ++t) {
-        o.tapFrame[t] = r.played[static_cast<std::size_t>(t)].frame;
-        o.tapX[t] = r.played[static_cast<std::size_t>(t)].x;
-        o.tapY[t] = r.played[static_cast<std::size_t>(t)].y;
+      out.outcome = r.outcome == "won" ? kWon : r.outcome == "lost" ? kLost : r.restFrame >= 0 ? kAtRest : kUnfinished;
+      out.taps = r.taps;
+      out.timeMs = r.timeMs;
+      out.score = r.score;
+      out.medal = r.medal;
+      out.endFrame = r.frames - (r.playFrame >= 0 ? r.playFrame : 0);
+      out.restFrame = r.restFrame >= 0 ? r.restFrame - (r.playFrame >= 0 ? r.playFrame : 0) : -1;
+      out.played = std::min<int>(kMaxTaps, static_cast<int>(r.played.size()));
+      for (int t = 0; t < out.played; ++t) {
+        out.tapFrame[t] = r.played[static_cast<std::size_t>(t)].frame;
+        out.tapX[t] = r.played[static_cast<std::size_t>(t)].x;
+        out.tapY[t] = r.played[static_cast<std::size_t>(t)].y;
       }
-    };
-    auto playOne = [&](int i) {
-      const Job& job = shared.jobs[i];
-      out = &shared.results[i];
-      *out = JobResult();
-      if (!replayer.built()) {
-        status = 1;
-        return;
-      }
-      levelplay::PlayOptions play = options0();
-      play.frameLimit = limitOf(job);
-      record(replayer.play(tapsOf(job), play), *out);
-    };
-
-    int pending = replayer.built() && round.playFrame >= 0 && singleThreaded() ? claim() : -1;
-    if (pending >= 0) {
-      bool child = false;
-      levelplay::PlayOptions play = options0();
-      play.branch = [&](InGameSequence&, int frame, std::vector<levelplay::Tap>& toCome, int& limit) {
-        if (child) return levelplay::Flow::kGoOn;
-        const int offset = frame - round.playFrame;
-        while (pending >= 0 && shared.jobs[pending].count > 0 && shared.jobs[pending].frame[0] == offset) {
-          shared.results[pending] = JobResult();
-          std::fflush(nullptr);
-          const pid_t pid = fork();
-          if (pid == 0) {
-            prctl(PR_SET_PDEATHSIG, SIGTERM);
-            child = true;
-            out = &shared.results[pending];
-            std::copy(idle.counts, idle.counts + kMaxSteps, out->counts);
-            toCome = tapsOf(shared.jobs[pending]);
-            limit = limitOf(shared.jobs[pending]);
-            return levelplay::Flow::kGoOn;
-          }
-          // A child that failed leaves its job broken, which ends the search.
-          if (pid < 0 || waitpid(pid, nullptr, 0) < 0) return levelplay::Flow::kEnd;
-          pending = claim();
-        }
-        // Jobs this run cannot reach (a first tap already passed, or the
-        // level decided before it) play the usual way below.
-        if (pending < 0 || shared.jobs[pending].count == 0 || shared.jobs[pending].frame[0] < offset) {
-          return levelplay::Flow::kEnd;
-        }
-        return levelplay::Flow::kTapsToCome;
-      };
-      const levelplay::PlayResult r = replayer.play({}, play);
-      if (child) {
-        record(r, *out);
-        _exit(0);
-      }
-      if (pending >= 0) playOne(pending);
     }
-    for (int i; (i = claim()) >= 0;) playOne(i);
   }
   std::error_code ec;
   std::filesystem::remove_all(folder, ec);
