@@ -221,6 +221,7 @@ void run(PlayGame& game, InGameSequence& play, const std::vector<Tap>& script, c
       }
     }
     if (state == InGameSequence::kWon || state == InGameSequence::kLost) break;
+    if (options.endWhenDecided && (state == InGameSequence::kGoalReached || state == InGameSequence::kFailing)) break;
     if (options.stopAtRest && state == InGameSequence::kPlay && next >= script.size() && atRest(play, still)) {
       result.restFrame = frame - kRestFrames;
       break;
@@ -284,6 +285,12 @@ void run(PlayGame& game, InGameSequence& play, const std::vector<Tap>& script, c
   } else if (state == InGameSequence::kLost) {
     result.outcome = "lost";
     result.reason = lossReason(play);
+  } else if (options.endWhenDecided && state == InGameSequence::kGoalReached) {
+    result.outcome = "won";
+    result.reason = "every sheep home";
+  } else if (options.endWhenDecided && state == InGameSequence::kFailing) {
+    result.outcome = "lost";
+    result.reason = lossReason(play);
   } else {
     result.reason = result.restFrame >= 0 ? "at rest" : "frame limit";
   }
@@ -291,6 +298,11 @@ void run(PlayGame& game, InGameSequence& play, const std::vector<Tap>& script, c
   result.timeMs = play.getClockMs();
   result.score = play.getScore();
   result.medal = state == InGameSequence::kWon ? play.getMedal() : 0;
+  if (result.outcome == "won" && state != InGameSequence::kWon) {
+    // The goal reached: the score the won state will give, and its medal.
+    result.score = InGameSequence::scoreFor(result.taps, result.timeMs);
+    result.medal = LevelsManager::getInstance().getMedalForScore(play.getLevelId(), result.score);
+  }
   for (const QMRSheep* actor : play.getActors()) {
     char line[160];
     std::snprintf(line, sizeof line, "%s at (%.0f, %.0f)%s%s", actor->getCollisionType() == 1 ? "sheep" : "animal",

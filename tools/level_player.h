@@ -76,6 +76,10 @@ struct PlayOptions {
   // End as "unfinished" once, after the last tap, no body has moved for
   // kRestFrames: nothing the rules do starts a still level moving again.
   bool stopAtRest = false;
+  // End as soon as the level is decided: every animal home (the goal
+  // reached, "won") or one failed ("lost"); the clock and the taps, so the
+  // score and the medal, are final by then.
+  bool endWhenDecided = false;
   // Called before each frame's taps, with the frame's number.
   std::function<void(InGameSequence&, int)> onFrame;
   // Sees the level screen as the run left it.

@@ -1,7 +1,9 @@
 // level_solve DATA_DIR LEVEL [--taps K] [--step MS] [--horizon MS] [--limit MS]
-//             [--show N] [--jobs N] [--dead-ends]:
+//             [--show N] [--jobs N] [--dead-ends [--within N]]:
 // plays a level headless through the game's own level screen and rules,
-// trying every sequence of up to K taps (default 2) on the things the game
+// trying every sequence of up to K taps (default 2; every tap made, the free
+// ones on black animals too, so a solution with free taps needs K above its
+// counted taps) on the things the game
 // lists as tappable, each tap at a step of the play (every MS ms, default
 // 500, over the first --horizon ms of play, default 10000; a later tap at a
 // later step). A run ends when the level is won or lost, when everything is
@@ -10,7 +12,13 @@
 // level_play reads, and the share of the sequences tried that win.
 // --dead-ends lists the single first taps (each tappable at each second of
 // the first 10 s of play) after which everything comes to rest with the
-// level neither won nor lost and no single further tap wins.
+// level neither won nor lost and no sequence of further taps, up to the
+// solution's taps in all (--within N; at least 2), wins: the first further
+// tap where it came to rest, each later one at a step while things move or
+// where they came to rest again.
+// A sequence whose level was still before its last tap counts once per
+// step it could have come at: the same taps at any moment of a still level
+// end alike, only later, so only the first such step is played.
 // Every worker process builds the level once and plays each sequence
 // through the level screen's retry; as many workers as cores.
 #include <sys/mman.h>
@@ -47,6 +55,7 @@ struct Job {
   int frame[kMaxTaps] = {};
   int aim[kMaxTaps] = {};
   int step[kMaxTaps] = {};  // the step of each tap, for the search
+  long weight = 1;  // the sequences it stands for (later taps on a still level)
 };
 
 enum Outcome : int { kUnfinished = 0, kWon = 1, kLost = 2, kAtRest = 3, kBroken = 4 };
@@ -58,6 +67,7 @@ struct JobResult {
   int score = 0;
   int medal = 0;
   int endFrame = 0;  // from the start of play
+  int restFrame = -1;  // from the start of play: still from there on, after the last tap
   int playFrame = -1;
   int played = 0;
   int tapFrame[kMaxTaps] = {};
@@ -86,6 +96,7 @@ struct Options {
   int show = 10;
   int jobs = 0;
   bool deadEnds = false;
+  int within = 0;  // dead ends: taps in all; 0: the solution's
 };
 
 struct Shared {
@@ -152,6 +163,7 @@ int work(const Options& options, Shared& shared, bool quiet) {
       for (int t = 0; t < job.count; ++t) taps.push_back({base + job.frame[t], 0, 0, job.aim[t]});
       levelplay::PlayOptions play;
       play.stopAtRest = true;
+      play.endWhenDecided = true;
       play.frameLimit = base + (job.count > 0 ? job.frame[job.count - 1] : 0) + options.limitMs / levelplay::kFrameMs;
       int playFrame = -1;
       play.onFrame = [&](InGameSequence& screen, int frame) {
@@ -180,6 +192,7 @@ int work(const Options& options, Shared& shared, bool quiet) {
       out.score = r.score;
       out.medal = r.medal;
       out.endFrame = r.frames - (r.playFrame >= 0 ? r.playFrame : 0);
+      out.restFrame = r.restFrame >= 0 ? r.restFrame - (r.playFrame >= 0 ? r.playFrame : 0) : -1;
       out.played = std::min<int>(kMaxTaps, static_cast<int>(r.played.size()));
       for (int t = 0; t < out.played; ++t) {
         out.tapFrame[t] = r.played[static_cast<std::size_t>(t)].frame;
@@ -267,25 +280,80 @@ std::string describe(const Job& job, int stepMs) {
   return text;
 }
 
-int solve(const Options& options) {
-  const int steps = std::min(kMaxSteps, options.horizonMs / options.stepMs + 1);
-  // Round 0: no input, to learn where play starts and what can be tapped.
-  Shared base = mapRound(1);
-  base.round->next = 0;
-  base.round->jobCount = 1;
-  base.round->playFrame = -1;
-  base.round->stepCount = steps;
-  for (int s = 0; s < steps; ++s) base.round->stepFrame[s] = frameAt(s * options.stepMs);
-  if (!runRound(options, base, false) || base.results[0].outcome == kBroken) {
-    std::fprintf(stderr, "level_solve: level %d cannot be played\n", options.level);
-    unmapRound(base);
-    return 1;
+// The step grid of a search: frames of play at every stepMs, up to kMaxSteps.
+std::vector<int> grid(int stepMs, int count) {
+  std::vector<int> frames;
+  for (int s = 0; s < std::min(count, kMaxSteps); ++s) frames.push_back(frameAt(s * stepMs));
+  return frames;
+}
+
+// Plays the jobs on every core, each recording what could be tapped at the
+// grid's frames; false (after a message) when a worker failed or a run did
+// not start as the first one did.
+bool playJobs(const Options& options, const std::vector<int>& steps, int playFrame, const std::vector<Job>& jobs,
+              std::vector<JobResult>& results, bool quiet) {
+  results.clear();
+  if (jobs.empty()) return true;
+  Shared round = mapRound(jobs.size());
+  round.round->next = 0;
+  round.round->jobCount = static_cast<int>(jobs.size());
+  round.round->playFrame = playFrame;
+  round.round->stepCount = static_cast<int>(steps.size());
+  std::copy(steps.begin(), steps.end(), round.round->stepFrame);
+  std::copy(jobs.begin(), jobs.end(), round.jobs);
+  const bool ok = runRound(options, round, quiet);
+  results.assign(round.results, round.results + jobs.size());
+  unmapRound(round);
+  if (!ok) {
+    std::fprintf(stderr, playFrame < 0 ? "level_solve: level %d cannot be played\n" : "level_solve: a worker failed\n",
+                 options.level);
+    return false;
   }
-  const JobResult idle = base.results[0];
+  for (const JobResult& r : results) {
+    if (r.outcome == kBroken) {
+      std::fprintf(stderr, "level_solve: a run did not start as the first one did\n");
+      return false;
+    }
+  }
+  return true;
+}
+
+// The sequences one tap longer than the parent's, a tap at each step from
+// the one after its last tap up to lastStep (inclusive), on each thing
+// listed then. Where the level is still at a step, that step's taps stand
+// for those at every later step up to lastStep.
+void extend(const Found& parent, const std::vector<int>& steps, int lastStep, std::vector<Job>& out) {
+  const JobResult& r = parent.result;
+  const int first = parent.job.count > 0 ? parent.job.step[parent.job.count - 1] + 1 : 0;
+  for (int s = first; s <= lastStep && s < static_cast<int>(steps.size()); ++s) {
+    const int at = steps[static_cast<std::size_t>(s)];
+    const bool still = parent.job.count > 0 && r.restFrame >= 0 && at >= r.restFrame;
+    const long weight = still ? parent.job.weight * (lastStep - s + 1) : parent.job.weight;
+    const int things = thingsAt(r, s, at);
+    for (int a = 0; a < things; ++a) {
+      Job job = parent.job;
+      job.frame[job.count] = at;
+      job.aim[job.count] = a;
+      job.step[job.count] = s;
+      job.weight = weight;
+      ++job.count;
+      out.push_back(job);
+    }
+    if (still) break;
+  }
+}
+
+int solve(const Options& options) {
+  const int stepCount = std::min(kMaxSteps, options.horizonMs / options.stepMs + 1);
+  const std::vector<int> steps = grid(options.stepMs, stepCount);
+  // No input first, to learn where play starts and what can be tapped.
+  std::vector<JobResult> results;
+  if (!playJobs(options, steps, -1, {Job()}, results, false)) return 1;
+  const JobResult idle = results[0];
   std::printf("level %d: play starts at frame %d; %d things to tap then; no input: %s after %d ms\n",
               options.level, idle.playFrame, idle.counts[0], outcomeName(idle.outcome), idle.timeMs);
   std::printf("steps of %d ms over the first %d ms of play, up to %d taps\n", options.stepMs,
-              (steps - 1) * options.stepMs, options.taps);
+              (stepCount - 1) * options.stepMs, options.taps);
 
   std::vector<Found> parents{{Job(), idle}};
   std::vector<Found> wins;
@@ -293,62 +361,27 @@ int solve(const Options& options) {
   long won = 0;
   for (int depth = 1; depth <= options.taps && depth <= kMaxTaps; ++depth) {
     std::vector<Job> jobs;
-    for (const Found& parent : parents) {
-      const JobResult& r = parent.result;
-      const int first = parent.job.count > 0 ? parent.job.step[parent.job.count - 1] + 1 : 0;
-      for (int s = first; s < steps; ++s) {
-        const int at = base.round->stepFrame[s];
-        const int things = thingsAt(r, s, at);
-        for (int a = 0; a < things; ++a) {
-          Job job = parent.job;
-          job.frame[job.count] = at;
-          job.aim[job.count] = a;
-          job.step[job.count] = s;
-          ++job.count;
-          jobs.push_back(job);
-        }
-      }
-    }
+    for (const Found& parent : parents) extend(parent, steps, stepCount - 1, jobs);
     if (jobs.empty()) break;
-    Shared round = mapRound(jobs.size());
-    round.round->next = 0;
-    round.round->jobCount = static_cast<int>(jobs.size());
-    round.round->playFrame = idle.playFrame;
-    round.round->stepCount = steps;
-    std::copy(base.round->stepFrame, base.round->stepFrame + steps, round.round->stepFrame);
-    std::copy(jobs.begin(), jobs.end(), round.jobs);
-    if (!runRound(options, round, true)) {
-      std::fprintf(stderr, "level_solve: a worker failed\n");
-      unmapRound(round);
-      unmapRound(base);
-      return 1;
-    }
+    if (!playJobs(options, steps, idle.playFrame, jobs, results, true)) return 1;
     std::vector<Found> next;
+    long roundTried = 0;
     long roundWins = 0;
-    long broken = 0;
     for (std::size_t i = 0; i < jobs.size(); ++i) {
-      const JobResult& r = round.results[i];
-      if (r.outcome == kBroken) {
-        ++broken;
-        continue;
-      }
+      const JobResult& r = results[i];
+      roundTried += jobs[i].weight;
       if (r.outcome == kWon) {
-        ++roundWins;
+        roundWins += jobs[i].weight;
         wins.push_back({jobs[i], r});
       }
-      if (r.outcome == kAtRest || r.outcome == kUnfinished) next.push_back({jobs[i], r});
       // A won or lost run is over: no later tap can change it.
+      if (r.outcome == kAtRest || r.outcome == kUnfinished) next.push_back({jobs[i], r});
     }
-    unmapRound(round);
-    if (broken > 0) {
-      std::fprintf(stderr, "level_solve: %ld runs did not start as the first one did\n", broken);
-      unmapRound(base);
-      return 1;
-    }
-    tried += static_cast<long>(jobs.size());
+    tried += roundTried;
     won += roundWins;
-    std::printf("%d tap%s: %zu sequences tried, %ld win (%.1f%%)\n", depth, depth == 1 ? "" : "s", jobs.size(),
-                roundWins, jobs.empty() ? 0.0 : 100.0 * static_cast<double>(roundWins) / static_cast<double>(jobs.size()));
+    std::printf("%d tap%s: %ld sequences tried (%zu played), %ld win (%.1f%%)\n", depth, depth == 1 ? "" : "s",
+                roundTried, jobs.size(), roundWins,
+                100.0 * static_cast<double>(roundWins) / static_cast<double>(roundTried));
     parents.swap(next);
   }
   std::printf("share of sequences that win: %ld of %ld (%.1f%%)\n", won, tried,
@@ -365,115 +398,103 @@ int solve(const Options& options) {
                 r.timeMs, r.score, r.medal, describe(wins[i].job, options.stepMs).c_str());
     printScript(r);
   }
-  unmapRound(base);
   return 0;
 }
 
-// The first taps after which everything comes to rest, the level neither
-// won nor lost, and no single further tap wins.
+// The taps of the level's solution (DATA/levels/solutions/<N>.txt), 0 when
+// it has none.
+int solutionTaps(int level) {
+  std::FILE* file = std::fopen(("levels/solutions/" + std::to_string(level) + ".txt").c_str(), "r");
+  if (file == nullptr) return 0;
+  std::string text;
+  char chunk[4096];
+  // A solution is a few lines: more than 64 KiB is not one.
+  for (std::size_t n; text.size() < 65536 && (n = std::fread(chunk, 1, sizeof chunk, file)) > 0;) text.append(chunk, n);
+  std::fclose(file);
+  return static_cast<int>(levelplay::parseScript(text, nullptr).size());
+}
+
+// Dead ends: see the top of the file.
 int deadEnds(const Options& options) {
-  Shared base = mapRound(1);
-  base.round->next = 0;
-  base.round->jobCount = 1;
-  base.round->playFrame = -1;
-  base.round->stepCount = kDeadEndSeconds;
-  for (int s = 0; s < kDeadEndSeconds; ++s) base.round->stepFrame[s] = frameAt(s * 1000);
-  if (!runRound(options, base, false) || base.results[0].outcome == kBroken) {
-    std::fprintf(stderr, "level_solve: level %d cannot be played\n", options.level);
-    unmapRound(base);
-    return 1;
-  }
-  const JobResult idle = base.results[0];
+  const int within = std::min(kMaxTaps, std::max(2, options.within > 0 ? options.within : solutionTaps(options.level)));
+  // Later taps come at steps of 500 ms while things move after the first
+  // tap (at most 10 s in) and its 30 s.
+  const int stepMs = 1000 / 2;
+  const int stepCount = std::min(kMaxSteps, (kDeadEndSeconds * 1000 + options.limitMs) / stepMs + 1);
+  const std::vector<int> steps = grid(stepMs, stepCount);
+  std::vector<JobResult> results;
+  if (!playJobs(options, steps, -1, {Job()}, results, false)) return 1;
+  const JobResult idle = results[0];
   std::vector<Job> firsts;
-  for (int s = 0; s < kDeadEndSeconds; ++s) {
-    const int things = thingsAt(idle, s, base.round->stepFrame[s]);
-    for (int a = 0; a < things; ++a) {
+  for (int second = 0; second < kDeadEndSeconds; ++second) {
+    const int s = second * 1000 / stepMs;
+    for (int a = 0; a < thingsAt(idle, s, steps[static_cast<std::size_t>(s)]); ++a) {
       Job job;
       job.count = 1;
-      job.frame[0] = base.round->stepFrame[s];
+      job.frame[0] = steps[static_cast<std::size_t>(s)];
       job.aim[0] = a;
       job.step[0] = s;
       firsts.push_back(job);
     }
   }
-  std::printf("level %d: dead ends after one tap at each second of the first %d s of play (%zu first taps)\n",
-              options.level, kDeadEndSeconds, firsts.size());
-  if (firsts.empty()) {
-    unmapRound(base);
-    return 0;
-  }
-  Shared first = mapRound(firsts.size());
-  first.round->next = 0;
-  first.round->jobCount = static_cast<int>(firsts.size());
-  first.round->playFrame = idle.playFrame;
-  first.round->stepCount = 0;
-  std::copy(firsts.begin(), firsts.end(), first.jobs);
-  if (!runRound(options, first, true)) {
-    unmapRound(first);
-    unmapRound(base);
-    return 1;
-  }
-  // Every still end gets every single further tap, where it stopped.
-  std::vector<Job> follow;
-  std::vector<std::size_t> owner;
+  std::printf("level %d: dead ends after one tap at each second of the first %d s of play (%zu first taps), "
+              "none of up to %d taps in all winning\n",
+              options.level, kDeadEndSeconds, firsts.size(), within);
+  std::vector<JobResult> first;
+  if (!playJobs(options, steps, idle.playFrame, firsts, first, true)) return 1;
+  // Every still end gets every sequence of further taps: the first where it
+  // came to rest, each later one at a step up to where things rest again.
   std::vector<std::size_t> still;
+  std::vector<Found> parents;
+  std::vector<std::size_t> owner;
   int moving = 0;
   for (std::size_t i = 0; i < firsts.size(); ++i) {
-    const JobResult& r = first.results[i];
-    if (r.outcome == kBroken) {
-      std::fprintf(stderr, "level_solve: a run did not start as the first one did\n");
-      unmapRound(first);
-      unmapRound(base);
-      return 1;
-    }
-    if (r.outcome == kUnfinished) ++moving;
-    if (r.outcome != kAtRest) continue;
+    if (first[i].outcome == kUnfinished) ++moving;
+    if (first[i].outcome != kAtRest) continue;
     still.push_back(i);
-    for (int a = 0; a < r.endCount; ++a) {
-      Job job = firsts[i];
-      job.frame[1] = r.endFrame;
-      job.aim[1] = a;
-      job.step[1] = -1;
-      job.count = 2;
-      follow.push_back(job);
-      owner.push_back(i);
-    }
+    Job job = firsts[i];
+    // Its further taps start where it rests.
+    const auto rest = std::lower_bound(steps.begin(), steps.end(), first[i].restFrame);
+    if (rest == steps.end()) continue;
+    job.step[0] = static_cast<int>(rest - steps.begin()) - 1;
+    parents.push_back({job, first[i]});
+    owner.push_back(i);
   }
   std::vector<bool> rescued(firsts.size(), false);
-  if (!follow.empty()) {
-    Shared second = mapRound(follow.size());
-    second.round->next = 0;
-    second.round->jobCount = static_cast<int>(follow.size());
-    second.round->playFrame = idle.playFrame;
-    second.round->stepCount = 0;
-    std::copy(follow.begin(), follow.end(), second.jobs);
-    const bool ok = runRound(options, second, true);
-    for (std::size_t j = 0; ok && j < follow.size(); ++j) {
-      if (second.results[j].outcome == kWon) rescued[owner[j]] = true;
+  for (int depth = 2; depth <= within && !parents.empty(); ++depth) {
+    std::vector<Job> jobs;
+    std::vector<std::size_t> jobOwner;
+    for (std::size_t p = 0; p < parents.size(); ++p) {
+      if (rescued[owner[p]]) continue;
+      extend(parents[p], steps, stepCount - 1, jobs);
+      jobOwner.resize(jobs.size(), owner[p]);
     }
-    unmapRound(second);
-    if (!ok) {
-      unmapRound(first);
-      unmapRound(base);
-      return 1;
+    if (!playJobs(options, steps, idle.playFrame, jobs, results, true)) return 1;
+    std::vector<Found> next;
+    std::vector<std::size_t> nextOwner;
+    for (std::size_t j = 0; j < jobs.size(); ++j) {
+      if (results[j].outcome == kWon) rescued[jobOwner[j]] = true;
+      if (results[j].outcome == kAtRest || results[j].outcome == kUnfinished) {
+        next.push_back({jobs[j], results[j]});
+        nextOwner.push_back(jobOwner[j]);
+      }
     }
+    parents.swap(next);
+    owner.swap(nextOwner);
   }
   int count = 0;
   for (std::size_t i : still) {
     if (rescued[i]) continue;
-    const JobResult& r = first.results[i];
+    const JobResult& r = first[i];
     ++count;
     std::printf("dead end %d: at %d s thing %d of %d: tap %d %d at frame %d; at rest from %d ms of play, "
                 "%d thing%s left to tap, none wins\n",
-                count, firsts[i].step[0], firsts[i].aim[0] + 1,
-                thingsAt(idle, firsts[i].step[0], base.round->stepFrame[firsts[i].step[0]]), r.tapX[0], r.tapY[0],
-                r.tapFrame[0], r.timeMs - levelplay::kRestFrames * levelplay::kFrameMs, r.endCount,
-                r.endCount == 1 ? "" : "s");
+                count, firsts[i].step[0] * stepMs / 1000, firsts[i].aim[0] + 1,
+                thingsAt(idle, firsts[i].step[0], steps[static_cast<std::size_t>(firsts[i].step[0])]), r.tapX[0],
+                r.tapY[0], r.tapFrame[0], r.restFrame * levelplay::kFrameMs, r.endCount, r.endCount == 1 ? "" : "s");
   }
   std::printf("dead ends: %d of %zu first taps (%zu come to rest unfinished, %d still moving after %d s)\n", count,
               firsts.size(), still.size(), moving, options.limitMs / 1000);
-  unmapRound(first);
-  unmapRound(base);
   return 0;
 }
 
@@ -482,7 +503,7 @@ int deadEnds(const Options& options) {
 int main(int argc, char** argv) {
   const char* usage =
       "usage: level_solve DATA_DIR LEVEL [--taps K] [--step MS] [--horizon MS] [--limit MS] [--show N] "
-      "[--jobs N] [--dead-ends]\n";
+      "[--jobs N] [--dead-ends [--within N]]\n";
   Options options;
   std::vector<const char*> plain;
   for (int i = 1; i < argc; ++i) {
@@ -508,6 +529,8 @@ int main(int argc, char** argv) {
       options.show = numeric(0, 1000000);
     } else if (arg == "--jobs") {
       options.jobs = numeric(1, 256);
+    } else if (arg == "--within") {
+      options.within = numeric(2, kMaxTaps);
     } else if (arg == "--dead-ends") {
       options.deadEnds = true;
     } else if (arg.rfind("--", 0) == 0) {

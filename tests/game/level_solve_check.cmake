@@ -15,7 +15,7 @@ execute_process(COMMAND ${SOLVE} ${DATA} ${LEVEL} --taps 2 --step 1000 --horizon
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "level_solve failed (${rc}):\n${out}${err}")
 endif()
-foreach(expected "\n1 tap: [0-9]+ sequences tried, [0-9]+ win" "\n2 taps: [0-9]+ sequences tried"
+foreach(expected "\n1 tap: [0-9]+ sequences tried \\([0-9]+ played\\), [0-9]+ win" "\n2 taps: [0-9]+ sequences tried"
                  "\nshare of sequences that win: [0-9]+ of [0-9]+ ")
   if(NOT out MATCHES "${expected}")
     message(FATAL_ERROR "level_solve printed no line like \"${expected}\":\n${out}")
