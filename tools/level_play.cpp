@@ -1,10 +1,12 @@
-// level_play [--tappables] [--aim FRAME PICK] DATA_DIR LEVEL [SCRIPT]: plays
+// level_play [--tappables] [--aim FRAME PICK] [--trace N] DATA_DIR LEVEL [SCRIPT]: plays
 // a level headless through the game's level screen, rules and progress
 // managers (silent, seeded, with a throw-away save folder) from a tap script
 // of "frame x y" lines, and prints the states it passed and how it ended.
 // --tappables also lists what a tap acted on when the play began, with a
 // point on each; --aim adds a tap at FRAME on the thing numbered PICK
-// (modulo their count) of those a tap acts on at that frame. Exit 0 when the
+// (modulo their count) of those a tap acts on at that frame; --trace prints,
+// every N frames of the play, where each moving body is and how fast it goes
+// (a designer's view of a throw or a flight). Exit 0 when the
 // level ran to an end or to its frame limit, 1 when it could not be built.
 #include <unistd.h>
 
@@ -16,7 +18,12 @@
 #include <fstream>
 #include <sstream>
 
+#include <chipmunk/chipmunk.h>
+
 #include "app/Random.h"
+#include "game/InGameSequence.h"
+#include "physics/CNodePhysics.h"
+#include "physics/CScenePhysics.h"
 #include "render_engine/Texture.h"
 #include "tools/level_player.h"
 
@@ -28,11 +35,25 @@ bool number(const char* text, long low, long high, long* value) {
   return end != text && *end == '\0' && *value >= low && *value <= high;
 }
 
+// One line per moving body: its collision type, position and velocity.
+void traceBody(cpBody* body, void* data) {
+  if (cpBodyGetType(body) != CP_BODY_TYPE_DYNAMIC) return;
+  auto* line = static_cast<std::string*>(data);
+  const auto* node = static_cast<const RenderEngine::CNodePhysics*>(cpBodyGetUserData(body));
+  const cpVect p = cpBodyGetPosition(body);
+  const cpVect v = cpBodyGetVelocity(body);
+  char text[120];
+  std::snprintf(text, sizeof text, "  type %d at (%.0f, %.0f) moving (%.0f, %.0f)\n",
+                node != nullptr ? node->getCollisionType() : -1, p.x, p.y, v.x, v.y);
+  *line += text;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  const char* usage = "usage: level_play [--tappables] [--aim FRAME PICK] DATA_DIR LEVEL [SCRIPT]\n";
+  const char* usage = "usage: level_play [--tappables] [--aim FRAME PICK] [--trace N] DATA_DIR LEVEL [SCRIPT]\n";
   bool listTappables = false;
+  long traceEvery = 0;
   std::vector<levelplay::Tap> aimed;
   int first = 1;
   while (first < argc && std::strncmp(argv[first], "--", 2) == 0) {
@@ -45,6 +66,9 @@ int main(int argc, char** argv) {
                number(argv[first + 1], 0, 10000000, &frame) && number(argv[first + 2], 0, 1000000000, &pick)) {
       aimed.push_back({static_cast<int>(frame), 0, 0, static_cast<int>(pick)});
       first += 3;
+    } else if (std::strcmp(argv[first], "--trace") == 0 && first + 1 < argc &&
+               number(argv[first + 1], 1, 100000, &traceEvery)) {
+      first += 2;
     } else {
       std::fprintf(stderr, "level_play: bad option \"%s\"\n%s", argv[first], usage);
       return 1;
@@ -95,7 +119,18 @@ int main(int argc, char** argv) {
   }
   RenderEngine::TextureGlBackend::set(RenderEngine::TextureGlBackend::headless());
   seedRandom(1);
-  const levelplay::PlayResult result = levelplay::playLevel(static_cast<int>(level), taps);
+  levelplay::Replayer replayer(static_cast<int>(level));
+  levelplay::PlayOptions options;
+  if (traceEvery > 0) {
+    options.onFrame = [traceEvery](InGameSequence& play, int frame) {
+      if (play.getState() != InGameSequence::kPlay || frame % traceEvery != 0) return;
+      std::string lines;
+      cpSpaceEachBody(play.getScene()->getSpace(), &traceBody, &lines);
+      std::printf("frame %d:\n%s", frame, lines.c_str());
+    };
+  }
+  levelplay::PlayResult result = replayer.play(taps, options);
+  if (!replayer.built()) result.failure = replayer.failure();
   levelplay::printResult(result, stdout, listTappables);
   std::filesystem::remove_all(saves, ec);
   return result.built ? 0 : 1;
