@@ -21,7 +21,7 @@
 #include <chipmunk/chipmunk.h>
 
 #include "app/Random.h"
-#include "game/InGameSequence.h"
+#include "game/play/InGameSequence.h"
 #include "physics/CNodePhysics.h"
 #include "physics/CScenePhysics.h"
 #include "render_engine/Texture.h"
