@@ -1,6 +1,8 @@
-// level_play [--tappables] [--aim FRAME PICK] [--trace N] DATA_DIR LEVEL [SCRIPT]: plays
-// a level headless through the game's level screen, rules and progress
-// managers (silent, seeded, with a throw-away save folder) from a tap script
+// level_play [--tappables] [--aim FRAME PICK] [--trace N] [--record FILE.wav]
+// DATA_DIR LEVEL [SCRIPT]: plays a level headless through the game's level
+// screen, rules and progress managers (silent, seeded, with a throw-away save
+// folder; --record instead plays in real time through OpenAL Soft's wave
+// backend and keeps what the game sounded like in FILE.wav) from a tap script
 // of "frame x y" lines, and prints the states it passed and how it ended.
 // --tappables also lists what a tap acted on when the play began, with a
 // point on each; --aim adds a tap at FRAME on the thing numbered PICK
@@ -51,9 +53,11 @@ void traceBody(cpBody* body, void* data) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const char* usage = "usage: level_play [--tappables] [--aim FRAME PICK] [--trace N] DATA_DIR LEVEL [SCRIPT]\n";
+  const char* usage =
+      "usage: level_play [--tappables] [--aim FRAME PICK] [--trace N] [--record FILE.wav] DATA_DIR LEVEL [SCRIPT]\n";
   bool listTappables = false;
   long traceEvery = 0;
+  std::string recording;
   std::vector<levelplay::Tap> aimed;
   int first = 1;
   while (first < argc && std::strncmp(argv[first], "--", 2) == 0) {
@@ -68,6 +72,9 @@ int main(int argc, char** argv) {
       first += 3;
     } else if (std::strcmp(argv[first], "--trace") == 0 && first + 1 < argc &&
                number(argv[first + 1], 1, 100000, &traceEvery)) {
+      first += 2;
+    } else if (std::strcmp(argv[first], "--record") == 0 && first + 1 < argc) {
+      recording = std::filesystem::absolute(argv[first + 1]).string();
       first += 2;
     } else {
       std::fprintf(stderr, "level_play: bad option \"%s\"\n%s", argv[first], usage);
@@ -103,13 +110,23 @@ int main(int argc, char** argv) {
     std::stable_sort(taps.begin(), taps.end(),
                      [](const levelplay::Tap& a, const levelplay::Tap& b) { return a.frame < b.frame; });
   }
-  setenv("ALSOFT_DRIVERS", "null", 1);
   char saves[] = "/tmp/level_play_XXXXXX";
   if (mkdtemp(saves) == nullptr) {
     std::fprintf(stderr, "level_play: cannot make a save folder\n");
     return 1;
   }
   setenv("XDG_DATA_HOME", saves, 1);
+  if (recording.empty()) {
+    setenv("ALSOFT_DRIVERS", "null", 1);
+  } else {
+    // The wave backend writes what the device plays, paced by the clock: the
+    // frames are paced too, so the sounds fall where a player hears them.
+    const std::string conf = std::string(saves) + "/alsoft.conf";
+    std::ofstream(conf) << "[general]\ndrivers=wave\n[wave]\nfile=" << recording << "\n";
+    setenv("ALSOFT_CONF", conf.c_str(), 1);
+    setenv("ALSOFT_DRIVERS", "wave", 1);
+    levelplay::setRealTime(true);
+  }
   std::error_code ec;
   std::filesystem::current_path(argv[1], ec);
   if (ec) {
