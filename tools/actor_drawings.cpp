@@ -344,6 +344,31 @@ void bolt(Picture& p, const std::vector<Rgba>& c) {
              std::max(1, static_cast<int>(h * 0.12f)), tone(c[0], 0.4f));
 }
 
+// Running water: a deep body under a paler surface with wave crests;
+// colours water and foam.
+void water(Picture& p, const std::vector<Rgba>& c) {
+  const int w = p.width();
+  const int h = p.height();
+  const int surface = std::max(1, h / 4);
+  p.fillRect(0, surface, w, h - surface, c[0]);
+  p.fillRect(0, h - std::max(1, h / 4), w, std::max(1, h / 4), tone(c[0], 0.75f));
+  const int wave = std::max(4, h);
+  for (int x = 0; x < w; x += wave) {
+    p.fillTriangle(static_cast<float>(x), static_cast<float>(surface + 1), static_cast<float>(x) + wave / 2.0f, 0.0f,
+                   static_cast<float>(x + wave), static_cast<float>(surface + 1), c[0]);
+    p.fillRect(x + wave / 4, surface, std::max(1, wave / 2), 1, c[1]);
+  }
+}
+
+// Glints that drift over water: short pale dashes on nothing; colour foam.
+void ripples(Picture& p, const std::vector<Rgba>& c) {
+  const int w = p.width();
+  const int h = p.height();
+  for (int x = 2, row = 0; x < w - 3; x += 7, ++row) {
+    p.fillRect(x, (row % 2) * (h / 2), 3, std::max(1, h / 3), c[0]);
+  }
+}
+
 // A four-pointed spark (fuse, sparkle); colour light.
 void spark(Picture& p, const std::vector<Rgba>& c) {
   const float w = static_cast<float>(p.width());
@@ -493,7 +518,8 @@ const std::map<std::string, Entry>& drawings() {
       {"rope", {&rope, 1}},       {"bolt", {&bolt, 1}},            {"spark", {&spark, 1}},
       {"flag", {&flag, 1}},       {"retry", {&retryArrow, 1}},    {"peeping-wolf", {&peepingWolf, 1}},
       {"bush", {&bush, 1}},       {"burst", {&burst, 1}},          {"splinter", {&splinter, 1}},
-      {"shard", {&shard, 1}},     {"chunk", {&chunk, 1}},
+      {"shard", {&shard, 1}},     {"chunk", {&chunk, 1}},          {"water", {&water, 2}},
+      {"ripples", {&ripples, 1}},
   };
   return table;
 }

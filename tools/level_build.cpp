@@ -10,6 +10,7 @@
 #include <system_error>
 
 #include "app/ResourcePaths.h"
+#include "game/actors/QMRBloc.h"
 #include "physics/CNodePhysics.h"
 #include "physics/CNodePhysicsContainer.h"
 #include "physics/CNodePhysicsJoint.h"
@@ -263,6 +264,13 @@ ProbeResult probeLevel(const std::string& dataDir, int level, int frames) {
         // death zone (the SheepEater is one) or a place off the screen.
         deaths().clear();
         for (const int animal : {1, 9, 12, 13}) scene->addCollisionHandler(animal, kDeathZoneType, &recordDeath);
+        // Balloons rise as in the game, or what they hold up would fall here.
+        for (CNodePhysics* node : bodies) {
+          if (cpBody* b = node->getBody(); b != nullptr && !node->isStatic() &&
+                                           node->getCollisionType() == QMRBloc::kFloatingType) {
+            cpBodySetVelocityUpdateFunc(b, &floatingBlockVelocity);
+          }
+        }
         // Each way of dying is told once, at its first frame.
         std::vector<unsigned> waysSeen(bodies.size(), 0u);
         auto noteDeath = [&](std::size_t i, unsigned way, const std::string& how) {

@@ -1,12 +1,14 @@
-// level_play [--tappables] [--aim FRAME PICK] [--record FILE.wav] DATA_DIR
-// LEVEL [SCRIPT]: plays a level headless through the game's level screen,
-// rules and progress managers (silent, seeded, with a throw-away save folder;
-// --record instead plays in real time through OpenAL Soft's wave backend and
-// keeps what the game sounded like in FILE.wav) from a tap script
+// level_play [--tappables] [--aim FRAME PICK] [--trace N] [--record FILE.wav]
+// DATA_DIR LEVEL [SCRIPT]: plays a level headless through the game's level
+// screen, rules and progress managers (silent, seeded, with a throw-away save
+// folder; --record instead plays in real time through OpenAL Soft's wave
+// backend and keeps what the game sounded like in FILE.wav) from a tap script
 // of "frame x y" lines, and prints the states it passed and how it ended.
 // --tappables also lists what a tap acted on when the play began, with a
 // point on each; --aim adds a tap at FRAME on the thing numbered PICK
-// (modulo their count) of those a tap acts on at that frame. Exit 0 when the
+// (modulo their count) of those a tap acts on at that frame; --trace prints,
+// every N frames of the play, where each moving body is and how fast it goes
+// (a designer's view of a throw or a flight). Exit 0 when the
 // level ran to an end or to its frame limit, 1 when it could not be built.
 #include <unistd.h>
 
@@ -17,7 +19,12 @@
 #include <filesystem>
 #include <fstream>
 
+#include <chipmunk/chipmunk.h>
+
 #include "app/Random.h"
+#include "game/play/InGameSequence.h"
+#include "physics/CNodePhysics.h"
+#include "physics/CScenePhysics.h"
 #include "render_engine/Texture.h"
 #include "tools/level_player.h"
 #include "tools/scratch_folder.h"
@@ -30,11 +37,26 @@ bool number(const char* text, long low, long high, long* value) {
   return end != text && *end == '\0' && *value >= low && *value <= high;
 }
 
+// One line per moving body: its collision type, position and velocity.
+void traceBody(cpBody* body, void* data) {
+  if (cpBodyGetType(body) != CP_BODY_TYPE_DYNAMIC) return;
+  auto* line = static_cast<std::string*>(data);
+  const auto* node = static_cast<const RenderEngine::CNodePhysics*>(cpBodyGetUserData(body));
+  const cpVect p = cpBodyGetPosition(body);
+  const cpVect v = cpBodyGetVelocity(body);
+  char text[120];
+  std::snprintf(text, sizeof text, "  type %d at (%.0f, %.0f) moving (%.0f, %.0f)\n",
+                node != nullptr ? node->getCollisionType() : -1, p.x, p.y, v.x, v.y);
+  *line += text;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  const char* usage = "usage: level_play [--tappables] [--aim FRAME PICK] [--record FILE.wav] DATA_DIR LEVEL [SCRIPT]\n";
+  const char* usage =
+      "usage: level_play [--tappables] [--aim FRAME PICK] [--trace N] [--record FILE.wav] DATA_DIR LEVEL [SCRIPT]\n";
   bool listTappables = false;
+  long traceEvery = 0;
   std::string recording;
   std::vector<levelplay::Tap> aimed;
   int first = 1;
@@ -48,6 +70,9 @@ int main(int argc, char** argv) {
                number(argv[first + 1], 0, 10000000, &frame) && number(argv[first + 2], 0, 1000000000, &pick)) {
       aimed.push_back({static_cast<int>(frame), 0, 0, static_cast<int>(pick)});
       first += 3;
+    } else if (std::strcmp(argv[first], "--trace") == 0 && first + 1 < argc &&
+               number(argv[first + 1], 1, 100000, &traceEvery)) {
+      first += 2;
     } else if (std::strcmp(argv[first], "--record") == 0 && first + 1 < argc) {
       recording = std::filesystem::absolute(argv[first + 1]).string();
       first += 2;
@@ -107,7 +132,18 @@ int main(int argc, char** argv) {
   }
   RenderEngine::TextureGlBackend::set(RenderEngine::TextureGlBackend::headless());
   seedRandom(1);
-  const levelplay::PlayResult result = levelplay::playLevel(static_cast<int>(level), taps);
+  levelplay::Replayer replayer(static_cast<int>(level));
+  levelplay::PlayOptions options;
+  if (traceEvery > 0) {
+    options.onFrame = [traceEvery](InGameSequence& play, int frame) {
+      if (play.getState() != InGameSequence::kPlay || frame % traceEvery != 0) return;
+      std::string lines;
+      cpSpaceEachBody(play.getScene()->getSpace(), &traceBody, &lines);
+      std::printf("frame %d:\n%s", frame, lines.c_str());
+    };
+  }
+  levelplay::PlayResult result = replayer.play(taps, options);
+  if (!replayer.built()) result.failure = replayer.failure();
   levelplay::printResult(result, stdout, listTappables);
   return result.built ? 0 : 1;
 }

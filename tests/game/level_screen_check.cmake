@@ -1,10 +1,22 @@
-# Draws every level of map 1 of the built data tree at its start (under a
+# Draws every level of every map of the built data tree at its start (under a
 # display) into OUT/<N>.png, and checks that the scenery, every animal, every
 # block and the HUD were drawn.
-#   cmake -DSHOT=... -DDATA=... -DOUT=... [-DLEVELS="1;7"] -P level_screen_check.cmake
+#   cmake -DSHOT=... -DDATA=... -DOUT=... [-DLEVELS="1;7" | -DMAP=M] -P level_screen_check.cmake
+# MAP keeps the levels of one map (25 (M - 1) + 1 to 25 M).
 include(${CMAKE_CURRENT_LIST_DIR}/../support/MapLevels.cmake)
 if(NOT DEFINED LEVELS)
-  map_levels(${DATA}/gamedesign/levels.ynm LEVELS)
+  design_levels(${DATA}/gamedesign/levels.ynm LEVELS)
+  if(DEFINED MAP)
+    math(EXPR first "25 * (${MAP} - 1) + 1")
+    math(EXPR last "25 * ${MAP}")
+    set(all ${LEVELS})
+    set(LEVELS)
+    foreach(level IN LISTS all)
+      if(level GREATER_EQUAL first AND level LESS_EQUAL last)
+        list(APPEND LEVELS ${level})
+      endif()
+    endforeach()
+  endif()
 endif()
 file(MAKE_DIRECTORY ${OUT})
 set(failures)

@@ -877,6 +877,47 @@ TEST_F(MenuTest, MapsWithoutLevelsStayLockedWhateverTheStars) {
   EXPECT_EQ(menu.getScreen(), 5);
 }
 
+// The shipped design: Willow Brook (map 3) opens from a save folder holding
+// 100 stars, not from one holding 99, with its animation and jingle.
+TEST_F(MenuTest, WillowBrookOpensFromASaveAtItsHundredStars) {
+  std::ifstream shipped(std::string(QM_TEST_SOURCE_DIR) + "/data/gamedesign/levels.ynm");
+  ASSERT_TRUE(shipped.is_open());
+  std::stringstream design;
+  design << shipped.rdbuf();
+  writeDesign("levels.ynm", design.str());
+  restart();
+  ASSERT_EQ(LevelsManager::getInstance().getMap(3).levels.size(), 25u);
+  winLevels(1, 25, 3);   // 75
+  winLevels(51, 58, 3);  // 99
+  restart();             // the save folder read again
+  build(5);
+  EXPECT_EQ(menu.getStarTotal(), 99);
+  EXPECT_STREQ(textAt(495), "100");
+  EXPECT_EQ(state(450), 0);
+  EXPECT_TRUE(menu.getPendingUnlocks().empty());
+  tapPage(450);
+  EXPECT_EQ(menu.getScreen(), 5);
+
+  winLevels(59, 59, 1);  // 100
+  restart();
+  menu.showScreen(1);
+  host.sounds.clear();
+  menu.showScreen(5);
+  EXPECT_EQ(menu.getStarTotal(), 100);
+  ASSERT_EQ(menu.getPendingUnlocks().size(), 1u);
+  EXPECT_EQ(menu.getPendingUnlocks().front(), tag(450));
+  EXPECT_TRUE(tag(450)->isAnimating());
+  EXPECT_EQ(host.count(16), 1);
+  frames(12);
+  EXPECT_EQ(state(450), 1);
+  tapPage(450);
+  ASSERT_EQ(menu.getScreen(), 6);
+  EXPECT_EQ(menu.getMapIndex(), 2);
+  host.moves.clear();
+  tapPage(376);
+  EXPECT_EQ(host.moves, (std::vector<std::string>{"start 51"}));
+}
+
 // --- level page ---------------------------------------------------------------
 
 TEST_F(MenuTest, LevelPageShowsOpenDoneAndMedals) {

@@ -37,36 +37,46 @@ class SampleDesignTest : public qmtest::ProgressTest {
   }
 };
 
-TEST_F(SampleDesignTest, EverySampleLevelHasARecordOnTheFirstMap) {
+TEST_F(SampleDesignTest, EverySampleLevelHasARecordOnItsMap) {
   testing::internal::CaptureStderr();
   const LevelsManager& levels = LevelsManager::getInstance();
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
   const std::vector<int> samples = sampleLevels();
   ASSERT_FALSE(samples.empty());
-  const MapRecord& map = levels.getMap(1);
-  ASSERT_EQ(map.levels.size(), samples.size());
-  EXPECT_LE(map.levels.size(), 25u);
-  EXPECT_EQ(map.name, 7 << 16);
+  ASSERT_EQ(samples.front(), 1);
   const TutorialManager& tutorials = TutorialManager::getInstance();
-  for (std::size_t i = 0; i < samples.size(); ++i) {
-    const LevelRecord& level = *map.levels[i];
-    SCOPED_TRACE(level.id);
-    EXPECT_EQ(level.id, samples[i]);  // map 1 holds levels 1, 2, ... in order
-    EXPECT_EQ(level.displayNumber, level.id);
-    EXPECT_LT(0, level.scoreBronze);
-    EXPECT_LT(level.scoreBronze, level.scoreSilver);
-    EXPECT_LT(level.scoreSilver, level.scoreGold);
-    EXPECT_GE(level.scenery, 1);
-    EXPECT_LE(level.scenery, 9);
-    EXPECT_GE(level.difficulty, 1);
-    EXPECT_LE(level.difficulty, 3);
-    if (level.tutoId > 0) {
-      EXPECT_FALSE(tutorials.tutorials().at(level.tutoId).empty());
+  // Map m holds levels 25(m-1)+1, 25(m-1)+2, ... in order, each of them a
+  // sample level, and no other; each level follows the one numbered before it.
+  std::size_t listed = 0;
+  for (int m = 1; m <= 8; ++m) {
+    const MapRecord& map = levels.getMap(m);
+    EXPECT_EQ(map.name, (7 << 16) + m - 1);
+    EXPECT_LE(map.levels.size(), 25u);
+    for (std::size_t i = 0; i < map.levels.size(); ++i) {
+      const LevelRecord& level = *map.levels[i];
+      SCOPED_TRACE(level.id);
+      EXPECT_EQ(level.id, (m - 1) * 25 + static_cast<int>(i) + 1);
+      EXPECT_TRUE(std::binary_search(samples.begin(), samples.end(), level.id));
+      // Levels are numbered in the order they ship: a map with none yet
+      // leaves no gap.
+      EXPECT_EQ(level.displayNumber, static_cast<int>(listed + i) + 1);
+      EXPECT_LT(0, level.scoreBronze);
+      EXPECT_LT(level.scoreBronze, level.scoreSilver);
+      EXPECT_LT(level.scoreSilver, level.scoreGold);
+      EXPECT_GE(level.scenery, 1);
+      EXPECT_LE(level.scenery, 9);
+      EXPECT_GE(level.difficulty, 1);
+      EXPECT_LE(level.difficulty, 3);
+      if (level.tutoId > 0) {
+        EXPECT_FALSE(tutorials.tutorials().at(level.tutoId).empty());
+      }
+      if (level.id > 1) {
+        EXPECT_EQ(level.requiredLevels, std::vector<int>{level.id - 1});
+      }
     }
-    if (i > 0) {
-      EXPECT_EQ(level.requiredLevels, std::vector<int>{samples[i - 1]});
-    }
+    listed += map.levels.size();
   }
+  EXPECT_EQ(listed, samples.size());
   // One tap in three seconds is gold on the one-tap first level; two taps in
   // ten seconds still bronze.
   EXPECT_EQ(levels.getMedalForScore(1, static_cast<int>(1000 * (2 + 1000.0 / 3000))), 3);
