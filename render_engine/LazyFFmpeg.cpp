@@ -58,6 +58,9 @@ QM_LAZY_FUNCTION(avutil(), 0, AVFrame*, av_frame_alloc, (void), ())
 QM_LAZY_FUNCTION(avutil(), 0, void, av_frame_free, (AVFrame * *frame), (frame))
 QM_LAZY_FUNCTION(avutil(), 0, void, av_frame_unref, (AVFrame * frame), (frame))
 QM_LAZY_FUNCTION(avutil(), 0, void, av_frame_move_ref, (AVFrame * dst, AVFrame* src), (dst, src))
+QM_LAZY_FUNCTION(avutil(), nullptr, void*, av_malloc, (size_t size), (size))
+QM_LAZY_FUNCTION(avutil(), 0, void, av_free, (void* ptr), (ptr))
+QM_LAZY_FUNCTION(avutil(), 0, void, av_freep, (void* ptr), (ptr))
 
 // libavcodec
 QM_LAZY_FUNCTION(avcodec(), 0, AVPacket*, av_packet_alloc, (void), ())
@@ -85,6 +88,14 @@ QM_LAZY_FUNCTION(avformat(), kUnavailable, int, avformat_find_stream_info, (AVFo
                  (ic, options))
 QM_LAZY_FUNCTION(avformat(), kUnavailable, int, av_read_frame, (AVFormatContext * s, AVPacket* pkt), (s, pkt))
 QM_LAZY_FUNCTION(avformat(), 0, void, avformat_close_input, (AVFormatContext * *s), (s))
+QM_LAZY_FUNCTION(avformat(), nullptr, AVFormatContext*, avformat_alloc_context, (void), ())
+QM_LAZY_FUNCTION(avformat(), nullptr, AVIOContext*, avio_alloc_context,
+                 (unsigned char* buffer, int buffer_size, int write_flag, void* opaque,
+                  int (*read_packet)(void* opaque, uint8_t* buf, int buf_size),
+                  int (*write_packet)(void* opaque, uint8_t* buf, int buf_size),
+                  int64_t (*seek)(void* opaque, int64_t offset, int whence)),
+                 (buffer, buffer_size, write_flag, opaque, read_packet, write_packet, seek))
+QM_LAZY_FUNCTION(avformat(), 0, void, avio_context_free, (AVIOContext * *s), (s))
 
 // libswscale
 QM_LAZY_FUNCTION(swscale(), 0, struct SwsContext*, sws_getCachedContext,
