@@ -1,4 +1,4 @@
-# The map checker: plays every level of map 1 through level_play (the game's
+# The map checker: plays every level of every map through level_play (the game's
 # own rules) and prints one row per level. A level passes when
 #  - its solution (levels/solutions/<N>.txt) wins it with a gold medal;
 #  - a slow win (levels/solutions/<N>-slow.txt, or the solution with every
@@ -21,7 +21,7 @@ endforeach()
 set(random_tries 20)
 set(slow_shift 450)  # frames of 33 ms: 15 s
 
-# The levels of map 1 in the design file, 1 to the last one it lists.
+# The levels of every map in the design file, each map from its first level to the last one it lists.
 include(${CMAKE_CURRENT_LIST_DIR}/../support/MapLevels.cmake)
 if(NOT DEFINED LEVELS)
   map_levels(${DATA}/gamedesign/levels.ynm LEVELS)

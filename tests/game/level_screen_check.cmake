@@ -1,4 +1,4 @@
-# Draws every level of map 1 of the built data tree at its start (under a
+# Draws every level of every map of the built data tree at its start (under a
 # display) into OUT/<N>.png, and checks that the scenery, every animal, every
 # block and the HUD were drawn.
 #   cmake -DSHOT=... -DDATA=... -DOUT=... [-DLEVELS="1;7"] -P level_screen_check.cmake
