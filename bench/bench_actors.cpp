@@ -13,10 +13,10 @@
 #include <vector>
 
 #include "app/Random.h"
-#include "game/ActorHooks.h"
-#include "game/ActorTemplates.h"
-#include "game/QMRCNodePhysicsReader.h"
-#include "game/QMRSheep.h"
+#include "game/host/ActorHooks.h"
+#include "game/actors/ActorTemplates.h"
+#include "game/actors/QMRCNodePhysicsReader.h"
+#include "game/actors/QMRSheep.h"
 #include "physics/GameConfiguration.h"
 #include "render_engine/CSprite.h"
 #include "support/TempDir.h"

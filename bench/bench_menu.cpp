@@ -13,8 +13,8 @@
 
 #include "app/LocalizedText.h"
 #include "app/Options.h"
-#include "game/GameOverlayPorts.h"
-#include "game/MainMenuSequence.h"
+#include "game/app/GameOverlayPorts.h"
+#include "game/menus/MainMenuSequence.h"
 #include "support/GameFrame.h"
 #include "support/GlWindow.h"
 

@@ -8,10 +8,10 @@
 #include <filesystem>
 
 #include "app/LocalizedText.h"
-#include "game/GameSound.h"
-#include "game/MouseCursor.h"
-#include "game/QMRAchievementPopup.h"
-#include "game/QMRTextBanner.h"
+#include "game/host/GameSound.h"
+#include "game/overlays/MouseCursor.h"
+#include "game/overlays/QMRAchievementPopup.h"
+#include "game/overlays/QMRTextBanner.h"
 #include "render_engine/CNodeReader.h"
 #include "support/GameFrame.h"
 #include "support/GlWindow.h"

@@ -16,10 +16,10 @@
 #include <vector>
 
 #include "app/Random.h"
-#include "game/ActorHooks.h"
-#include "game/InGameSequence.h"
-#include "game/LevelsManager.h"
-#include "game/TutorialManager.h"
+#include "game/host/ActorHooks.h"
+#include "game/play/InGameSequence.h"
+#include "game/progress/LevelsManager.h"
+#include "game/progress/TutorialManager.h"
 #include "render_engine/Texture.h"
 #include "support/TempDir.h"
 

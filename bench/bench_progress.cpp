@@ -10,9 +10,9 @@
 
 #include <unistd.h>
 
-#include "game/LevelsManager.h"
-#include "game/QMRAchievementManager.h"
-#include "game/TutorialManager.h"
+#include "game/progress/LevelsManager.h"
+#include "game/progress/QMRAchievementManager.h"
+#include "game/progress/TutorialManager.h"
 #include "support/TempDir.h"
 
 namespace {

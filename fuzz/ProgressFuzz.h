@@ -8,9 +8,9 @@
 #include <string>
 
 #include "FuzzDataTree.h"
-#include "game/LevelsManager.h"
-#include "game/QMRAchievementManager.h"
-#include "game/TutorialManager.h"
+#include "game/progress/LevelsManager.h"
+#include "game/progress/QMRAchievementManager.h"
+#include "game/progress/TutorialManager.h"
 
 namespace progressfuzz {
 

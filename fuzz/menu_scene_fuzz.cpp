@@ -6,7 +6,7 @@
 
 #include "FuzzDataTree.h"
 #include "FuzzSceneFonts.h"
-#include "game/MainMenuSequence.h"
+#include "game/menus/MainMenuSequence.h"
 #include "render_engine/CNodeReader.h"
 
 namespace {

@@ -21,12 +21,12 @@
 
 #include "app/LocalizedText.h"
 #include "app/WindowGlue.h"
-#include "game/GameOverlayPorts.h"
-#include "game/QMRAchievementManager.h"
-#include "game/QMRGame.h"
-#include "game/MainMenuSequence.h"
-#include "game/MouseCursor.h"
-#include "game/QMRMapHud.h"
+#include "game/app/GameOverlayPorts.h"
+#include "game/progress/QMRAchievementManager.h"
+#include "game/app/QMRGame.h"
+#include "game/menus/MainMenuSequence.h"
+#include "game/overlays/MouseCursor.h"
+#include "game/overlays/QMRMapHud.h"
 #include "render_engine/CNodeText.h"
 #include "tools/texture_writer.h"
 

@@ -25,7 +25,7 @@
 #include <thread>
 #include <vector>
 
-#include "game/InGameSequence.h"
+#include "game/play/InGameSequence.h"
 #include "render_engine/Texture.h"
 #include "tools/level_player.h"
 

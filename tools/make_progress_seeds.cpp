@@ -6,7 +6,7 @@
 #include <fstream>
 #include <string>
 
-#include "game/ProgressFiles.h"
+#include "game/progress/ProgressFiles.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include <unistd.h>
 
 #include "app/ResourcePaths.h"
-#include "game/LevelsManager.h"
-#include "game/QMRAchievementManager.h"
-#include "game/TutorialManager.h"
+#include "game/progress/LevelsManager.h"
+#include "game/progress/QMRAchievementManager.h"
+#include "game/progress/TutorialManager.h"
 
 int main(int argc, char** argv) {
   if (argc != 2 || chdir(argv[1]) != 0) {

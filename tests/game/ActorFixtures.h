@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "app/Random.h"
-#include "game/ActorHooks.h"
-#include "game/ActorTemplates.h"
-#include "game/ISwappableItem.h"
-#include "game/QMRJoint.h"
-#include "game/QMRSheep.h"
+#include "game/host/ActorHooks.h"
+#include "game/actors/ActorTemplates.h"
+#include "game/actors/ISwappableItem.h"
+#include "game/actors/QMRJoint.h"
+#include "game/actors/QMRSheep.h"
 #include "physics/CScenePhysics.h"
 #include "physics/PhysicsTestSupport.h"
 #include "render_engine/COptionalNodeList.h"

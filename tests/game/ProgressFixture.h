@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "game/LevelsManager.h"
-#include "game/OverlayHooks.h"
-#include "game/QMRAchievementManager.h"
-#include "game/TutorialManager.h"
+#include "game/progress/LevelsManager.h"
+#include "game/host/OverlayHooks.h"
+#include "game/progress/QMRAchievementManager.h"
+#include "game/progress/TutorialManager.h"
 #include "support/TempDir.h"
 
 namespace qmtest {
