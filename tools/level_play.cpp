@@ -1,6 +1,8 @@
-// level_play [--tappables] [--aim FRAME PICK] DATA_DIR LEVEL [SCRIPT]: plays
-// a level headless through the game's level screen, rules and progress
-// managers (silent, seeded, with a throw-away save folder) from a tap script
+// level_play [--tappables] [--aim FRAME PICK] [--record FILE.wav] DATA_DIR
+// LEVEL [SCRIPT]: plays a level headless through the game's level screen,
+// rules and progress managers (silent, seeded, with a throw-away save folder;
+// --record instead plays in real time through OpenAL Soft's wave backend and
+// keeps what the game sounded like in FILE.wav) from a tap script
 // of "frame x y" lines, and prints the states it passed and how it ended.
 // --tappables also lists what a tap acted on when the play began, with a
 // point on each; --aim adds a tap at FRAME on the thing numbered PICK
@@ -31,8 +33,9 @@ bool number(const char* text, long low, long high, long* value) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const char* usage = "usage: level_play [--tappables] [--aim FRAME PICK] DATA_DIR LEVEL [SCRIPT]\n";
+  const char* usage = "usage: level_play [--tappables] [--aim FRAME PICK] [--record FILE.wav] DATA_DIR LEVEL [SCRIPT]\n";
   bool listTappables = false;
+  std::string recording;
   std::vector<levelplay::Tap> aimed;
   int first = 1;
   while (first < argc && std::strncmp(argv[first], "--", 2) == 0) {
@@ -45,6 +48,9 @@ int main(int argc, char** argv) {
                number(argv[first + 1], 0, 10000000, &frame) && number(argv[first + 2], 0, 1000000000, &pick)) {
       aimed.push_back({static_cast<int>(frame), 0, 0, static_cast<int>(pick)});
       first += 3;
+    } else if (std::strcmp(argv[first], "--record") == 0 && first + 1 < argc) {
+      recording = std::filesystem::absolute(argv[first + 1]).string();
+      first += 2;
     } else {
       std::fprintf(stderr, "level_play: bad option \"%s\"\n%s", argv[first], usage);
       return 1;
@@ -79,13 +85,23 @@ int main(int argc, char** argv) {
     std::stable_sort(taps.begin(), taps.end(),
                      [](const levelplay::Tap& a, const levelplay::Tap& b) { return a.frame < b.frame; });
   }
-  setenv("ALSOFT_DRIVERS", "null", 1);
   char saves[] = "/tmp/level_play_XXXXXX";
   if (mkdtemp(saves) == nullptr) {
     std::fprintf(stderr, "level_play: cannot make a save folder\n");
     return 1;
   }
   setenv("XDG_DATA_HOME", saves, 1);
+  if (recording.empty()) {
+    setenv("ALSOFT_DRIVERS", "null", 1);
+  } else {
+    // The wave backend writes what the device plays, paced by the clock: the
+    // frames are paced too, so the sounds fall where a player hears them.
+    const std::string conf = std::string(saves) + "/alsoft.conf";
+    std::ofstream(conf) << "[general]\ndrivers=wave\n[wave]\nfile=" << recording << "\n";
+    setenv("ALSOFT_CONF", conf.c_str(), 1);
+    setenv("ALSOFT_DRIVERS", "wave", 1);
+    levelplay::setRealTime(true);
+  }
   std::error_code ec;
   std::filesystem::current_path(argv[1], ec);
   if (ec) {

@@ -1,12 +1,14 @@
 #include "tools/level_player.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdint>
 #include <deque>
 #include <memory>
 #include <sstream>
+#include <thread>
 #include <utility>
 
 #include "app/Random.h"
@@ -20,7 +22,9 @@
 #include "game/actors/ISwappableItem.h"
 #include "game/play/InGameSequence.h"
 #include "game/progress/LevelsManager.h"
+#include "game/progress/ProgressFiles.h"
 #include "game/progress/QMRAchievementManager.h"
+#include "game/play/QMRBackground.h"
 #include "game/app/QMRGame.h"
 #include "game/play/QMRGameFX.h"
 #include "game/actors/QMRJoint.h"
@@ -148,6 +152,8 @@ std::vector<Tappable> findTappables(InGameSequence& play) {
 
 namespace {
 
+bool realTime = false;
+
 void tap(PlayGame& game, int x, int y) {
   TouchPoint points[kMaxTouches] = {{x, y}};
   game.touchesBegan(1, points, false);
@@ -197,6 +203,7 @@ bool atRest(InGameSequence& play, Stillness& still) {
 void run(PlayGame& game, InGameSequence& play, const std::vector<Tap>& script, const PlayOptions& options,
          PlayResult& result) {
   int limit = options.frameLimit;
+  auto nextFrame = std::chrono::steady_clock::now();
   if (limit <= 0) limit = (script.empty() ? 0 : script.back().frame) + kIdleFrameLimit;
   std::size_t next = 0;
   int lastState = -1;
@@ -262,6 +269,10 @@ void run(PlayGame& game, InGameSequence& play, const std::vector<Tap>& script, c
       }
     }
     game.update(kFrameMs);
+    if (realTime) {
+      nextFrame += std::chrono::milliseconds(kFrameMs);
+      std::this_thread::sleep_until(nextFrame);
+    }
   }
   result.frames = frame;
   const int state = play.getState();
@@ -298,6 +309,8 @@ constexpr std::uint32_t kRunSeed = 1;
 
 }  // namespace
 
+void setRealTime(bool paced) { realTime = paced; }
+
 struct Replayer::Impl {
   int level = 0;
   std::string failure;
@@ -307,6 +320,10 @@ struct Replayer::Impl {
   InGameSequence* play = nullptr;
   int runs = 0;
   bool built = false;
+  // The tutorials seen when the level was built.
+  std::string tutorialSave;
+  std::string tutorials;
+  bool hadTutorials = false;
 };
 
 Replayer::Replayer(int level) : impl_(new Impl) {
@@ -314,6 +331,9 @@ Replayer::Replayer(int level) : impl_(new Impl) {
   m.level = level;
   LevelsManager::resetInstance();
   QMRAchievementManager::resetInstance();
+  // Every run shows the briefings this first start shows.
+  m.tutorialSave = getSaveFilePath("tutov2.sav");
+  m.hadTutorials = progress::readSaveFile(m.tutorialSave, 64, m.tutorials) == progress::SaveRead::Read;
   TutorialManager::resetInstance();
   InGameSequence::resetProcessState();
   m.previousHooks = overlayHooks();
@@ -333,6 +353,8 @@ Replayer::Replayer(int level) : impl_(new Impl) {
     m.failure = "the game did not start";
     return;
   }
+  // The scenery's effect is made anew with the scenery, as every retry makes it.
+  QMRBackgroundFX::resetInstance();
   seedRandom(kRunSeed);
   if (LevelsManager::getInstance().findLevel(level) != nullptr) {
     game.startLevel(level);
@@ -374,12 +396,21 @@ PlayResult Replayer::play(const std::vector<Tap>& taps, const PlayOptions& optio
   }
   if (m.runs > 0) {
     // The retry button of the result banner, with the level's first
-    // briefings and the random numbers of a fresh start.
+    // briefings, and the scenery and random numbers of a fresh start: the
+    // animals' idle turns drawn from them decide when play begins.
     clearBanner();
-    std::remove(getSaveFilePath("tutov2.sav").c_str());
+    if (m.hadTutorials) {
+      progress::writeSaveFile(m.tutorialSave, m.tutorials);
+    } else {
+      std::remove(m.tutorialSave.c_str());
+    }
     TutorialManager::resetInstance();
-    seedRandom(kRunSeed);
     if (m.play->isPaused()) m.play->resumeGame();
+    const int scenery = m.play->getScenery();
+    m.play->setScenery(-1);
+    QMRBackgroundFX::resetInstance();
+    seedRandom(kRunSeed);
+    m.play->setScenery(scenery);
     m.play->buttonPressed(InGameSequence::kButtonRetry);
   }
   ++m.runs;

@@ -105,6 +105,10 @@ class Replayer {
 PlayResult playLevel(int level, const std::vector<Tap>& taps, int frameLimit = 0,
                      const std::function<void(InGameSequence&)>& atEnd = nullptr);
 
+// Frames paced at 33 ms of the clock (for a recording of the sound) instead
+// of as fast as they run.
+void setRealTime(bool paced);
+
 // withTappables: also the things a tap acted on when the play began.
 void printResult(const PlayResult& result, std::FILE* out, bool withTappables = false);
 

@@ -1,10 +1,12 @@
-// level_solve DATA_DIR LEVEL [--taps K] [--step MS] [--horizon MS] [--show N]
-//             [--jobs N] [--dead-ends]:
+// level_solve DATA_DIR LEVEL [--taps K] [--step MS] [--horizon MS] [--limit MS]
+//             [--show N] [--jobs N] [--dead-ends]:
 // plays a level headless through the game's own level screen and rules,
 // trying every sequence of up to K taps (default 2) on the things the game
 // lists as tappable, each tap at a step of the play (every MS ms, default
 // 500, over the first --horizon ms of play, default 10000; a later tap at a
-// later step). It prints the wins found, fastest first, as scripts that
+// later step). A run ends when the level is won or lost, when everything is
+// still after the last tap, or --limit ms after it (default 30000). It
+// prints the wins found, fastest first, as scripts that
 // level_play reads, and the share of the sequences tried that win.
 // --dead-ends lists the single first taps (each tappable at each second of
 // the first 10 s of play) after which everything comes to rest with the
@@ -12,11 +14,13 @@
 // Every worker process builds the level once and plays each sequence
 // through the level screen's retry; as many workers as cores.
 #include <sys/mman.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -77,6 +81,7 @@ struct Options {
   int taps = 2;
   int stepMs = 500;
   int horizonMs = 10000;
+  int limitMs = 30000;  // a run ends this long after its last tap
   int show = 10;
   int jobs = 0;
   bool deadEnds = false;
@@ -145,6 +150,7 @@ int work(const Options& options, Shared& shared, bool quiet) {
       for (int t = 0; t < job.count; ++t) taps.push_back({base + job.frame[t], 0, 0, job.aim[t]});
       levelplay::PlayOptions play;
       play.stopAtRest = true;
+      play.frameLimit = base + (job.count > 0 ? job.frame[job.count - 1] : 0) + options.limitMs / levelplay::kFrameMs;
       int playFrame = -1;
       play.onFrame = [&](InGameSequence& screen, int frame) {
         if (playFrame < 0 && screen.getState() == InGameSequence::kPlay) playFrame = frame;
@@ -196,7 +202,12 @@ bool runRound(const Options& options, Shared& shared, bool quietFirst) {
       std::perror("level_solve: fork");
       break;
     }
-    if (pid == 0) _exit(work(options, shared, quietFirst || w > 0));
+    if (pid == 0) {
+      // A worker ends with the search that started it.
+      prctl(PR_SET_PDEATHSIG, SIGTERM);
+      if (getppid() == 1) _exit(1);
+      _exit(work(options, shared, quietFirst || w > 0));
+    }
     pids.push_back(pid);
   }
   bool ok = !pids.empty();
@@ -457,8 +468,8 @@ int deadEnds(const Options& options) {
                 r.tapFrame[0], r.timeMs - levelplay::kRestFrames * levelplay::kFrameMs, r.endCount,
                 r.endCount == 1 ? "" : "s");
   }
-  std::printf("dead ends: %d of %zu first taps (%zu come to rest unfinished, %d still moving after 60 s)\n", count,
-              firsts.size(), still.size(), moving);
+  std::printf("dead ends: %d of %zu first taps (%zu come to rest unfinished, %d still moving after %d s)\n", count,
+              firsts.size(), still.size(), moving, options.limitMs / 1000);
   unmapRound(first);
   unmapRound(base);
   return 0;
@@ -468,8 +479,8 @@ int deadEnds(const Options& options) {
 
 int main(int argc, char** argv) {
   const char* usage =
-      "usage: level_solve DATA_DIR LEVEL [--taps K] [--step MS] [--horizon MS] [--show N] [--jobs N] "
-      "[--dead-ends]\n";
+      "usage: level_solve DATA_DIR LEVEL [--taps K] [--step MS] [--horizon MS] [--limit MS] [--show N] "
+      "[--jobs N] [--dead-ends]\n";
   Options options;
   std::vector<const char*> plain;
   for (int i = 1; i < argc; ++i) {
@@ -489,6 +500,8 @@ int main(int argc, char** argv) {
       options.stepMs = numeric(levelplay::kFrameMs, 60000);
     } else if (arg == "--horizon") {
       options.horizonMs = numeric(0, 600000);
+    } else if (arg == "--limit") {
+      options.limitMs = numeric(1000, 600000);
     } else if (arg == "--show") {
       options.show = numeric(0, 1000000);
     } else if (arg == "--jobs") {

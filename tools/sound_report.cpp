@@ -3,7 +3,8 @@
 // a bar of characters, the brightness (spectral centroid) over time, the
 // strongest pitch, and for a loop the jump where its end meets its start.
 // Reads WAV and Ogg Vorbis through the game's decoders, and the recordings of
-// OpenAL Soft's wave backend (float or 16-bit WAVE_FORMAT_EXTENSIBLE).
+// OpenAL Soft's wave backend (float or 16-bit WAVE_FORMAT_EXTENSIBLE). Then
+// per channel the RMS, the loudest 50 ms and the peak, in dB of full scale.
 #include <algorithm>
 #include <cmath>
 #include <complex>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "sound/aural/AudioDecoder.h"
+#include "tools/loudness.h"
 
 namespace {
 
@@ -20,6 +22,7 @@ struct Pcm {
   int rate = 0, channels = 0;
   std::string format;
   std::vector<float> mono;
+  std::vector<float> interleaved;  // every channel, for the loudness figures
   float seam = 0;  // |last - first| of the first channel
 };
 
@@ -49,6 +52,7 @@ bool readExtensible(const std::string& path, Pcm& out) {
       const std::size_t step = std::size_t(bits / 8) * out.channels;
       for (std::size_t q = p + 8; q + step <= end; q += step) {
         float s = 0;
+        float previous = 0;
         for (int c = 0; c < out.channels; ++c) {
           const std::size_t at = q + std::size_t(c) * (bits / 8);
           if (isFloat && bits == 32) {
@@ -60,6 +64,8 @@ bool readExtensible(const std::string& path, Pcm& out) {
           } else if (bits == 8) {
             s += (b[at] - 128) / 128.0f;
           }
+          out.interleaved.push_back(s - previous);
+          previous = s;
         }
         out.mono.push_back(s / out.channels);
       }
@@ -103,6 +109,7 @@ bool decode(const std::string& path, Pcm& out) {
       const std::size_t at = p + c * bytes;
       const float v = eight ? (all[at] - 128) / 128.0f : std::int16_t(all[at] | all[at + 1] << 8) / 32768.0f;
       s += v;
+      out.interleaved.push_back(v);
       if (c == 0) first.push_back(v);
     }
     out.mono.push_back(s / out.channels);
@@ -203,6 +210,9 @@ int main(int argc, char** argv) {
                 strongestAtPeak);
     if (p.seam > 0) std::printf("  end-to-start jump %.4f", p.seam);
     std::printf("\n");
+    const loudness::Figures level = loudness::measure(p.interleaved, p.channels, p.rate);
+    std::printf("  per channel: rms %.1f dB, loudest 50 ms %.1f dB, peak %.1f dB\n", level.rmsDb, level.loudest50Db,
+                level.peakDb);
   }
   return status;
 }

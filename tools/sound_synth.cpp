@@ -1,5 +1,7 @@
 #include "tools/sound_synth.h"
 
+#include "tools/loudness.h"
+
 #include <algorithm>
 #include <cmath>
 #include <sstream>
@@ -206,6 +208,48 @@ void normalise(Audio& a, double peak) {
   for (float& s : a.samples) s *= g;
 }
 
+// Lifts a sound until its loudest 50 ms reach targetDb (per channel), at most
+// by maxLiftDb, while a look-ahead limiter keeps every sample within ceiling:
+// the gain at each sample is the least any sample within a few milliseconds
+// needs, smoothed over as many, so a peak is met by a ramp and not a step.
+void liftLoudness(Audio& a, double targetDb, double ceiling, double maxLiftDb) {
+  const std::size_t frames = a.samples.size() / a.channels;
+  if (frames == 0) return;
+  const std::size_t half = std::max<std::size_t>(1, std::size_t(0.004 * a.rate));
+  double lifted = 0;
+  for (int pass = 0; pass < 8; ++pass) {
+    const double now = loudness::measure(a.samples, a.channels, a.rate).loudest50Db;
+    const double step = std::min(targetDb - now, maxLiftDb - lifted);
+    if (step < 0.05) break;
+    lifted += step;
+    const float g = float(std::pow(10.0, step / 20));
+    for (float& v : a.samples) v *= g;
+    std::vector<float> need(frames, 1.0f);
+    for (std::size_t i = 0; i < frames; ++i) {
+      float m = 0;
+      for (int c = 0; c < a.channels; ++c) m = std::max(m, std::fabs(a.samples[i * a.channels + c]));
+      if (m > ceiling) need[i] = float(ceiling / m);
+    }
+    // Least over +-half, then the mean over +-half (never above the need at a peak).
+    std::vector<float> least(frames);
+    for (std::size_t i = 0; i < frames; ++i) {
+      const std::size_t lo = i > half ? i - half : 0;
+      const std::size_t hi = std::min(frames - 1, i + half);
+      least[i] = *std::min_element(need.begin() + long(lo), need.begin() + long(hi) + 1);
+    }
+    std::vector<double> sum(frames + 1, 0.0);
+    for (std::size_t i = 0; i < frames; ++i) sum[i + 1] = sum[i] + least[i];
+    for (std::size_t i = 0; i < frames; ++i) {
+      const std::size_t lo = i > half ? i - half : 0;
+      const std::size_t hi = std::min(frames - 1, i + half);
+      const float gain = float((sum[hi + 1] - sum[lo]) / double(hi + 1 - lo));
+      for (int c = 0; c < a.channels; ++c) a.samples[i * a.channels + c] *= gain;
+    }
+  }
+  // Whatever the smoothing left over the ceiling.
+  for (float& v : a.samples) v = std::clamp(v, float(-ceiling), float(ceiling));
+}
+
 // ---- effects ----
 
 // A layer lasts as its amplitude curve, or, when it excites struck modes, until they have rung out.
@@ -341,6 +385,7 @@ Audio renderEffect(const Effect& e) {
   }
   addReverb(a, e.reverbMix, e.reverbSeconds);
   normalise(a, e.peak);
+  liftLoudness(a, e.loudness, e.peak, 18);
   // Short fades at both ends (a very short one in front, to keep attacks
   // sharp): no click where the sound starts or stops.
   const std::size_t frames = a.samples.size() / a.channels;
@@ -549,10 +594,16 @@ Audio renderScore(const Score& score) {
       a.samples[(end - 1 - i) * 2 + 1] *= g;
     }
   }
-  // Gentle limiting, then the peak level.
+  // Gentle limiting, then the peak level, then down to the piece's level
+  // (music sits under the effects).
   normalise(a, 1.0);
   for (float& s : a.samples) s = float(std::tanh(s * 1.3) / std::tanh(1.3));
   normalise(a, score.peak);
+  const double over = loudness::measure(a.samples, a.channels, a.rate).rmsDb - score.level;
+  if (over > 0) {
+    const float g = float(std::pow(10.0, -over / 20));
+    for (float& s : a.samples) s *= g;
+  }
   return a;
 }
 
@@ -644,6 +695,8 @@ bool parseEffects(const std::string& text, std::vector<Effect>& out, std::string
         return fail(error, lineNo, "echo SECONDS FEEDBACK MIX");
     } else if (key == "peak") {
       if (!num(1, e->peak)) return fail(error, lineNo, "peak LEVEL");
+    } else if (key == "loud") {
+      if (!num(1, e->loudness) || e->loudness > 0 || e->loudness < -60) return fail(error, lineNo, "loud DB (-60 to 0)");
     } else {
       if (L == nullptr) return fail(error, lineNo, "'" + key + "' belongs to a layer");
       bool ok = true;
@@ -798,6 +851,7 @@ bool parseScore(const std::string& text, Score& score, std::string* error) {
     } else if (key == "loop" && w.size() == 2) {
       score.loop = w[1] == "yes";
     } else if (key == "reverb" && num(1, score.reverbMix) && num(2, score.reverbSeconds)) {
+    } else if (key == "level" && num(1, score.level) && score.level <= 0 && score.level >= -60) {
     } else if (key == "peak" && num(1, score.peak)) {
     } else if (key == "instrument" && w.size() >= 3) {
       Instrument ins;

@@ -20,9 +20,12 @@
 //       grains COUNT SPREAD SEED  the layer repeated at random times and pitches
 //       gain G / pan P
 //     reverb MIX SECONDS / echo SECONDS FEEDBACK MIX / peak P
+//     loud DB                     the loudest 50 ms lifted to DB (default -8),
+//                                 a limiter keeping the peak; over the music
 //
 // Music (one ".score" file per piece), in beats at a tempo:
 //   name NAME.ogg / tempo BPM / beats PER_BAR / bars N / loop yes|no / reverb MIX SECONDS
+//   level DB: at most this RMS (default -19), under the effects
 //   instrument NAME KIND key=value...   kinds: piano bell marimba pad bass lead flute
 //                                        kick snare hat shaker clap tom
 //   track INSTRUMENT [gain=G] [pan=P] [octave=N]
@@ -78,6 +81,7 @@ struct Effect {
   double reverbMix = 0, reverbSeconds = 1;
   double echoSeconds = 0, echoFeedback = 0, echoMix = 0;
   double peak = 0.9;
+  double loudness = -8;  // dB, the loudest 50 ms
 };
 
 struct Note {
@@ -109,6 +113,7 @@ struct Score {
   bool loop = true;
   double reverbMix = 0.2, reverbSeconds = 1.5;
   double peak = 0.85;
+  double level = -19;  // dB, the most RMS
   int rate = 44100;
   std::map<std::string, Instrument> instruments;
   std::vector<Track> tracks;

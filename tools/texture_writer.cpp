@@ -28,9 +28,10 @@ std::uint8_t clampByte(float v) { return static_cast<std::uint8_t>(std::clamp(v,
 
 // --- Picture ----------------------------------------------------------------
 
-Picture::Picture(int width, int height, Rgba fill)
-    : width_(std::max(width, 0)), height_(std::max(height, 0)),
-      data_(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_) * 4u) {
+Picture::Picture(int width, int height, Rgba fill, int density)
+    : width_(std::max(width, 0)), height_(std::max(height, 0)), density_(std::max(density, 1)),
+      data_(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_) * static_cast<std::size_t>(density_) *
+            static_cast<std::size_t>(density_) * 4u) {
   for (std::size_t i = 0; i < data_.size(); i += 4) {
     data_[i] = fill.r;
     data_[i + 1] = fill.g;
@@ -41,56 +42,71 @@ Picture::Picture(int width, int height, Rgba fill)
 
 Rgba Picture::at(int x, int y) const {
   if (x < 0 || y < 0 || x >= width_ || y >= height_) return {};
-  const std::uint8_t* p = &data_[(static_cast<std::size_t>(y) * width_ + x) * 4u];
+  const std::size_t stride = static_cast<std::size_t>(width_) * static_cast<std::size_t>(density_);
+  const std::uint8_t* p = &data_[(static_cast<std::size_t>(y) * density_ * stride + static_cast<std::size_t>(x) * density_) * 4u];
   return Rgba{p[0], p[1], p[2], p[3]};
 }
 
-void Picture::set(int x, int y, Rgba c) {
-  if (x < 0 || y < 0 || x >= width_ || y >= height_) return;
-  std::uint8_t* p = &data_[(static_cast<std::size_t>(y) * width_ + x) * 4u];
+void Picture::setStored(int x, int y, Rgba c) {
+  const int w = width_ * density_;
+  if (x < 0 || y < 0 || x >= w || y >= height_ * density_) return;
+  std::uint8_t* p = &data_[(static_cast<std::size_t>(y) * static_cast<std::size_t>(w) + static_cast<std::size_t>(x)) * 4u];
   p[0] = c.r;
   p[1] = c.g;
   p[2] = c.b;
   p[3] = c.a;
 }
 
+void Picture::set(int x, int y, Rgba c) {
+  if (x < 0 || y < 0 || x >= width_ || y >= height_) return;
+  for (int yy = 0; yy < density_; ++yy) {
+    for (int xx = 0; xx < density_; ++xx) setStored(x * density_ + xx, y * density_ + yy, c);
+  }
+}
+
 void Picture::fillRect(int x, int y, int w, int h, Rgba c) {
-  for (int yy = std::max(y, 0); yy < std::min(y + h, height_); ++yy) {
-    for (int xx = std::max(x, 0); xx < std::min(x + w, width_); ++xx) set(xx, yy, c);
+  const int d = density_;
+  for (int yy = std::max(y, 0) * d; yy < std::min(y + h, height_) * d; ++yy) {
+    for (int xx = std::max(x, 0) * d; xx < std::min(x + w, width_) * d; ++xx) setStored(xx, yy, c);
+  }
+}
+
+template <typename Inside>
+void Picture::fillStored(float x0, float y0, float x1, float y1, Rgba c, Inside inside) {
+  const float d = static_cast<float>(density_);
+  const int sx0 = std::max(static_cast<int>(std::floor(x0 * d)), 0);
+  const int sy0 = std::max(static_cast<int>(std::floor(y0 * d)), 0);
+  const int sx1 = std::min(static_cast<int>(std::ceil(x1 * d)), width_ * density_ - 1);
+  const int sy1 = std::min(static_cast<int>(std::ceil(y1 * d)), height_ * density_ - 1);
+  for (int y = sy0; y <= sy1; ++y) {
+    for (int x = sx0; x <= sx1; ++x) {
+      if (inside((static_cast<float>(x) + 0.5f) / d, (static_cast<float>(y) + 0.5f) / d)) setStored(x, y, c);
+    }
   }
 }
 
 void Picture::fillEllipse(float cx, float cy, float rx, float ry, Rgba c) {
   if (rx <= 0 || ry <= 0) return;
-  for (int y = static_cast<int>(std::floor(cy - ry)); y <= static_cast<int>(std::ceil(cy + ry)); ++y) {
-    for (int x = static_cast<int>(std::floor(cx - rx)); x <= static_cast<int>(std::ceil(cx + rx)); ++x) {
-      const float dx = (static_cast<float>(x) + 0.5f - cx) / rx;
-      const float dy = (static_cast<float>(y) + 0.5f - cy) / ry;
-      if (dx * dx + dy * dy <= 1.0f) set(x, y, c);
-    }
-  }
+  fillStored(cx - rx, cy - ry, cx + rx, cy + ry, c, [=](float px, float py) {
+    const float dx = (px - cx) / rx;
+    const float dy = (py - cy) / ry;
+    return dx * dx + dy * dy <= 1.0f;
+  });
 }
 
 void Picture::fillTriangle(float x0, float y0, float x1, float y1, float x2, float y2, Rgba c) {
-  const int minX = static_cast<int>(std::floor(std::min({x0, x1, x2})));
-  const int maxX = static_cast<int>(std::ceil(std::max({x0, x1, x2})));
-  const int minY = static_cast<int>(std::floor(std::min({y0, y1, y2})));
-  const int maxY = static_cast<int>(std::ceil(std::max({y0, y1, y2})));
   auto edge = [](float ax, float ay, float bx, float by, float px, float py) {
     return (bx - ax) * (py - ay) - (by - ay) * (px - ax);
   };
   const float area = edge(x0, y0, x1, y1, x2, y2);
   if (area == 0) return;
-  for (int y = minY; y <= maxY; ++y) {
-    for (int x = minX; x <= maxX; ++x) {
-      const float px = static_cast<float>(x) + 0.5f;
-      const float py = static_cast<float>(y) + 0.5f;
-      const float w0 = edge(x1, y1, x2, y2, px, py) / area;
-      const float w1 = edge(x2, y2, x0, y0, px, py) / area;
-      const float w2 = edge(x0, y0, x1, y1, px, py) / area;
-      if (w0 >= 0 && w1 >= 0 && w2 >= 0) set(x, y, c);
-    }
-  }
+  fillStored(std::min({x0, x1, x2}), std::min({y0, y1, y2}), std::max({x0, x1, x2}), std::max({y0, y1, y2}), c,
+             [=](float px, float py) {
+               const float w0 = edge(x1, y1, x2, y2, px, py) / area;
+               const float w1 = edge(x2, y2, x0, y0, px, py) / area;
+               const float w2 = edge(x0, y0, x1, y1, px, py) / area;
+               return w0 >= 0 && w1 >= 0 && w2 >= 0;
+             });
 }
 
 void Picture::fillRoundRect(int x, int y, int w, int h, int radius, Rgba c) {
@@ -113,6 +129,35 @@ void Picture::blit(const Picture& src, int x, int y) {
   for (int yy = 0; yy < src.height(); ++yy) {
     for (int xx = 0; xx < src.width(); ++xx) set(x + xx, y + yy, src.at(xx, yy));
   }
+}
+
+Picture Picture::reduced(int by) const {
+  if (by < 1 || density_ % by != 0) return *this;
+  const int d = density_ / by;
+  Picture out(width_ * d, height_ * d);
+  const int stride = width_ * density_;
+  const float n = static_cast<float>(by * by);
+  for (int y = 0; y < out.height(); ++y) {
+    for (int x = 0; x < out.width(); ++x) {
+      // Colours weighted by their alpha, so a transparent neighbour adds no
+      // dark fringe.
+      float r = 0, g = 0, b = 0, a = 0;
+      for (int yy = 0; yy < by; ++yy) {
+        const std::uint8_t* p = &data_[((static_cast<std::size_t>(y) * by + yy) * stride + static_cast<std::size_t>(x) * by) * 4u];
+        for (int xx = 0; xx < by; ++xx, p += 4) {
+          const float pa = p[3];
+          r += p[0] * pa;
+          g += p[1] * pa;
+          b += p[2] * pa;
+          a += pa;
+        }
+      }
+      if (a <= 0) continue;
+      out.setStored(x, y, Rgba{clampByte(r / a + 0.5f), clampByte(g / a + 0.5f), clampByte(b / a + 0.5f),
+                               clampByte(a / n + 0.5f)});
+    }
+  }
+  return out;
 }
 
 // --- PNG encoding -------------------------------------------------------------
@@ -612,15 +657,10 @@ void drawCloud(Picture& p, Rgba c) {
   p.fillRect(static_cast<int>(w * 0.3f), static_cast<int>(h * 0.6f), static_cast<int>(w * 0.45f), static_cast<int>(h * 0.32f), c);
 }
 
-}  // namespace
 
-bool drawPicture(const std::string& drawing, const std::vector<std::string>& args, int width, int height,
-                 Picture& out, std::string* error) {
-  if (width <= 0 || height <= 0 || width > 8192 || height > 8192) {
-    setError(error, "picture size out of range");
-    return false;
-  }
-  out = Picture(width, height);
+// Draws a drawing of plain shapes into out, in out's own coordinates.
+bool drawShapes(const std::string& drawing, const std::vector<std::string>& args, int width, int height,
+                Picture& out, std::string* error) {
   auto colourArg = [&](std::size_t i, Rgba& c) {
     if (i < args.size() && parseColour(args[i], c)) return true;
     setError(error, drawing + ": argument " + std::to_string(i + 1) + " must be a colour RRGGBB or RRGGBBAA");
@@ -634,7 +674,6 @@ bool drawPicture(const std::string& drawing, const std::vector<std::string>& arg
   Rgba a;
   Rgba b;
   int n = 0;
-  if (drawing == "screen-art") return drawScreenArt(args, width, height, out, error);
   if (drawing == "sheep") {
     drawSheep(out);
   } else if (drawing == "wolf") {
@@ -659,12 +698,6 @@ bool drawPicture(const std::string& drawing, const std::vector<std::string>& arg
     drawChecker(out, a, b, n);
   } else if (drawing == "quadrants") {
     drawQuadrants(out);
-  } else if (drawing == "art") {
-    if (args.empty()) {
-      setError(error, "art: a picture name must follow");
-      return false;
-    }
-    return drawOverlayArt(args[0], width, height, out, error);
   } else if (drawing == "hills") {
     Rgba grass;
     if (!colourArg(0, a) || !colourArg(1, b) || !colourArg(2, grass)) return false;
@@ -691,6 +724,44 @@ bool drawPicture(const std::string& drawing, const std::vector<std::string>& arg
     setError(error, "unknown drawing \"" + drawing + "\"");
     return false;
   }
+  return true;
+}
+
+// Drawings that fill whole pixels: nothing to smooth.
+bool isFlatDrawing(const std::string& drawing) {
+  return drawing == "fill" || drawing == "gradient" || drawing == "checker" || drawing == "quadrants" ||
+         drawing == "noise";
+}
+
+}  // namespace
+
+bool drawPicture(const std::string& drawing, const std::vector<std::string>& args, int width, int height,
+                 Picture& out, std::string* error, int scale) {
+  if (scale < 1 || scale > 4 || width <= 0 || height <= 0 || width * scale > 8192 || height * scale > 8192) {
+    setError(error, "picture size out of range");
+    return false;
+  }
+  // The overlays' and screens' pictures draw their own smooth shapes at the
+  // size they are given.
+  if (drawing == "screen-art") {
+    out = Picture(width * scale, height * scale);
+    return drawScreenArt(args, width * scale, height * scale, out, error);
+  }
+  if (drawing == "art") {
+    if (args.empty()) {
+      setError(error, "art: a picture name must follow");
+      return false;
+    }
+    out = Picture(width * scale, height * scale);
+    return drawOverlayArt(args[0], width * scale, height * scale, out, error);
+  }
+  // 4 x 4 samples a pixel; fewer for a picture so large that they would not
+  // fit in a few tens of megabytes.
+  int samples = isFlatDrawing(drawing) ? 1 : 4;
+  while (samples > 1 && static_cast<double>(width) * height * scale * scale * samples * samples > 16e6) samples /= 2;
+  Picture canvas(width, height, {}, scale * samples);
+  if (!drawShapes(drawing, args, width, height, canvas, error)) return false;
+  out = canvas.reduced(samples);
   return true;
 }
 
@@ -741,8 +812,12 @@ bool parseManifest(const std::string& text, Manifest& out, std::string* error) {
     if (w.empty()) continue;
     if (w[0] == "sheet") {
       ManifestSheet sheet;
+      if (w.size() > 2 && w.back() == "double") {
+        sheet.scale = 2;
+        w.pop_back();
+      }
       if (w.size() < 2 || w.size() > 3 || !parseInt(w[1], sheet.number) || sheet.number < 0 || sheet.number > 32767) {
-        return fail("sheet <number 0-32767> [<largest side>]");
+        return fail("sheet <number 0-32767> [<largest side>] [double]");
       }
       if (w.size() == 3 && (!parseInt(w[2], sheet.maxSide) || sheet.maxSide < 1 || sheet.maxSide > 8192)) {
         return fail("the largest side of a sheet is 1 to 8192");
@@ -763,11 +838,12 @@ bool parseManifest(const std::string& text, Manifest& out, std::string* error) {
       if (!ids.insert(sprite.id).second) return fail("sprite id " + w[1] + " appears twice");
       sprite.label = w[2];
       const int maxSide = out.sheets.back().maxSide;
-      if (width > maxSide || height > maxSide) {
+      const int scale = out.sheets.back().scale;
+      if (width * scale > maxSide || height * scale > maxSide) {
         return fail("sprite " + w[1] + " is larger than its sheet (" + std::to_string(maxSide) + ")");
       }
       std::string drawError;
-      if (!drawPicture(w[5], {w.begin() + 6, w.end()}, width, height, sprite.picture, &drawError)) {
+      if (!drawPicture(w[5], {w.begin() + 6, w.end()}, width, height, sprite.picture, &drawError, scale)) {
         return fail(drawError);
       }
       out.sheets.back().sprites.push_back(std::move(sprite));

@@ -17,14 +17,22 @@ struct Rgba {
 };
 
 // An 8-bit RGBA picture, rows top to bottom.
+//
+// A picture of density d keeps d x d pixels for each pixel it is drawn in:
+// the drawing calls below take the picture's own coordinates, and shapes are
+// filled at the finer grid, so that reduced() averages them into smooth edges.
+// Only a picture of density 1 is written or packed.
 class Picture {
  public:
   Picture() = default;
-  Picture(int width, int height, Rgba fill = {});
+  Picture(int width, int height, Rgba fill = {}, int density = 1);
 
   int width() const { return width_; }
   int height() const { return height_; }
+  int density() const { return density_; }
+  // The stored pixels, (width x density) by (height x density).
   const std::vector<std::uint8_t>& data() const { return data_; }
+  // The stored pixel at the top left of (x, y).
   Rgba at(int x, int y) const;
   // Drawing clips to the picture.
   void set(int x, int y, Rgba c);
@@ -34,10 +42,21 @@ class Picture {
   void fillRoundRect(int x, int y, int w, int h, int radius, Rgba c);
   // Copies src with its top-left corner at (x, y), alpha included.
   void blit(const Picture& src, int x, int y);
+  // A picture of density 1 and (width x density / by) by (height x density /
+  // by) pixels, each the alpha-weighted mean of by x by stored pixels; by must
+  // divide the density.
+  Picture reduced(int by) const;
 
  private:
+  void setStored(int x, int y, Rgba c);
+  // Whether the stored pixel (x, y) has its centre inside, in the picture's
+  // own coordinates.
+  template <typename Inside>
+  void fillStored(float x0, float y0, float x1, float y1, Rgba c, Inside inside);
+
   int width_ = 0;
   int height_ = 0;
+  int density_ = 1;
   std::vector<std::uint8_t> data_;
 };
 
@@ -106,15 +125,19 @@ bool packSheet(int number, const std::vector<NamedSprite>& sprites, int maxSide,
                std::string* error = nullptr);
 
 // Named drawings for sample pictures. args are the drawing's own words from the
-// manifest (colours as RRGGBB or RRGGBBAA hex, numbers in decimal).
+// manifest (colours as RRGGBB or RRGGBBAA hex, numbers in decimal). Shapes
+// are drawn supersampled, so their edges come out anti-aliased. The picture is
+// drawn at width x height and written scale times as large (a scene shows it
+// at 1 / scale, so it stays sharp on a screen of twice the points).
 bool drawPicture(const std::string& drawing, const std::vector<std::string>& args, int width, int height,
-                 Picture& out, std::string* error = nullptr);
+                 Picture& out, std::string* error = nullptr, int scale = 1);
 
 // A texture manifest: which sprites go on which sheet, which pictures are plain
 // textures. See data/textures/textures.txt for the format.
 struct ManifestSheet {
   int number = 0;
   int maxSide = 1024;
+  int scale = 1;  // "double": sprites drawn at twice their size in points
   std::vector<NamedSprite> sprites;
 };
 struct ManifestTexture {

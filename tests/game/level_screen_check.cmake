@@ -4,7 +4,7 @@
 #   cmake -DSHOT=... -DDATA=... -DOUT=... [-DLEVELS="1;7"] -P level_screen_check.cmake
 include(${CMAKE_CURRENT_LIST_DIR}/../support/MapLevels.cmake)
 if(NOT DEFINED LEVELS)
-  map_levels(${DATA}/gamedesign/levels.ynm LEVELS)
+  design_levels(${DATA}/gamedesign/levels.ynm LEVELS)
 endif()
 file(MAKE_DIRECTORY ${OUT})
 set(failures)

@@ -435,3 +435,47 @@ TEST_F(TextureManagerTest, SampleManifestBuildsATreeTheManagerReads) {
   }
   tm.purgeUnused();
 }
+
+// Shapes are drawn with several samples a pixel: the rim of a disc is partly
+// covered, its centre and the corners are not; a "double" sheet keeps its
+// sprites at twice the size given, as smooth.
+TEST(TextureManifest, ShapesHaveSmoothEdgesAndDoubleSheetsTwiceTheSize) {
+  texwriter::Picture disc;
+  ASSERT_TRUE(texwriter::drawPicture("disc", {"ff0000"}, 16, 16, disc));
+  ASSERT_EQ(disc.width(), 16);
+  EXPECT_EQ(disc.density(), 1);
+  EXPECT_EQ(disc.at(8, 8).a, 255);
+  EXPECT_EQ(disc.at(0, 0).a, 0);
+  int partial = 0;
+  for (int y = 0; y < 16; ++y) {
+    for (int x = 0; x < 16; ++x) {
+      const texwriter::Rgba p = disc.at(x, y);
+      if (p.a > 0 && p.a < 255) {
+        ++partial;
+        EXPECT_EQ(p.r, 255) << "no dark fringe at " << x << "," << y;
+      }
+    }
+  }
+  EXPECT_GE(partial, 20);
+  texwriter::Picture twice;
+  ASSERT_TRUE(texwriter::drawPicture("disc", {"ff0000"}, 16, 16, twice, nullptr, 2));
+  EXPECT_EQ(twice.width(), 32);
+  EXPECT_EQ(twice.height(), 32);
+  EXPECT_EQ(twice.at(16, 16).a, 255);
+  // Flat drawings stay exact.
+  texwriter::Picture fill;
+  ASSERT_TRUE(texwriter::drawPicture("fill", {"10203040"}, 3, 2, fill));
+  EXPECT_EQ(fill.at(2, 1), (texwriter::Rgba{16, 32, 48, 64}));
+  std::string error;
+  EXPECT_FALSE(texwriter::drawPicture("disc", {"ff0000"}, 16, 16, twice, &error, 0));
+  EXPECT_FALSE(texwriter::drawPicture("disc", {"ff0000"}, 5000, 16, twice, &error, 2));
+
+  texwriter::Manifest m;
+  ASSERT_TRUE(texwriter::parseManifest("sheet 3 64 double\nsprite 7 a 10 6 disc ffffff\n", m, &error)) << error;
+  ASSERT_EQ(m.sheets.size(), 1u);
+  EXPECT_EQ(m.sheets[0].maxSide, 64);
+  EXPECT_EQ(m.sheets[0].sprites[0].picture.width(), 20);
+  EXPECT_EQ(m.sheets[0].sprites[0].picture.height(), 12);
+  EXPECT_FALSE(texwriter::parseManifest("sheet 3 64 double\nsprite 7 a 40 6 disc ffffff\n", m, &error));
+  EXPECT_EQ(error, "line 2: sprite 7 is larger than its sheet (64)");
+}
