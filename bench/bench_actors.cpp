@@ -13,7 +13,6 @@
 #include <vector>
 
 #include "app/Random.h"
-#include "game/host/ActorHooks.h"
 #include "game/actors/ActorTemplates.h"
 #include "game/actors/QMRCNodePhysicsReader.h"
 #include "game/actors/QMRSheep.h"
@@ -25,8 +24,7 @@ namespace {
 
 using RenderEngine::CNode;
 
-void silent(std::uint32_t) {}
-
+// No host is installed: sounds go nowhere.
 // A data folder with the scenes and models of the built tree, and no textures.
 struct BenchData {
   qmtest::TempDir dir;
@@ -38,7 +36,6 @@ struct BenchData {
     std::filesystem::copy_file(data / "config.ynm", dir.path() / "config.ynm");
     cwd = new qmtest::ScopedCwd(dir.path());
     loadConfiguration();
-    ActorHooks::setSoundPlayer(&silent);
     seedRandom(7);
   }
   ~BenchData() {

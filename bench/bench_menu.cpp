@@ -13,7 +13,7 @@
 
 #include "app/LocalizedText.h"
 #include "app/Options.h"
-#include "game/app/GameOverlayPorts.h"
+#include "game/app/QMRGame.h"
 #include "game/menus/MainMenuSequence.h"
 #include "support/GameFrame.h"
 #include "support/GlWindow.h"
@@ -29,7 +29,8 @@ bool setUp() {
     initTexts();
     loadOptions();
     setLanguage("en");
-    installOverlayPorts();
+    // The game's host, not started: the real map HUD over the inner pages.
+    QMRGame::getInstance();
     qmtest::setUpGameFrame();
     return true;
   }();

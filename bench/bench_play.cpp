@@ -16,7 +16,6 @@
 #include <vector>
 
 #include "app/Random.h"
-#include "game/host/ActorHooks.h"
 #include "game/play/InGameSequence.h"
 #include "game/progress/LevelsManager.h"
 #include "game/progress/TutorialManager.h"
@@ -25,8 +24,7 @@
 
 namespace {
 
-void silent(std::uint32_t) {}
-
+// No host is installed: sounds go nowhere.
 struct PlayData {
   qmtest::TempDir saves;
   qmtest::TempDir dir;
@@ -40,7 +38,6 @@ struct PlayData {
     setenv("XDG_DATA_HOME", saves.str().c_str(), 1);
     cwd = new qmtest::ScopedCwd(dir.path());
     RenderEngine::TextureGlBackend::set(RenderEngine::TextureGlBackend::headless());
-    ActorHooks::setSoundPlayer(&silent);
     // No briefings: the benchmarks time play, not reading.
     for (int t = 0; t < 32; ++t) TutorialManager::getInstance().markSeen(t);
     seedRandom(1);

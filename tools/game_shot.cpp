@@ -21,12 +21,11 @@
 
 #include "app/LocalizedText.h"
 #include "app/WindowGlue.h"
-#include "game/app/GameOverlayPorts.h"
-#include "game/progress/QMRAchievementManager.h"
 #include "game/app/QMRGame.h"
 #include "game/menus/MainMenuSequence.h"
 #include "game/overlays/MouseCursor.h"
 #include "game/overlays/QMRMapHud.h"
+#include "game/progress/QMRAchievementManager.h"
 #include "render_engine/CNodeText.h"
 #include "tools/texture_writer.h"
 
@@ -64,7 +63,6 @@ int main(int argc, char** argv) {
 
   int glutArgc = 1;
   window::openWindow(glutArgc, argv);
-  installOverlayPorts();
   QMRGame* game = QMRGame::getInstance();
   window::attachApplication(game);
   game->start();

@@ -16,8 +16,6 @@
 #include "app/WindowGlue.h"
 
 #include "game/actors/ActorTemplates.h"
-#include "game/app/GameOverlayPorts.h"
-#include "game/host/GamePorts.h"
 #include "game/play/GameHud.h"
 #include "game/actors/ISwappableItem.h"
 #include "game/play/InGameSequence.h"
@@ -314,8 +312,6 @@ void setRealTime(bool paced) { realTime = paced; }
 struct Replayer::Impl {
   int level = 0;
   std::string failure;
-  OverlayHooks* previousHooks = nullptr;
-  GamePorts* previousPorts = nullptr;
   std::unique_ptr<PlayGame> game;
   InGameSequence* play = nullptr;
   int runs = 0;
@@ -336,9 +332,6 @@ Replayer::Replayer(int level) : impl_(new Impl) {
   m.hadTutorials = progress::readSaveFile(m.tutorialSave, 64, m.tutorials) == progress::SaveRead::Read;
   TutorialManager::resetInstance();
   InGameSequence::resetProcessState();
-  m.previousHooks = overlayHooks();
-  m.previousPorts = setGamePorts(nullptr);
-  installOverlayPorts();
   m.game.reset(new PlayGame);
   if (!m.game->installed) {
     m.failure = "another application object is running";
@@ -379,8 +372,6 @@ Replayer::~Replayer() {
   m.game.reset();
   // As the game's quit does: the device it opened is closed.
   AudioEngine::shutdown();
-  setGamePorts(m.previousPorts);
-  setOverlayHooks(m.previousHooks);
 }
 
 bool Replayer::built() const { return impl_->built; }

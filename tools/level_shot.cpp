@@ -15,11 +15,11 @@
 
 #include "app/LocalizedText.h"
 #include "app/Random.h"
+#include "game/actors/QMRBloc.h"
+#include "game/actors/QMRSheep.h"
 #include "game/play/GameHud.h"
 #include "game/play/InGameSequence.h"
 #include "game/play/QMRBackground.h"
-#include "game/actors/QMRBloc.h"
-#include "game/actors/QMRSheep.h"
 #include "physics/CScenePhysics.h"
 #include "tools/level_player.h"
 #include "tools/screen_capture.h"

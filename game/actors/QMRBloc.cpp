@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "app/Random.h"
-#include "game/host/ActorHooks.h"
+#include "game/host/GameHost.h"
 
 using RenderEngine::CNode;
 
@@ -81,7 +81,7 @@ void QMRBloc::playBounce() {
 }
 
 void QMRBloc::playKindSound() {
-  if (kind_ == kPlopKind) ActorHooks::playSound(23 + randomNext() % 2);
+  if (kind_ == kPlopKind) gameHost().playSound(23 + randomNext() % 2);
 }
 
 bool QMRBloc::updateVisit(int dtMs, RenderEngine::TraversalMark mark) {

@@ -3,8 +3,8 @@
 #include <cmath>
 
 #include "app/Random.h"
-#include "game/host/ActorHooks.h"
 #include "game/actors/ActorTemplates.h"
+#include "game/host/GameHost.h"
 #include "physics/CScenePhysics.h"
 
 using RenderEngine::CNode;
@@ -86,7 +86,7 @@ void QMRSheep::setState(int state) {
 void QMRSheep::playStateSound(int state) {
   if (state < 0 || state >= kStateCount) return;
   const int index = state == 4 && position_.y < kScreenBottom ? 5 : state;
-  ActorHooks::playSound(sounds_[index]);
+  gameHost().playSound(sounds_[index]);
 }
 
 void QMRSheep::setInGoalZone(bool inside) {
@@ -149,7 +149,7 @@ bool QMRSheep::updateVisit(int dtMs, RenderEngine::TraversalMark mark) {
         // Drawn whether or not it is heard, so a message on screen does not
         // change the timers that follow.
         const std::int32_t bleat = kBleats[randomNext() % 3];
-        if (!ActorHooks::isBannerShown()) ActorHooks::playSound(bleat);
+        if (!gameHost().isBannerShown()) gameHost().playSound(bleat);
       }
     }
   } else if (visual_ == nullptr || !visual_->isAnimating()) {
@@ -184,7 +184,7 @@ void QMRWolf::buildVisual() { attachLook(ActorTemplates::kWolfScene); }
 void QMRWolf::playStateSound(int state) {
   if (state < 0 || state >= kStateCount) return;
   const int index = state == 2 && position_.y < kScreenBottom ? 5 : state;
-  ActorHooks::playSound(sounds_[index]);
+  gameHost().playSound(sounds_[index]);
 }
 
 void QMRWolf::die() {

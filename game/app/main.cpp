@@ -1,8 +1,4 @@
 #include "app/WindowGlue.h"
-#include "game/app/GameOverlayPorts.h"
 #include "game/app/QMRGame.h"
 
-int main(int argc, char** argv) {
-  installOverlayPorts();
-  window::runProgram(argc, argv, &createApplication);
-}
+int main(int argc, char** argv) { window::runProgram(argc, argv, &createApplication); }

@@ -4,9 +4,9 @@
 #include <string>
 
 #include "app/StringUtils.h"
-#include "game/host/GamePorts.h"
-#include "game/progress/LevelsManager.h"
+#include "game/host/GameHost.h"
 #include "game/menus/MainMenuSequence.h"
+#include "game/progress/LevelsManager.h"
 #include "render_engine/CButton.h"
 #include "render_engine/CNodeText.h"
 
@@ -112,7 +112,7 @@ void MainMenuSequence::showMapChoice() {
   pageHeight_ = 498;
   if (unlockNode != nullptr) {
     unlockNode->playAnimationRecursive(1);
-    gamePorts().playSound(kUnlockSound);
+    gameHost().playSound(kUnlockSound);
   }
 }
 
@@ -185,7 +185,7 @@ void MainMenuSequence::pageTouchBegan(int x, int y) {
   for (CNode* b : buttons) {
     if (b == nullptr || !b->containsPoint(x, y + kPageHitOffsetY)) continue;
     pressedTag_ = b->getTag();
-    gamePorts().playSound(kClickSound);
+    gameHost().playSound(kClickSound);
   }
 }
 
@@ -225,9 +225,9 @@ void MainMenuSequence::chooseLevel(int n) {
     levelId_ = shown;
   }
   if (levelId_ == 1) {
-    host().playVideo("INTRO.m4v", "movie0");
+    gameHost().playVideo("INTRO.m4v", "movie0");
     introPlaying_ = true;
     return;
   }
-  host().startLevel(levelId_);
+  gameHost().startLevel(levelId_);
 }

@@ -5,16 +5,13 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
-#include "app/GameLoop.h"
 #include "app/LocalizedText.h"
 #include "app/Options.h"
 #include "app/Random.h"
-#include "game/host/GamePorts.h"
+#include "game/host/GameHost.h"
 #include "game/progress/LevelsManager.h"
 #include "game/progress/QMRAchievementManager.h"
-#include "game/app/QMRGame.h"
 #include "render_engine/CButton.h"
 #include "render_engine/CNodeReader.h"
 #include "render_engine/CNodeText.h"
@@ -39,52 +36,11 @@ constexpr int kTotalsTagB = 405;
 constexpr int kStarsOutOfTag = 528;
 constexpr int kScoreOutOfTag = 500;
 constexpr int kInfoNodeTag = 337;
-constexpr int kSoundKnobTag = 435;
-constexpr int kMusicKnobTag = 436;
-constexpr int kOkTag = 437;
-constexpr int kFullscreenOnTag = 438;
-constexpr int kFullscreenOffTag = 439;
 constexpr int kEscape = 27;
 
-QMRGame* game() { return GameLoop::hasInstance() ? QMRGame::getInstance() : nullptr; }
-
-MenuHost& defaultHost() {
-  static MenuHost host;
-  return host;
-}
-
-bool isVolumeButton(int tag) { return tag >= 431 && tag <= 434; }
+constexpr int kHonourBoardSequence = 3;
 
 }  // namespace
-
-// --- the game's host ---------------------------------------------------------
-
-void MenuHost::startLevel(int levelId) {
-  if (QMRGame* g = game()) g->startLevel(levelId);
-}
-void MenuHost::playVideo(const char* movie, const char* subtitles) {
-  if (QMRGame* g = game()) g->playVideo(movie, subtitles);
-}
-bool MenuHost::isVideoPlaying() {
-  QMRGame* g = game();
-  return g != nullptr && g->isVideoPlaying();
-}
-void MenuHost::stopVideo() {
-  if (QMRGame* g = game()) g->stopVideo();
-}
-void MenuHost::showHonourBoard() {
-  if (GameLoop::hasInstance()) GameLoop::getInstance()->setCurrentSequence(QMRGame::kHonor);
-}
-void MenuHost::quit() {
-  if (GameLoop::hasInstance()) GameLoop::getInstance()->quit();
-}
-void MenuHost::requestFullscreen(bool on) {
-  if (GameLoop::hasInstance()) GameLoop::getInstance()->requestFullscreen(on);
-}
-void MenuHost::skipNextFrame() {
-  if (GameLoop::hasInstance()) GameLoop::getInstance()->skipNextFrame();
-}
-void MenuHost::playMusic(std::uint32_t id, bool loop, float volume) { AudioEngine::playMusic(id, loop, volume); }
 
 // --- life -------------------------------------------------------------------
 
@@ -93,10 +49,6 @@ MainMenuSequence::~MainMenuSequence() { unload(); }
 void MainMenuSequence::showState(CNode* node, int state) {
   if (auto* b = dynamic_cast<RenderEngine::CButton*>(node)) b->showState(static_cast<std::int16_t>(state));
 }
-
-void MainMenuSequence::setHost(MenuHost* host) { host_ = host; }
-
-MenuHost& MainMenuSequence::host() { return host_ != nullptr ? *host_ : defaultHost(); }
 
 bool MainMenuSequence::load() {
   unload();
@@ -146,12 +98,12 @@ void MainMenuSequence::forgetTreeNodes() {
 
 void MainMenuSequence::unloadTextures() {
   if (root_ != nullptr) root_->unloadTextures();
-  if (gamePorts().hudExists()) gamePorts().hudUnloadTextures();
+  gameHost().mapHudUnloadTextures();
 }
 
 CNode* MainMenuSequence::findTag(int tag) const { return root_ != nullptr ? root_->findByTag(tag) : nullptr; }
 
-void MainMenuSequence::hudHint(bool visible) { gamePorts().hudSetHintVisible(visible); }
+void MainMenuSequence::hudHint(bool visible) { gameHost().mapHudShowHint(visible); }
 
 // --- building ---------------------------------------------------------------
 
@@ -205,7 +157,7 @@ void MainMenuSequence::buildScenesFrom(CNode* menuRoot, CNode* helpRoot) {
     list->addChild(logoNode_);
   }
   root_ = menuRoot;
-  host().skipNextFrame();
+  gameHost().skipNextFrame();
 
   if (helpRoot != nullptr && list->getChildCount() >= static_cast<std::size_t>(kScreenCount)) {
     list->addToOption(helpRoot, 2);
@@ -310,7 +262,7 @@ void MainMenuSequence::showScreen(int n) {
   if (n == 6 && (mapIndex_ < 0 || mapIndex_ >= kMapCount)) n = 5;
   // Without its scenes the menu has only the logo to show.
   if (menuBroken_) n = 0;
-  if (n != 0) gamePorts().cursorSetMode(1);
+  if (n != 0) gameHost().setCursorMode(1);
   firstShowPending_ = false;
   screen_ = n;
   if (scenesBuilt_) {
@@ -377,7 +329,7 @@ void MainMenuSequence::showScreen(int n) {
   setScroll(0, 0);
   for (CNode* b : mainButtons_) showState(b, 0);
   // At the player's music volume (0 stays silent).
-  if (n > 0) host().playMusic(kMenuMusic, true, -1.0f);
+  if (n > 0) gameHost().playMusic(kMenuMusic, true);
   showTarnwellChannel(n == 1, 200, 285);
 }
 
@@ -386,7 +338,7 @@ void MainMenuSequence::enter() {
   fillTotals();
   if (!firstShowPending_) showScreen(1);
   refreshStaticTexts();
-  host().playMusic(kMenuMusic, true, -1.0f);
+  gameHost().playMusic(kMenuMusic, true);
 }
 
 void MainMenuSequence::leave() { showTarnwellChannel(false, 200, 285); }
@@ -395,10 +347,10 @@ void MainMenuSequence::leave() { showTarnwellChannel(false, 200, 285); }
 
 void MainMenuSequence::update(int ms) {
   if (firstShowPending_) showScreen(0);
-  if (introPlaying_ && !host().isVideoPlaying()) {
+  if (introPlaying_ && !gameHost().isVideoPlaying()) {
     introPlaying_ = false;
-    host().stopVideo();
-    host().startLevel(levelId_);
+    gameHost().stopVideo();
+    gameHost().startLevel(levelId_);
   }
   if (root_ != nullptr) root_->update(ms);
   switch (screen_) {
@@ -411,7 +363,7 @@ void MainMenuSequence::update(int ms) {
     case 5: finishMapUnlocks(); break;
     default: break;
   }
-  if (mapHudShown_) gamePorts().hudUpdate(ms);
+  if (mapHudShown_) gameHost().mapHudUpdate(ms);
 }
 
 void MainMenuSequence::runSplash() {
@@ -461,7 +413,7 @@ void MainMenuSequence::draw() {
     return;
   }
   if (root_ != nullptr) root_->draw(true, true);
-  if (mapHudShown_) gamePorts().hudDraw();
+  if (mapHudShown_) gameHost().mapHudDraw();
 }
 
 void MainMenuSequence::updateIdleAnimation(int ms) {
@@ -512,8 +464,8 @@ void MainMenuSequence::clampScroll() {
 void MainMenuSequence::touchBegan(int x, int y) {
   if (screen_ == 0) return;
   touchHeld_ = true;
-  if (mapHudShown_ && gamePorts().hudHandleTouch(x, y)) {
-    gamePorts().playSound(kClickSound);
+  if (mapHudShown_ && gameHost().mapHudPress(x, y)) {
+    gameHost().playSound(kClickSound);
     return;
   }
   switch (screen_) {
@@ -540,13 +492,13 @@ void MainMenuSequence::touchMoved(int x, int y) {
 void MainMenuSequence::touchEnded(int x, int y) {
   if (screen_ == 0) return;
   touchHeld_ = false;
-  gamePorts().hudSetButtonsHighlighted(false);
+  gameHost().mapHudHighlight(false);
   if (dragX_ != -1 && screen_ != 4) {
     scrollBy(x - dragX_, y - dragY_);
     dragX_ = dragY_ = -1;
     return;
   }
-  if (mapHudShown_ && gamePorts().hudFindButtonAt(x, y) == kBackButton) {
+  if (mapHudShown_ && gameHost().mapHudButtonAt(x, y) == kBackButton) {
     if (screen_ == 4) {
       closeOptions(false);
       showScreen(1);
@@ -604,7 +556,7 @@ void MainMenuSequence::mainTouchBegan(int x, int y) {
     if (!b->containsPoint(x, y)) continue;
     pressedTag_ = b->getTag();
     showState(b, 1);
-    gamePorts().playSound(kClickSound);
+    gameHost().playSound(kClickSound);
   }
 }
 
@@ -617,220 +569,11 @@ void MainMenuSequence::mainTouchEnded(int x, int y) {
       case 425: showScreen(5); break;
       case 426: showScreen(2); break;
       case 427: showScreen(3); break;
-      case 428: host().showHonourBoard(); break;
+      case 428: gameHost().switchToSequence(kHonourBoardSequence); break;
       case 429: showScreen(4); break;
-      case 430: host().quit(); break;
+      case 430: gameHost().quit(); break;
       default: break;
     }
     return;
   }
-}
-
-// --- options ----------------------------------------------------------------
-
-CNode* MainMenuSequence::knobOf(int option) const {
-  return option == OPTION_SOUND_VOLUME ? soundSlider_ : option == OPTION_MUSIC_VOLUME ? musicSlider_ : nullptr;
-}
-
-CNode* MainMenuSequence::optionItem(int tag) const {
-  for (CNode* item : optionItems_) {
-    if (item->getTag() == tag) return item;
-  }
-  return nullptr;
-}
-
-void MainMenuSequence::setKnob(CNode* knob, int base, int value, int max) {
-  if (knob == nullptr) return;
-  const int step = max > 0 ? 160 / max : 0;
-  const RenderEngine::Vector3& p = knob->getPosition();
-  knob->setPosition(static_cast<float>(base + step * value), p.y, p.z);
-}
-
-void MainMenuSequence::applyVolumeOption() {
-  savedSound_ = getOptionValue(OPTION_SOUND_VOLUME);
-  const int soundMax = getOptionMax(OPTION_SOUND_VOLUME);
-  AudioEngine::setSoundVolume(QMRGame::volumeFromOption(savedSound_, soundMax));
-  setKnob(soundSlider_, kSoundKnobBase, savedSound_, soundMax);
-  savedMusic_ = getOptionValue(OPTION_MUSIC_VOLUME);
-  const int musicMax = getOptionMax(OPTION_MUSIC_VOLUME);
-  AudioEngine::setMusicVolume(QMRGame::volumeFromOption(savedMusic_, musicMax));
-  setKnob(musicSlider_, kMusicKnobBase, savedMusic_, musicMax);
-}
-
-void MainMenuSequence::updateLanguageButtons() {
-  savedLanguage_ = getCurrentLanguageIndex();
-  const char* code = getLanguageCode(savedLanguage_);
-  for (int i = 0; i < 5; ++i) showState(findTag(kLanguageTags[i]), std::strcmp(code, kLanguageCodes[i]) == 0 ? 1 : 0);
-  savedFullscreen_ = getOptionValue(OPTION_FULLSCREEN);
-  applyVolumeOption();
-  if (fullscreenOnButton_ != nullptr && fullscreenOffButton_ != nullptr) {
-    const bool on = savedFullscreen_ == 1;
-    showState(fullscreenOnButton_, on ? 1 : 0);
-    showState(fullscreenOffButton_, on ? 0 : 1);
-  }
-}
-
-void MainMenuSequence::stepVolumeSlider(int option, int delta) {
-  CNode* knob = knobOf(option);
-  if (knob == nullptr) return;
-  knob->moveBy(static_cast<float>(kKnobStep * delta), 0, 0);
-  const int base = option == OPTION_SOUND_VOLUME ? kSoundKnobBase : kMusicKnobBase;
-  const float x = knob->getPosition().x;
-  for (int i = 0; i <= 10; ++i) {
-    if (x != static_cast<float>(base + kKnobStep * i)) continue;
-    setOptionValue(option, i);
-    const float volume = QMRGame::volumeFromOption(i, getOptionMax(option));
-    if (option == OPTION_SOUND_VOLUME) {
-      AudioEngine::setSoundVolume(volume);
-    } else {
-      AudioEngine::setMusicVolume(volume);
-    }
-    return;
-  }
-}
-
-void MainMenuSequence::dragVolumeSlider(int x, int y) {
-  if (!touchHeld_ || soundSlider_ == nullptr || musicSlider_ == nullptr) return;
-  CNode* knob = nullptr;
-  int option = 0, low = 0, high = 0;
-  if (pressedTag_ == kSoundKnobTag) {
-    knob = soundSlider_;
-    option = OPTION_SOUND_VOLUME;
-    low = kSoundKnobBase;
-    high = kSoundKnobBase + 160;
-  } else if (pressedTag_ == kMusicKnobTag) {
-    knob = musicSlider_;
-    option = OPTION_MUSIC_VOLUME;
-    low = kMusicKnobBase;
-    high = kMusicKnobBase + 160;
-  } else {
-    return;
-  }
-  const RenderEngine::Vector3& p = knob->getPosition();
-  if (std::fabs(static_cast<float>(y) - p.y) >= 20.0f) return;
-  const float fx = static_cast<float>(x);
-  if (p.x - 8.0f > fx && p.x > static_cast<float>(low)) {
-    stepVolumeSlider(option, -1);
-  } else if (p.x + 8.0f < fx && p.x < static_cast<float>(high)) {
-    stepVolumeSlider(option, 1);
-  }
-}
-
-void MainMenuSequence::repeatVolumeButton(int ms) {
-  if (!touchHeld_ || pressedTag_ == kSoundKnobTag || pressedTag_ == kMusicKnobTag) return;
-  if (ms > 0) holdTimer_ += ms;
-  if (ms >= 0 && holdTimer_ < kRepeatMs) return;
-  holdTimer_ = 0;
-  CNode* item = optionItem(pressedTag_);
-  if (item == nullptr || !item->containsPoint(dragX_, dragY_)) return;
-  const auto knobX = [](CNode* knob) { return knob != nullptr ? knob->getPosition().x : 0.0f; };
-  switch (pressedTag_) {
-    case 431:
-      if (musicSlider_ != nullptr && knobX(musicSlider_) < 341.0f) stepVolumeSlider(OPTION_MUSIC_VOLUME, 1);
-      break;
-    case 432:
-      if (musicSlider_ != nullptr && knobX(musicSlider_) > 181.0f) stepVolumeSlider(OPTION_MUSIC_VOLUME, -1);
-      break;
-    case 433:
-      if (soundSlider_ != nullptr && knobX(soundSlider_) < 337.0f) stepVolumeSlider(OPTION_SOUND_VOLUME, 1);
-      break;
-    case 434:
-      if (soundSlider_ != nullptr && knobX(soundSlider_) > 177.0f) stepVolumeSlider(OPTION_SOUND_VOLUME, -1);
-      break;
-    default:
-      break;
-  }
-}
-
-void MainMenuSequence::optionsTouchBegan(int x, int y) {
-  dragX_ = x;
-  dragY_ = y;
-  bool hit = false;
-  for (CNode* item : optionItems_) {
-    if (!item->containsPoint(x, y)) continue;
-    pressedTag_ = item->getTag();
-    hit = true;
-    if (isVolumeButton(pressedTag_)) repeatVolumeButton(-1);
-  }
-  if (!hit) {
-    for (CNode* b : languageButtons_) {
-      if (!b->containsPoint(x, y)) continue;
-      pressedTag_ = b->getTag();
-      hit = true;
-    }
-  }
-  if (!hit) {
-    if (fullscreenOnButton_ != nullptr && fullscreenOnButton_->containsPoint(x, y)) {
-      pressedTag_ = kFullscreenOnTag;
-      hit = true;
-    } else if (fullscreenOffButton_ != nullptr && fullscreenOffButton_->containsPoint(x, y)) {
-      pressedTag_ = kFullscreenOffTag;
-      hit = true;
-    }
-  }
-  if (hit) gamePorts().playSound(kClickSound);
-}
-
-void MainMenuSequence::optionsTouchEnded(int x, int y) {
-  bool handled = false;
-  for (CNode* item : optionItems_) {
-    if (item->getTag() != pressedTag_ || !item->containsPoint(x, y)) continue;
-    handled = true;
-    if (pressedTag_ == kOkTag) {
-      closeOptions(true);
-      showScreen(1);
-      pressedTag_ = -1;
-      return;
-    }
-  }
-  if (!handled) {
-    for (CNode* b : languageButtons_) {
-      if (b->getTag() != pressedTag_ || !b->containsPoint(x, y)) continue;
-      handled = true;
-      const char* code = kLanguageCodes[b->getTag() - kLanguageTags[0]];
-      if (std::strcmp(code, getLanguageCode(getCurrentLanguageIndex())) != 0) {
-        setLanguage(code);
-        RenderEngine::CNodeText::refreshAllLocalizedTexts();
-        setOptionValue(OPTION_LANGUAGE, getCurrentLanguageIndex());
-        // The refresh gave the figures their text ids' strings back.
-        refreshStaticTexts();
-      }
-      for (CNode* other : languageButtons_) showState(other, other == b ? 1 : 0);
-      break;
-    }
-  }
-  if (!handled && fullscreenOnButton_ != nullptr && fullscreenOffButton_ != nullptr) {
-    if (pressedTag_ == kFullscreenOnTag && fullscreenOnButton_->containsPoint(x, y)) {
-      setOptionValue(OPTION_FULLSCREEN, 1);
-      showState(fullscreenOnButton_, 1);
-      showState(fullscreenOffButton_, 0);
-    } else if (pressedTag_ == kFullscreenOffTag && fullscreenOffButton_->containsPoint(x, y)) {
-      setOptionValue(OPTION_FULLSCREEN, 0);
-      showState(fullscreenOnButton_, 0);
-      showState(fullscreenOffButton_, 1);
-    }
-  }
-  pressedTag_ = -1;
-}
-
-void MainMenuSequence::closeOptions(bool confirm) {
-  if (confirm) {
-    host().requestFullscreen(getOptionValue(OPTION_FULLSCREEN) != 0);
-    saveOptions();
-  } else {
-    setOptionValue(OPTION_SOUND_VOLUME, savedSound_);
-    AudioEngine::setSoundVolume(QMRGame::volumeFromOption(savedSound_, getOptionMax(OPTION_SOUND_VOLUME)));
-    setOptionValue(OPTION_MUSIC_VOLUME, savedMusic_);
-    AudioEngine::setMusicVolume(QMRGame::volumeFromOption(savedMusic_, getOptionMax(OPTION_MUSIC_VOLUME)));
-    if (getOptionValue(OPTION_LANGUAGE) != savedLanguage_) {
-      setLanguage(getLanguageCode(savedLanguage_));
-      RenderEngine::CNodeText::refreshAllLocalizedTexts();
-      setOptionValue(OPTION_LANGUAGE, savedLanguage_);
-    }
-    if (getOptionValue(OPTION_FULLSCREEN) != savedFullscreen_) {
-      setOptionValue(OPTION_FULLSCREEN, savedFullscreen_);
-      host().requestFullscreen(savedFullscreen_ != 0);
-    }
-  }
-  refreshStaticTexts();
 }

@@ -8,6 +8,8 @@
 // button leads out of the inner pages.
 //
 // Screens: 0 splash, 1 main, 2 help, 3 info, 4 options, 5 map choice, 6 level page.
+// The flow of the screens is in MainMenuSequence.cpp, the options page in
+// MainMenuOptions.cpp, the map choice and the level pages in MainMenuMaps.cpp.
 #include <cstdint>
 #include <list>
 #include <set>
@@ -19,23 +21,6 @@
 namespace RenderEngine {
 class COptionalNodeList;
 }
-
-// What the menu asks of the application object: levels, movies, the honour
-// board, quitting, full screen and music. The game's own is the default;
-// tests install recorders.
-class MenuHost {
- public:
-  virtual ~MenuHost() = default;
-  virtual void startLevel(int levelId);
-  virtual void playVideo(const char* movie, const char* subtitles);
-  virtual bool isVideoPlaying();
-  virtual void stopVideo();
-  virtual void showHonourBoard();
-  virtual void quit();
-  virtual void requestFullscreen(bool on);
-  virtual void skipNextFrame();
-  virtual void playMusic(std::uint32_t id, bool loop, float volume);
-};
 
 class MainMenuSequence : public QMRGameSequenceInterface {
  public:
@@ -51,6 +36,11 @@ class MainMenuSequence : public QMRGameSequenceInterface {
   static constexpr std::uint32_t kMenuMusic = 46;
   static constexpr int kBackButton = 209;
   static constexpr int kHintTag = 207;
+  static constexpr int kSoundKnobTag = 435;
+  static constexpr int kMusicKnobTag = 436;
+  static constexpr int kOkTag = 437;
+  static constexpr int kFullscreenOnTag = 438;
+  static constexpr int kFullscreenOffTag = 439;
   static constexpr int kSoundKnobBase = 177;
   static constexpr int kMusicKnobBase = 181;
   static constexpr int kKnobStep = 16;
@@ -70,9 +60,6 @@ class MainMenuSequence : public QMRGameSequenceInterface {
   ~MainMenuSequence() override;
   MainMenuSequence(const MainMenuSequence&) = delete;
   MainMenuSequence& operator=(const MainMenuSequence&) = delete;
-
-  // nullptr restores the game's own host.
-  void setHost(MenuHost* host);
 
   bool load() override;
   void unload() override;
@@ -124,6 +111,9 @@ class MainMenuSequence : public QMRGameSequenceInterface {
                                int realLevelCount);
   // Whether a map opens at this total (a map without levels never does).
   static bool mapOpensAt(int mapIndex, int stars, bool hasLevels);
+  // A volume from the options: value / max, 0.5 when the pair makes no sense,
+  // else kept within [0, 1].
+  static float volumeFromOption(int value, int max);
 
   // For tests and tools.
   RenderEngine::CNode* getRoot() const { return root_; }
@@ -151,7 +141,6 @@ class MainMenuSequence : public QMRGameSequenceInterface {
   int getShownLevelId(int n) const;
 
  private:
-  MenuHost& host();
   // A button's state; nodes of other kinds are left as they are.
   static void showState(RenderEngine::CNode* node, int state);
   // The first child of the menu's root when it is a list of the seven screens.
@@ -174,7 +163,6 @@ class MainMenuSequence : public QMRGameSequenceInterface {
   RenderEngine::CNode* optionItem(int tag) const;
   void hudHint(bool visible);
 
-  MenuHost* host_ = nullptr;
   RenderEngine::CNode* root_ = nullptr;
   RenderEngine::CNode* logoNode_ = nullptr;
   RenderEngine::COptionalNodeList* screenList_ = nullptr;

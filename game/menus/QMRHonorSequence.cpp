@@ -2,9 +2,8 @@
 
 #include <cstdio>
 
-#include "app/GameLoop.h"
 #include "app/Options.h"
-#include "game/host/GamePorts.h"
+#include "game/host/GameHost.h"
 #include "game/progress/LevelsManager.h"
 #include "game/progress/QMRAchievementManager.h"
 #include "render_engine/CButton.h"
@@ -127,9 +126,9 @@ void QMRHonorSequence::closeOpenRows() {
 }
 
 void QMRHonorSequence::enter() {
-  gamePorts().cursorSetMode(1);
+  gameHost().setCursorMode(1);
   fillTotals();
-  gamePorts().hudSetHintVisible(false);
+  gameHost().mapHudShowHint(false);
   shown_ = true;
   closeOpenRows();
   const QMRAchievementManager& achievements = QMRAchievementManager::getInstance();
@@ -146,26 +145,26 @@ void QMRHonorSequence::leave() { showTarnwellChannel(false, 200, 285); }
 
 void QMRHonorSequence::unloadTextures() {
   if (scene_ != nullptr) scene_->unloadTextures();
-  if (gamePorts().hudExists()) gamePorts().hudUnloadTextures();
+  gameHost().mapHudUnloadTextures();
 }
 
 void QMRHonorSequence::update(int ms) {
   if (scene_ != nullptr) scene_->update(ms);
-  if (shown_) gamePorts().hudUpdate(ms);
+  if (shown_) gameHost().mapHudUpdate(ms);
 }
 
 void QMRHonorSequence::draw() {
   if (scene_ != nullptr) scene_->draw(true, true);
-  if (shown_) gamePorts().hudDraw();
+  if (shown_) gameHost().mapHudDraw();
 }
 
 void QMRHonorSequence::touchBegan(int x, int y) {
-  if (shown_ && gamePorts().hudHandleTouch(x, y)) gamePorts().playSound(kClickSound);
+  if (shown_ && gameHost().mapHudPress(x, y)) gameHost().playSound(kClickSound);
 }
 
 void QMRHonorSequence::touchEnded(int x, int y) {
-  gamePorts().hudSetButtonsHighlighted(false);
-  if (shown_ && gamePorts().hudFindButtonAt(x, y) == kBackButton) GameLoop::getInstance()->setCurrentSequence(1);
+  gameHost().mapHudHighlight(false);
+  if (shown_ && gameHost().mapHudButtonAt(x, y) == kBackButton) gameHost().switchToSequence(kMenuSequence);
 }
 
 void QMRHonorSequence::toggleRow(HonorRow& row) {

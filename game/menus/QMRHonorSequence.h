@@ -31,6 +31,7 @@ class QMRHonorSequence : public QMRGameSequenceInterface {
   static constexpr int kDefaultTitleText = 0;
   static constexpr int kDefaultCaptionText = 41;
   static constexpr int kBackButton = 209;
+  static constexpr int kMenuSequence = 1;
   static constexpr int kClickSound = 5;
   static constexpr int kBufferSize = 50;
 

@@ -4,9 +4,8 @@
 
 #include <algorithm>
 
-#include "app/GameLoop.h"
 #include "app/Options.h"
-#include "game/host/GamePorts.h"
+#include "game/host/GameHost.h"
 #include "render_engine/GlStateCache.h"
 
 namespace {
@@ -16,7 +15,7 @@ enum Phase { kCreate = 0, kFadeIn = 1, kHold = 2, kFadeOut = 3, kDone = 4 };
 QMRLogoSequence::~QMRLogoSequence() { unload(); }
 
 bool QMRLogoSequence::load() {
-  gamePorts().cursorSetMode(3);
+  gameHost().setCursorMode(3);
   unload();
   logoNames_.assign(1, kLogoName);
   phase_ = -1;
@@ -39,11 +38,10 @@ void QMRLogoSequence::leave() { unload(); }
 
 void QMRLogoSequence::showNextLogo() {
   unload();
-  GameLoop* loop = GameLoop::getInstance();
   if (logoNames_.empty()) {
     // Nothing (more) to show: straight on to the menu.
     phase_ = kDone;
-    loop->setCurrentSequence(kMenuSequence);
+    gameHost().switchToSequence(kMenuSequence);
     return;
   }
   // The logo is wider than the large-texture limit: load it anyway.
@@ -59,7 +57,7 @@ void QMRLogoSequence::showNextLogo() {
   logoNames_.pop_front();
   timer_ = kFadeMs;
   phase_ = kFadeIn;
-  loop->skipNextFrame();
+  gameHost().skipNextFrame();
 }
 
 void QMRLogoSequence::update(int ms) {
@@ -88,7 +86,7 @@ void QMRLogoSequence::update(int ms) {
         break;
       case kDone:
         if (logoNames_.empty()) {
-          GameLoop::getInstance()->setCurrentSequence(kMenuSequence);
+          gameHost().switchToSequence(kMenuSequence);
         } else {
           phase_ = kCreate;
           timer_ = -1;

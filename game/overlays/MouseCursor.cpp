@@ -2,13 +2,12 @@
 
 #include <cstdio>
 
+#include "game/host/GameHost.h"
 #include "render_engine/CNodeReader.h"
 
 using RenderEngine::CNode;
 
 namespace {
-CursorWindowLayer* g_defaultLayer = nullptr;
-
 // The point of each look that sits on the mouse position, from the node's
 // origin.
 void hotSpotShift(int mode, int& dx, int& dy) {
@@ -24,8 +23,6 @@ void hotSpotShift(int mode, int& dx, int& dy) {
 }
 }  // namespace
 
-void MouseCursor::setDefaultWindowLayer(CursorWindowLayer* layer) { g_defaultLayer = layer; }
-
 MouseCursor* MouseCursor::getInstance() {
   static MouseCursor* instance = [] {
     ExportCNode::CNodeReader reader("cursors.bin");
@@ -33,13 +30,12 @@ MouseCursor* MouseCursor::getInstance() {
     if (scene->findByTag(kArrowTag) == nullptr || scene->findByTag(kHandTag) == nullptr) {
       std::fprintf(stderr, "cursors.bin: no pointer looks (tags 151 and 150); the cursor draws nothing\n");
     }
-    return new MouseCursor(scene, g_defaultLayer != nullptr ? g_defaultLayer : glutCursorWindowLayer());
+    return new MouseCursor(scene);
   }();
   return instance;
 }
 
-MouseCursor::MouseCursor(CNode* scene, CursorWindowLayer* layer)
-    : scene_(scene), layer_(layer != nullptr ? layer : &nullLayer_) {
+MouseCursor::MouseCursor(CNode* scene) : scene_(scene) {
   applyMode();  // not pending: changes nothing
   moveTo(960, 640, 0);  // off the 480x320 screen until the mouse moves
 }
@@ -88,19 +84,19 @@ void MouseCursor::applyMode() {
   switch (mode_) {
     case kSystemPointer:
       sprite_ = nullptr;
-      layer_->setSystemCursorVisible(true);
+      gameHost().setSystemCursorVisible(true);
       break;
     case kArrow:
       sprite_ = scene_->findByTag(kArrowTag);
-      layer_->setSystemCursorVisible(false);
+      gameHost().setSystemCursorVisible(false);
       break;
     case kHand:
       sprite_ = scene_->findByTag(kHandTag);
-      layer_->setSystemCursorVisible(false);
+      gameHost().setSystemCursorVisible(false);
       break;
     default:  // hidden, and any mode the game does not know
       sprite_ = nullptr;
-      layer_->setSystemCursorVisible(false);
+      gameHost().setSystemCursorVisible(false);
       break;
   }
   moveTo(x_, y_, z_);

@@ -3,8 +3,8 @@
 // 151 is an arrow and whose node tagged 150 is a hand, each with a pressed look
 // while a button is down. The application object moves it with every mouse
 // event, tells it about presses, updates it every frame and draws it above
-// everything; each screen picks the look with setMode.
-#include "game/host/CursorWindowLayer.h"
+// everything; each screen picks the look with setMode. The window's own
+// pointer is shown or hidden through the game's host.
 #include "render_engine/CNode.h"
 
 class MouseCursor {
@@ -16,13 +16,10 @@ class MouseCursor {
 
   // The single cursor, reading "cursors.bin" the first time.
   static MouseCursor* getInstance();
-  // The window layer the next cursor made by getInstance uses (the GLUT one
-  // when none is set). Not owned.
-  static void setDefaultWindowLayer(CursorWindowLayer* layer);
 
   // A cursor over a scene already read (owned; null: no scene, the cursor then
-  // never shows a sprite) and a window layer (not owned; null: the null layer).
-  MouseCursor(RenderEngine::CNode* scene, CursorWindowLayer* layer);
+  // never shows a sprite).
+  explicit MouseCursor(RenderEngine::CNode* scene);
   MouseCursor(const MouseCursor&) = delete;
   MouseCursor& operator=(const MouseCursor&) = delete;
   ~MouseCursor();
@@ -61,6 +58,4 @@ class MouseCursor {
   bool modePending_ = false;
   bool pressPending_ = false;
   bool pressAnimating_ = false;
-  NullCursorWindowLayer nullLayer_;
-  CursorWindowLayer* layer_ = nullptr;
 };

@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "app/Random.h"
-#include "game/host/GameSound.h"
+#include "game/host/GameHost.h"
 #include "render_engine/CNodeReader.h"
 #include "render_engine/CNodeText.h"
 #include "render_engine/GlStateCache.h"
@@ -188,8 +188,8 @@ void QMRTextBanner::showMessageNow(const Entry& entry) {
       root_->playAndShowFrameByTag(kKindTag, 0, 1);
       root_->update(0);
     }
-    playGameSound(kSoundOpen);
-    if (listener_ != nullptr) listener_->notifyBannerShown();
+    gameHost().playSound(kSoundOpen);
+    gameHost().notifyBannerShown();
   } else {
     openingPending_ = false;
     if (root_ != nullptr) {
@@ -253,9 +253,9 @@ void QMRTextBanner::layoutButtons() {
 
 void QMRTextBanner::playVoice(int kind) {
   if (kind == kTutorial) {
-    playGameSound(kTutorialVoices[randomNext() % 3]);
+    gameHost().playSound(kTutorialVoices[randomNext() % 3]);
   } else if (kind == kPause) {
-    playGameSound(kSoundPause);
+    gameHost().playSound(kSoundPause);
   }
 }
 
@@ -290,7 +290,7 @@ int QMRTextBanner::pressButtonAt(int x, int y) {
   for (QMRButton* button : buttons_) {
     if (button->containsPoint(x, y)) {
       button->showFaceState(1);
-      playGameSound(kSoundButton);
+      gameHost().playSound(kSoundButton);
       found = button->getTag();
     } else {
       button->showFaceState(0);
@@ -304,7 +304,7 @@ void QMRTextBanner::touchEnded(int x, int y) {
   const int pressed = pressedButton_;
   if (buttonAt(x, y) == pressed) {
     const unsigned before = serial_;
-    if (listener_ != nullptr) listener_->forwardButton(pressed);
+    gameHost().forwardButton(pressed);
     pressButtonAt(-1, -1);
     // The screen may already have moved the banner on (a resume shows the
     // next message itself); moving on again would skip a message.
@@ -326,7 +326,7 @@ bool QMRTextBanner::showNextQueued() {
   } else {
     const bool was = shown_;
     hideAll();
-    if (was && listener_ != nullptr) listener_->notifyBannerHidden();
+    if (was) gameHost().notifyBannerHidden();
   }
   return shown_;
 }

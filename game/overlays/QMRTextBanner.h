@@ -2,24 +2,16 @@
 // The modal message banner above every screen: a strip over a dimmed screen
 // with a text, a picture for the kind of message and up to three buttons
 // (briefings, pause, lost and won), and the result window shown inside it at
-// the end of a level. Messages sent while one is shown wait in a queue.
+// the end of a level. Messages sent while one is shown wait in a queue. Its
+// buttons, its opening and its closing go to the game's host, which hands
+// them on to the screen under it.
 #include <cstddef>
 #include <deque>
 #include <vector>
 
-#include "game/host/OverlayHooks.h"
+#include "game/host/GameHost.h"
 #include "game/overlays/QMRButton.h"
 #include "render_engine/CNode.h"
-
-// Who hears about the banner: the application object, which hands the button
-// ids on to the current screen.
-class BannerListener {
- public:
-  virtual ~BannerListener() = default;
-  virtual void forwardButton(int buttonId) = 0;
-  virtual void notifyBannerShown() {}
-  virtual void notifyBannerHidden() {}
-};
 
 // The end-of-level window: time, three numbers and the medal.
 class QMRResultScreen : public RenderEngine::CNode {
@@ -78,8 +70,6 @@ class QMRTextBanner : public RenderEngine::CNode {
   // buttons use the process-wide template.
   void loadScenes(RenderEngine::CNode* bannerScene, RenderEngine::CNode* windowScene);
 
-  void setListener(BannerListener* listener) { listener_ = listener; }
-
   void showMessage(const BannerMessage& message);
   void showMessage(int textId, int kind, int position, int buttonMask);
   void showResult(const BannerMessage& message, int timeMs, int a, int b, int c, int medal);
@@ -137,5 +127,4 @@ class QMRTextBanner : public RenderEngine::CNode {
   // Counts every message shown and every hide: tells touchEnded whether the
   // screen it called already moved the banner on.
   unsigned serial_ = 0;
-  BannerListener* listener_ = nullptr;
 };

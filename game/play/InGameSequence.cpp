@@ -2,75 +2,43 @@
 
 #include <GL/gl.h>
 
-#include <cmath>
-#include <cstdio>
-
-#include "app/LocalizedText.h"
 #include "app/Random.h"
-#include "game/actors/ActorCasts.h"
-#include "game/host/ActorHooks.h"
+#include "game/actors/QMRSheep.h"
+#include "game/actors/QuillmoorGameplayTest.h"
+#include "game/host/GameHost.h"
 #include "game/play/GameHud.h"
-#include "game/progress/LevelsManager.h"
-#include "game/progress/QMRAchievementManager.h"
 #include "game/play/QMRBackground.h"
 #include "game/play/QMRGameFX.h"
-#include "game/actors/QMRJoint.h"
-#include "game/actors/QuillmoorGameplayTest.h"
-#include "game/progress/TutorialManager.h"
+#include "game/progress/LevelsManager.h"
 #include "physics/CScenePhysics.h"
 #include "physics/GameConfiguration.h"
 #include "render_engine/GlStateCache.h"
 #include "sound/AudioEngine.h"
 
+// The level screen's flow: its life, its touches and buttons, the state
+// machine and the frame. The level's building is in InGameLevel.cpp, the
+// score and the result in InGameResult.cpp.
+
 using RenderEngine::CNode;
 using RenderEngine::CNodePhysics;
-using RenderEngine::CNodePhysicsBaseInterface;
 using RenderEngine::CScenePhysics;
 
 namespace {
 
 constexpr std::uint32_t kLevelSounds[] = {7, 6, 10, 9, 8, 18, 17, 29, 30, 31, 32, 34, 35, 36, 38, 33, 23, 24, 26, 27};
-constexpr int kBannerTexts[5][3] = {{0x20000, 0x20001, 0x20002},
-                                    {0x20005, 0x20006, 0x20007},
-                                    {0x20005, 0x20006, 0x20007},
-                                    {0x20008, 0x20009, 0x2000A},
-                                    {0x2000B, 0x2000C, 0x2000D}};
-constexpr int kInfiltratedWolfText = 0x20004;
 constexpr int kPauseText = 0x2000E;
-constexpr int kFirstWinText = 0x30005;
-constexpr int kFirstWinTutorial = 4;
-constexpr int kFlockTutorial = 6;
 constexpr int kMaskLost = 11;
-constexpr int kMaskWon = 19;
 constexpr int kMaskPause = 12;
 constexpr std::uint32_t kLoseJingle = 42;
-constexpr std::uint32_t kWinJingle = 44;
-constexpr std::uint32_t kGoldJingle = 45;
 constexpr int kIdleHintMs = 10000;
-
-struct ProcessState {
-  std::array<std::int32_t, InGameSequence::kTypeCount> counters{};
-  int lastScore = 0;
-  int lastPick[5] = {-1, -1, -1, -1, -1};
-};
-ProcessState& process() {
-  static ProcessState s;
-  return s;
-}
 
 }  // namespace
 
-InGameSequence::InGameSequence(InGameHost* host) : host_(host != nullptr ? host : &defaultInGameHost()) {}
+InGameSequence::InGameSequence() = default;
 
 InGameSequence::~InGameSequence() {
   if (loaded_) unload();
 }
-
-const std::array<std::int32_t, InGameSequence::kTypeCount>& InGameSequence::typeCounters() {
-  return process().counters;
-}
-int InGameSequence::lastScore() { return process().lastScore; }
-void InGameSequence::resetProcessState() { process() = ProcessState{}; }
 
 bool InGameSequence::load() {
   scene_ = new CScenePhysics;
@@ -126,137 +94,10 @@ void InGameSequence::unload() {
   extraEffects_.clear();
 }
 
-int InGameSequence::levelMusic(int scenery) {
-  // Sceneries below 1 take the first piece rather than a negative remainder.
-  const int s = scenery < 1 ? 1 : scenery;
-  return 39 + (s - 1) % 3;
-}
-
-void InGameSequence::setScenery(int index) {
-  if (index != scenery_) {
-    delete background_;
-    background_ = nullptr;
-    scenery_ = index;
-    if (index != -1) background_ = new QMRBackground(index);
-  }
-  host_->playMusic(static_cast<std::uint32_t>(levelMusic(scenery_)), true);
-  if (background_ != nullptr) background_->stopEffect();
-}
-
-void InGameSequence::prepareLevel(int levelId, int scenery, int tutorialId) {
-  setScenery(scenery);
-  tutorialId_ = tutorialId;
-  if (levelId != levelId_) {
-    levelId_ = levelId;
-    level_ = reader_.loadLevel(levelId);
-  }
-  loadLevel();
-  paused_ = false;
-  tries_ = 1;
-  visitPlayMs_ = 0;
-  visitTries_ = 1;
-  won_ = false;
-}
-
-void InGameSequence::clearLevel() {
-  actors_.clear();
-  failed_.clear();
-  joints_.clear();
-  if (scene_ != nullptr) scene_->reset();
-  if (rules_ != nullptr) rules_->clearAll();
-}
-
-void InGameSequence::loadLevel() {
-  if (scene_ == nullptr) return;
-  failWaitMs_ = 0;
-  failOffScreen_ = false;
-  // A fresh attempt shows a fresh clock, count and marks already behind its
-  // briefings, not the figures of the attempt before.
-  score_ = clockMs_ = actions_ = 0;
-  showCounters();
-  if (hud_ != nullptr) hud_->showMarks(3);
-  process().counters.fill(0);
-  clearLevel();
-  const GameConfiguration& config = gameConfiguration();
-  scene_->setWorldParameters(config.worldParameters());
-  scene_->setStepsPerSecond(
-      config.updateRateFor(static_cast<int>(level_.entities.size()), static_cast<int>(level_.joints.size())));
-  const bool show106 = background_ != nullptr && background_->isDecorationTag(QMRBackground::kDecorationTag);
-
-  std::vector<CNodePhysicsBaseInterface*> nodes;
-  for (const PlacedEntityDescription& placed : level_.entities) {
-    CNodePhysicsBaseInterface* node = reader_.createEntity(placed.model.name);
-    if (node == nullptr) continue;
-    node->setVisibleByTag(show106, QMRBackground::kDecorationTag);
-    node->setPosition(placed.x, placed.y, 0.0f);
-    node->setRotation(0.0f, 0.0f, placed.angle);
-    // A complex entity has no type of its own: it counts nothing and never
-    // decides the level.
-    auto* body = dynamic_cast<CNodePhysics*>(node);
-    const int type = body != nullptr ? body->getCollisionType() : -1;
-    if (type >= 0 && type < kTypeCount) ++process().counters[static_cast<std::size_t>(type)];
-    QMRSheep* animal = body != nullptr && CollisionType::isAnimal(type) ? asAnimal(body) : nullptr;
-    if (animal != nullptr) {
-      actors_.push_back(animal);
-    } else {
-      scene_->addPhysicsItem(node);
-    }
-    nodes.push_back(node);
-  }
-  for (QMRSheep* actor : actors_) scene_->addPhysicsItem(actor);
-  failed_.assign(actors_.size(), false);
-
-  const auto count = static_cast<int>(nodes.size());
-  for (const PhysicsModelDescription& joint : level_.joints) {
-    const PhysicsModelDescription model = reader_.getJointTemplate(joint.name);
-    RenderEngine::PhysicsJointDescription description = joint.joint;
-    description.slideMin = model.joint.slideMin;
-    description.slideMax = model.joint.slideMax;
-    description.referenceSize = model.joint.referenceSize;
-    const int i1 = description.entity1;
-    const int i2 = description.entity2;
-    auto* n1 = i1 >= 0 && i1 < count ? dynamic_cast<CNodePhysics*>(nodes[static_cast<std::size_t>(i1)]) : nullptr;
-    auto* n2 = i2 >= 0 && i2 < count ? dynamic_cast<CNodePhysics*>(nodes[static_cast<std::size_t>(i2)]) : nullptr;
-    if (n1 == nullptr || n2 == nullptr || n1 == n2) {
-      std::fprintf(stderr, "level %d: joint \"%s\" between entities %d and %d left out\n", levelId_,
-                   joint.name.c_str(), i1 + 1, i2 + 1);
-      continue;
-    }
-    auto* node = new QMRJoint;
-    node->attach(description, n1, n2);
-    if (CNode* visual = reader_.createVisual(model.textureId, model.visualNodeName, model.visualTag)) {
-      visual->showFrameByTag(105, QMRCNodePhysicsReader::kJointBarLook);
-      node->addChild(visual);
-    }
-    node->setColor(255.0f, 255.0f, 255.0f, 255.0f);
-    scene_->addPhysicsItem(node);
-    joints_.push_back(node);
-  }
-
-  if (CNodePhysicsBaseInterface* eater = reader_.createEntity("SheepEater")) {
-    eater->setPosition(0.0f, 0.0f, 0.0f);
-    eater->setRotation(0.0f, 0.0f, 0.0f);
-    scene_->addPhysicsItem(eater);
-  }
-  rules_->onLevelBuilt();
-
-  bool briefing = false;
-  TutorialManager& tutorials = TutorialManager::getInstance();
-  if (tutorialId_ > 0) {
-    tutorials.showTutorial(tutorialId_);
-    briefing = true;
-  }
-  for (int type = 0; type < kTypeCount; ++type) {
-    if (process().counters[static_cast<std::size_t>(type)] != 0) briefing = tutorials.showBlockTutorial(type) || briefing;
-  }
-  if (process().counters[CollisionType::Sheep] > 1) briefing = tutorials.showTutorialOnce(kFlockTutorial) || briefing;
-  setState(briefing ? kBriefing : kPlay);
-}
-
 void InGameSequence::enter() {
   outroPlaying_ = false;
   pressedButton_ = -1;
-  host_->setCursorMode(2);
+  gameHost().setCursorMode(2);
   if (hud_ != nullptr) {
     hud_->setClock(0);
     hud_->setCounter(0);
@@ -268,6 +109,7 @@ void InGameSequence::leave() {
 }
 
 void InGameSequence::suspend() { unloadTextures(); }
+
 void InGameSequence::resume() { unloadTextures(); }
 
 void InGameSequence::unloadTextures() {
@@ -306,7 +148,7 @@ void InGameSequence::touchMoved(int x, int y) {
 
 void InGameSequence::touchHover(int x, int y) {
   if (state_ != kPlay || paused_ || hud_ == nullptr) return;
-  host_->setCursorMode(hud_->containsButtonAt(x, y) ? 1 : 2);
+  gameHost().setCursorMode(hud_->containsButtonAt(x, y) ? 1 : 2);
 }
 
 void InGameSequence::touchEnded(int, int) {
@@ -319,9 +161,9 @@ void InGameSequence::touchEnded(int, int) {
 
 void InGameSequence::playButtonSound(int id) {
   if (id == GameHud::kPauseButton) {
-    if (state_ == kPlay) ActorHooks::playSound(6);
+    if (state_ == kPlay) gameHost().playSound(6);
   } else if (id == GameHud::kRetryButton) {
-    ActorHooks::playSound(7);
+    gameHost().playSound(7);
   }
 }
 
@@ -337,7 +179,7 @@ void InGameSequence::buttonPressed(int id) {
       break;
     case kButtonMenu:
       LevelsManager::getInstance().addTries(levelId_, visitTries_);
-      host_->returnToMenu();
+      gameHost().returnToMenu();
       break;
     case kButtonResume:
       resumeGame();
@@ -346,13 +188,13 @@ void InGameSequence::buttonPressed(int id) {
       LevelsManager& levels = LevelsManager::getInstance();
       levels.addTries(levelId_, visitTries_);
       if (won_ && levelId_ == kLastLevel) {
-        host_->playVideo("movie1.mp4", "movie1");
+        gameHost().playVideo("movie1.mp4", "movie1");
         outroPlaying_ = true;
       } else if (levelId_ % 25 != 0 && levels.findLevel(levelId_ + 1) != nullptr) {
-        host_->startLevel(levelId_ + 1);
+        gameHost().startLevel(levelId_ + 1);
       } else {
         // Past the last level of a short design there is nothing to start.
-        host_->returnToMapPage();
+        gameHost().returnToMapPage();
       }
       break;
     }
@@ -383,112 +225,32 @@ void InGameSequence::useObject(CNode* node) {
   spawnTapEffect(dynamic_cast<CNodePhysics*>(node));
 }
 
-int InGameSequence::tapEffectKind(CNodePhysics* node) {
-  if (node == nullptr) return -1;
-  switch (node->getCollisionType()) {
-    case CollisionType::TapBlock: return 1;
-    case CollisionType::Decor: return 2;
-    case CollisionType::ExplosiveBlock: return 0;
-    case CollisionType::IceBlock: {
-      QMRBloc* ice = asBloc(node);
-      return ice != nullptr && ice->getHitPoints() <= 0 ? 3 : -1;
-    }
-    case CollisionType::BlackSheep:
-    case CollisionType::BlackWolf: return 4;
-    case CollisionType::FloatingBlock: {
-      QMRBloc* bloc = asBloc(node);
-      const int kind = bloc != nullptr ? bloc->getKind() : -1;
-      return kind == 21 ? 5 : kind == 22 ? 7 : kind == 23 ? 6 : -1;
-    }
-    default: return -1;
-  }
-}
-
-void InGameSequence::spawnTapEffect(CNodePhysics* node) {
-  if (node == nullptr) return;
-  const int kind = tapEffectKind(node);
-  if (kind < 0) {
-    // An ice block that held: a knock and no effect.
-    if (node->getCollisionType() == CollisionType::IceBlock) ActorHooks::playSound(17);
-    return;
-  }
-  if (effects_ == nullptr) return;
-  const auto& p = node->getPosition();
-  effects_->spawnEffect(kind, static_cast<int>(p.x), static_cast<int>(p.y), node->getRotation().z);
-}
-
 void InGameSequence::setActorsState(int state) {
   for (QMRSheep* actor : actors_) actor->setState(state);
 }
 
-void InGameSequence::removeObject(CNode* node) {
-  if (scene_ == nullptr || node == nullptr) return;
-  scene_->queueRemoval(node);
-  auto* body = dynamic_cast<CNodePhysics*>(node);
-  if (body == nullptr) return;
-  std::vector<QMRJoint*> kept;
-  for (QMRJoint* joint : joints_) {
-    if (joint->indexOfBody(body) != -1) {
-      scene_->queueRemoval(joint);
-    } else {
-      kept.push_back(joint);
-    }
-  }
-  joints_.swap(kept);
-}
-
 void InGameSequence::retryLevel() {
   loadLevel();
-  host_->playMusic(static_cast<std::uint32_t>(levelMusic(scenery_)), true);
+  gameHost().playMusic(static_cast<std::uint32_t>(levelMusic(scenery_)), true);
   ++tries_;
   ++visitTries_;
 }
 
 void InGameSequence::pauseGame() {
-  host_->setCursorMode(1);
+  gameHost().setCursorMode(1);
   // Queued behind whatever is shown, so the pause always gets its buttons.
-  host_->showBannerMessage({kPauseText, 2, 2, kMaskPause});
+  gameHost().showBannerMessage({kPauseText, 2, 2, kMaskPause});
   paused_ = true;
 }
 
 void InGameSequence::resumeGame() {
-  host_->setCursorMode(2);
+  gameHost().setCursorMode(2);
   paused_ = false;
-}
-
-int InGameSequence::scoreFor(int actions, int clockMs) {
-  if (clockMs <= 0) return INT_MIN;
-  const double taps = actions > 1 ? actions : 1;
-  const double value = 1000.0 * (2.0 / taps + 1.0 / (clockMs / 1000.0));
-  if (value >= static_cast<double>(INT_MAX)) return INT_MAX;
-  return static_cast<int>(value);
-}
-
-void InGameSequence::computeScore() {
-  score_ = scoreFor(actions_, clockMs_);
-  process().lastScore = score_;
-  // Texts with a number marker show the score.
-  setMarkerValue(score_);
 }
 
 bool InGameSequence::isOnScreen(const CNode* node) {
   const auto& p = node->getPosition();
   return p.x > -10.0f && p.x < 490.0f && p.y > 0.0f;
-}
-
-int InGameSequence::pickBannerText(int kind) {
-  if (kind < 0 || kind > 4) kind = 0;
-  const auto& c = process().counters;
-  if (kind == 0 && c[CollisionType::Wolf] + c[CollisionType::BlackWolf] > 0) {
-    for (std::size_t i = 0; i < actors_.size(); ++i) {
-      const int type = actors_[i]->getCollisionType();
-      if (failed_[i] && (type == CollisionType::Wolf || type == CollisionType::BlackWolf)) return kInfiltratedWolfText;
-    }
-  }
-  int& last = process().lastPick[kind];
-  const int pick = last == -1 ? 0 : randomNext() % 3;
-  last = pick;
-  return kBannerTexts[kind][pick];
 }
 
 void InGameSequence::showCounters() {
@@ -530,7 +292,7 @@ void InGameSequence::setState(int state) {
       break;
     case kStart:
     case kPlay:
-      if (state == kPlay) host_->setCursorMode(2);
+      if (state == kPlay) gameHost().setCursorMode(2);
       score_ = clockMs_ = actions_ = 0;
       showCounters();
       if (rules_ != nullptr) rules_->restoreAnimalCollisions();
@@ -551,10 +313,10 @@ void InGameSequence::setState(int state) {
       break;
     }
     case kLost:
-      host_->setCursorMode(1);
+      gameHost().setCursorMode(1);
       lastBannerText_ = pickBannerText(0);
-      host_->showBannerMessage({lastBannerText_, 4, 2, kMaskLost});
-      host_->playMusic(kLoseJingle, false);
+      gameHost().showBannerMessage({lastBannerText_, 4, 2, kMaskLost});
+      gameHost().playMusic(kLoseJingle, false);
       break;
     case kWon:
       enterWon();
@@ -566,48 +328,6 @@ void InGameSequence::setState(int state) {
     default:
       break;
   }
-}
-
-void InGameSequence::reportInfiltratedWolves() {
-  const LevelRecord* record = LevelsManager::getInstance().findLevel(levelId_);
-  const auto& c = process().counters;
-  if ((record == nullptr || !record->completed) && c[CollisionType::Wolf] + c[CollisionType::BlackWolf] > 0) {
-    QMRAchievementManager::getInstance().addInfiltratedWolvesMission();
-  }
-}
-
-void InGameSequence::enterWon() {
-  host_->setCursorMode(1);
-  reportInfiltratedWolves();
-  computeScore();
-  LevelsManager& levels = LevelsManager::getInstance();
-  medal_ = levels.getMedalForScore(levelId_, score_);
-  levels.recordResult(levelId_, score_, medal_, tries_);
-  const LevelRecord* record = levels.findLevel(levelId_);
-  const int best = record != nullptr ? record->bestScore : score_;
-  int text = pickBannerText(medal_ + 1);
-  won_ = true;
-  TutorialManager& tutorials = TutorialManager::getInstance();
-  if (tutorials.isUnseen(kFirstWinTutorial)) {
-    text = kFirstWinText;
-    tutorials.markSeen(kFirstWinTutorial);
-  }
-  lastBannerText_ = text;
-  host_->showResult({text, 3, 2, kMaskWon}, clockMs_, actions_, score_, best, medal_);
-  showCounters();
-  host_->playMusic(medal_ == 3 ? kGoldJingle : kWinJingle, false);
-  updateLevelAchievements();
-}
-
-void InGameSequence::updateLevelAchievements() {
-  QMRAchievementManager& achievements = QMRAchievementManager::getInstance();
-  LevelsManager& levels = LevelsManager::getInstance();
-  achievements.checkSpecificMission(levelId_);
-  if (const LevelRecord* record = levels.findLevel(levelId_)) {
-    if (levels.isMapPerfect(record->mapId)) achievements.checkAllMapMissions(record->mapId);
-  }
-  achievements.setLevelsDone(levels.getTotalCompletedLevels());
-  achievements.setThreeSheepSaved(process().counters[CollisionType::Sheep]);
 }
 
 void InGameSequence::tickActors(int dtMs) {
@@ -648,10 +368,10 @@ void InGameSequence::updateWolfAppearance(int dtMs) {
 
 void InGameSequence::update(int dtMs) {
   if (outroPlaying_) {
-    if (!host_->isVideoPlaying()) {
-      host_->stopVideo();
+    if (!gameHost().isVideoPlaying()) {
+      gameHost().stopVideo();
       outroPlaying_ = false;
-      host_->switchToSequence(1);
+      gameHost().switchToSequence(1);
     }
     return;
   }

@@ -2,16 +2,17 @@
 // The screen on which a level is played: builds the level from its physics
 // description into a physics scene, runs the rules over it, decides through
 // an eight-state machine when it starts, is won or lost, scores it, records
-// the result and routes the HUD's and the banner's buttons.
+// the result and routes the HUD's and the banner's buttons. The flow is in
+// InGameSequence.cpp, the level's building in InGameLevel.cpp, the score and
+// the result in InGameResult.cpp.
 #include <array>
 #include <climits>
 #include <cstdint>
 #include <vector>
 
-#include "game/host/InGameHost.h"
 #include "game/actors/LevelSequenceActions.h"
-#include "game/host/QMRGameSequenceInterface.h"
 #include "game/actors/QMRCNodePhysicsReader.h"
+#include "game/host/QMRGameSequenceInterface.h"
 
 class GameHud;
 class QMRBackground;
@@ -33,8 +34,7 @@ class InGameSequence : public QMRGameSequenceInterface, public LevelSequenceActi
   static constexpr int kButtonNext = 32;
   static constexpr int kLastLevel = 200;
 
-  // host: not owned; null takes the default host.
-  explicit InGameSequence(InGameHost* host = nullptr);
+  InGameSequence();
   ~InGameSequence() override;
 
   bool load() override;
@@ -109,7 +109,6 @@ class InGameSequence : public QMRGameSequenceInterface, public LevelSequenceActi
   const std::vector<QMRSheep*>& getActors() const { return actors_; }
   const std::vector<QMRJoint*>& getJoints() const { return joints_; }
   const EntityGroupDescription& getLevel() const { return level_; }
-  InGameHost& host() const { return *host_; }
 
  private:
   void clearLevel();
@@ -123,7 +122,6 @@ class InGameSequence : public QMRGameSequenceInterface, public LevelSequenceActi
   // Every actor asked each frame (the answers pose them); failures latch.
   void evaluateActors(bool& allReached, bool& anyFailed);
 
-  InGameHost* host_;
   QMRCNodePhysicsReader reader_;
   RenderEngine::CScenePhysics* scene_ = nullptr;
   std::vector<QMRJoint*> joints_;
@@ -156,4 +154,13 @@ class InGameSequence : public QMRGameSequenceInterface, public LevelSequenceActi
   int medal_ = 0;
   int lastBannerText_ = 0;
   bool loaded_ = false;
+
+  // Process-wide: the entities of each type in the current level, the last
+  // score, the last banner text picked of each kind.
+  struct ProcessState {
+    std::array<std::int32_t, kTypeCount> counters{};
+    int lastScore = 0;
+    int lastPick[5] = {-1, -1, -1, -1, -1};
+  };
+  static ProcessState& process();
 };

@@ -1,8 +1,8 @@
 #include "game/play/QMRGameFX.h"
 
 #include "app/Random.h"
-#include "game/host/ActorHooks.h"
 #include "game/actors/ActorTemplates.h"
+#include "game/host/GameHost.h"
 
 using RenderEngine::CNode;
 
@@ -71,7 +71,7 @@ void QMRGameFXManager::spawnEffect(int kind, int x, int y, float angle) {
   effect->setRotation(0.0f, 0.0f, angle);
   // A template short of children shows its look and plays nothing.
   if (CNode* part = effect->getChild(kind)) part->playAnimationRecursive(1);
-  ActorHooks::playSound(soundOfKind(kind));
+  gameHost().playSound(soundOfKind(kind));
 }
 
 bool QMRGameFXManager::updateVisit(int dtMs, RenderEngine::TraversalMark mark) {

@@ -7,9 +7,10 @@
 
 #include "app/ResourcePaths.h"
 #include "game/progress/ProgressFiles.h"
-#include "game/progress/QMRAchievementManager.h"
 
 namespace {
+
+LevelsManager::TotalsFeed g_totalsFeed = nullptr;
 
 constexpr const char* kDesignFile = "gamedesign/levels.ynm";
 constexpr const char* kSaveFile = "levels.sav";
@@ -192,11 +193,10 @@ void LevelsManager::recordResult(int levelId, int score, int medal, int tries) {
   }
   if (!changed) return;
   saveProgress();
-  QMRAchievementManager& achievements = QMRAchievementManager::getInstance();
-  achievements.setGlobalScore(scoreTotal_);
-  achievements.setGoldMedals(getTotalStars());
-  achievements.setOneTryMissions(oneTryCount_);
+  if (g_totalsFeed != nullptr) g_totalsFeed(*this);
 }
+
+void LevelsManager::setTotalsFeed(TotalsFeed feed) { g_totalsFeed = feed; }
 
 void LevelsManager::recountMap(MapRecord& map) {
   map.bronzeCount = map.silverCount = map.goldCount = 0;

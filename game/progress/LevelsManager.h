@@ -79,7 +79,16 @@ class LevelsManager {
   void setLastPlayedLevel(int levelId);
   void addTries(int levelId, int n);
   std::vector<int> unlockLevels(int mapId);
+  // Records a result; when anything changed, saves and hands the totals on
+  // to the totals feed.
   void recordResult(int levelId, int score, int medal, int tries);
+
+  // Who hears the totals (score, stars, one-try levels) after a recorded
+  // result changed them: the achievements, which read the levels and so sit
+  // above them, set themselves here when their code is part of the program.
+  // Null: nobody.
+  using TotalsFeed = void (*)(const LevelsManager& levels);
+  static void setTotalsFeed(TotalsFeed feed);
 
   bool saveProgress();
   void readProgress();

@@ -5,8 +5,8 @@
 #include <tinyxml.h>
 
 #include "app/ResourcePaths.h"
+#include "game/host/GameHost.h"
 #include "game/progress/LevelsManager.h"
-#include "game/host/OverlayHooks.h"
 #include "game/progress/ProgressFiles.h"
 
 namespace {
@@ -17,6 +17,17 @@ constexpr const char* kCategoryElements[QMRAchievementManager::kCategoryCount] =
     "NbGoldMedals", "NbOneTryMissions", "AllMapMissions", "GlobalScore",
     "SpecificMissionFinished", "LevelsDone", "SaveThreeSheepInOneMission", "NbMissionInfiltratedWolves",
 };
+
+// The levels hand the totals of every result that changed them to the
+// achievements, in this order (a record of each may be earned at once).
+void feedTotals(const LevelsManager& levels) {
+  QMRAchievementManager& achievements = QMRAchievementManager::getInstance();
+  achievements.setGlobalScore(levels.scoreTotal());
+  achievements.setGoldMedals(levels.getTotalStars());
+  achievements.setOneTryMissions(levels.oneTryCount());
+}
+// Before main, so that no result goes unheard.
+const bool g_fedByLevels = (LevelsManager::setTotalsFeed(&feedTotals), true);
 }  // namespace
 
 std::unique_ptr<QMRAchievementManager> QMRAchievementManager::instance_;
@@ -26,6 +37,7 @@ const char* QMRAchievementManager::categoryElement(int category) {
 }
 
 QMRAchievementManager& QMRAchievementManager::getInstance() {
+  (void)g_fedByLevels;
   if (!instance_) {
     instance_.reset(new QMRAchievementManager());
     instance_->readList();
@@ -77,22 +89,21 @@ bool QMRAchievementManager::passes(int category, const AchievementRecord& record
 
 bool QMRAchievementManager::checkCategory(int category) {
   bool earnedAny = false;
-  OverlayHooks* hooks = overlayHooks();
+  GameHost& host = gameHost();
   for (AchievementRecord& record : categories_[category].records) {
     if (record.earned || !passes(category, record)) continue;
     record.earned = true;
     earnedAny = true;
     ++earnedCount_;
     if (record.countForProgress) ++earnedProgressCount_;
-    if (hooks != nullptr && record.id > 0 && hooks->isOnlineServiceReady()) hooks->reportAchievement(record.id, 100);
+    if (record.id > 0 && host.isOnlineServiceReady()) host.reportAchievement(record.id, 100);
     showPopup(record.textId);
   }
   return earnedAny;
 }
 
 void QMRAchievementManager::showPopup(int textId) {
-  OverlayHooks* hooks = overlayHooks();
-  if (hooks != nullptr && textId > 0) hooks->enqueueAchievementPopup(textId);
+  if (textId > 0) gameHost().showAchievementPopup(textId);
 }
 
 void QMRAchievementManager::setEarned(int category, std::int32_t requiredValue, bool earned) {
@@ -143,11 +154,11 @@ bool QMRAchievementManager::isEarnedById(int id) const {
 }
 
 void QMRAchievementManager::reportEarned() const {
-  OverlayHooks* hooks = overlayHooks();
-  if (hooks == nullptr || !hooks->isOnlineServiceReady()) return;
+  GameHost& host = gameHost();
+  if (!host.isOnlineServiceReady()) return;
   for (const CategoryRecords& c : categories_) {
     for (const AchievementRecord& record : c.records) {
-      if (record.earned && record.id > 0) hooks->reportAchievement(record.id, 100);
+      if (record.earned && record.id > 0) host.reportAchievement(record.id, 100);
     }
   }
 }

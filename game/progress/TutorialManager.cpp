@@ -5,7 +5,7 @@
 
 #include "app/ResourcePaths.h"
 #include "app/StringUtils.h"
-#include "game/host/OverlayHooks.h"
+#include "game/host/GameHost.h"
 #include "game/progress/ProgressFiles.h"
 
 namespace {
@@ -59,9 +59,7 @@ void TutorialManager::showTutorial(int id) const {
   if (id < 0) return;
   const auto it = tutorials_.find(id);
   if (it == tutorials_.end()) return;
-  OverlayHooks* hooks = overlayHooks();
-  if (hooks == nullptr) return;
-  for (int textId : it->second) hooks->showBannerMessage({textId, kTutorialKind, kTutorialPosition, 0});
+  for (int textId : it->second) gameHost().showBannerMessage({textId, kTutorialKind, kTutorialPosition, 0});
 }
 
 bool TutorialManager::showBlockTutorial(int collisionType) {

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "app/Random.h"
-#include "game/host/ActorHooks.h"
 #include "game/actors/ActorTemplates.h"
 #include "game/actors/ISwappableItem.h"
 #include "game/actors/QMRJoint.h"
@@ -15,6 +14,7 @@
 #include "physics/CScenePhysics.h"
 #include "physics/PhysicsTestSupport.h"
 #include "render_engine/COptionalNodeList.h"
+#include "tests/game/RecordingHost.h"
 
 namespace actortest {
 
@@ -24,9 +24,16 @@ inline std::vector<std::uint32_t>& playedSounds() {
   static std::vector<std::uint32_t> played;
   return played;
 }
-inline void recordSound(std::uint32_t id) { playedSounds().push_back(id); }
 inline bool g_bannerShown = false;
-inline bool bannerShown() { return g_bannerShown; }
+
+// The actors' sounds go to playedSounds(); the banner is shown while
+// g_bannerShown says so.
+struct ActorHost : qmtest::RecordingHost {
+  void playSound(int id) override {
+    if (id >= 0) playedSounds().push_back(static_cast<std::uint32_t>(id));
+  }
+  bool isBannerShown() override { return g_bannerShown; }
+};
 
 // A node with one animation segment of that many frames (poses its children).
 inline CNode* animated(int frames, CNode* node = nullptr) {
@@ -115,6 +122,7 @@ inline CNode* blocksTemplate() {
 
 // Installs the code-built templates, the recorder and a fixed seed.
 struct ActorEnvironment {
+  ActorHost host;
   ActorEnvironment() {
     ActorTemplates::clearAll();
     QMRJoint::resetTemplate();
@@ -125,13 +133,9 @@ struct ActorEnvironment {
     ActorTemplates::install(ActorTemplates::kBlocksScene, blocksTemplate());
     playedSounds().clear();
     g_bannerShown = false;
-    ActorHooks::setSoundPlayer(&recordSound);
-    ActorHooks::setBannerQuery(&bannerShown);
     seedRandom(1234);
   }
   ~ActorEnvironment() {
-    ActorHooks::setSoundPlayer(nullptr);
-    ActorHooks::setBannerQuery(nullptr);
     ActorTemplates::clearAll();
     QMRJoint::resetTemplate();
     ISwappableItem::resetSwapModels();

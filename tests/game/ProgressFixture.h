@@ -1,7 +1,7 @@
 #pragma once
 // A data tree with the game's design files and a save folder, both private to
-// the test, with the three progress managers made afresh and the overlays
-// replaced by a recorder.
+// the test, with the three progress managers made afresh and a recorder in
+// place of what the game reaches above its screens.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -12,25 +12,12 @@
 #include <vector>
 
 #include "game/progress/LevelsManager.h"
-#include "game/host/OverlayHooks.h"
 #include "game/progress/QMRAchievementManager.h"
 #include "game/progress/TutorialManager.h"
 #include "support/TempDir.h"
+#include "tests/game/RecordingHost.h"
 
 namespace qmtest {
-
-class RecordingOverlays : public OverlayHooks {
- public:
-  void showBannerMessage(const BannerMessage& message) override { banners.push_back(message); }
-  void enqueueAchievementPopup(int textId) override { popups.push_back(textId); }
-  bool isOnlineServiceReady() override { return online; }
-  void reportAchievement(int id, int percent) override { reports.push_back(id * 1000 + percent); }
-
-  std::vector<BannerMessage> banners;
-  std::vector<int> popups;
-  std::vector<int> reports;  // id * 1000 + percent
-  bool online = false;
-};
 
 inline std::string bytesOf(std::initializer_list<int> values) {
   std::string s;
@@ -53,14 +40,8 @@ class ProgressTest : public ::testing::Test {
     writeDesign("tutorials.ynm", "<tutos/>");
     cwd.emplace(tmp.path() / "data");
   }
-  void SetUp() override {
-    resetManagers();
-    previous = setOverlayHooks(&overlays);
-  }
-  void TearDown() override {
-    setOverlayHooks(previous);
-    resetManagers();
-  }
+  void SetUp() override { resetManagers(); }
+  void TearDown() override { resetManagers(); }
 
   static void resetManagers() {
     LevelsManager::resetInstance();
@@ -70,7 +51,7 @@ class ProgressTest : public ::testing::Test {
   // A restart: the managers read their files again on their next use.
   void restart() {
     resetManagers();
-    overlays = RecordingOverlays();
+    overlays.clear();
   }
 
   void writeDesign(const std::string& name, const std::string& xml) const {
@@ -91,8 +72,8 @@ class ProgressTest : public ::testing::Test {
   TempDir tmp;
   ScopedEnv home{"XDG_DATA_HOME", tmp.str() + "/home"};
   std::optional<ScopedCwd> cwd;
-  RecordingOverlays overlays;
-  OverlayHooks* previous = nullptr;
+  // In place of what the game reaches above its screens.
+  RecordingHost overlays;
 };
 
 // A level element with the given thresholds.

@@ -13,19 +13,17 @@
 
 #include "app/Options.h"
 #include "app/WindowGlue.h"
-#include "game/app/GameOverlayPorts.h"
-#include "game/host/OverlayHooks.h"
-#include "game/host/GamePorts.h"
+#include "game/app/QMRGame.h"
+#include "game/menus/MainMenuSequence.h"
+#include "game/menus/QMRHonorSequence.h"
+#include "game/menus/QMRLogoSequence.h"
+#include "game/overlays/MouseCursor.h"
+#include "game/overlays/QMRAchievementPopup.h"
+#include "game/overlays/QMRMapHud.h"
+#include "game/overlays/QMRTextBanner.h"
 #include "game/play/InGameSequence.h"
 #include "game/progress/LevelsManager.h"
 #include "game/progress/QMRAchievementManager.h"
-#include "game/menus/MainMenuSequence.h"
-#include "game/overlays/MouseCursor.h"
-#include "game/overlays/QMRAchievementPopup.h"
-#include "game/overlays/QMRTextBanner.h"
-#include "game/app/QMRGame.h"
-#include "game/menus/QMRHonorSequence.h"
-#include "game/menus/QMRLogoSequence.h"
 #include "render_engine/CButton.h"
 #include "render_engine/COptionalNodeList.h"
 #include "render_engine/CSpriteVideo.h"
@@ -36,33 +34,6 @@ namespace {
 
 using Log = std::vector<std::string>;
 using RenderEngine::CNode;
-
-class RecordingPorts : public GamePorts {
- public:
-  explicit RecordingPorts(Log& log) : log_(log) {}
-  void cursorSetMode(int m) override { add("cursor.mode " + std::to_string(m)); }
-  void cursorSetPressState(int s) override { add("cursor.press " + std::to_string(s)); }
-  void cursorMoveTo(int x, int y, int) override { add("cursor.move " + std::to_string(x) + "," + std::to_string(y)); }
-  bool isBannerShown() override { return bannerShown; }
-  void bannerTouchBegan(int x, int y) override { add("banner.began " + xy(x, y)); }
-  void bannerTouchMoved(int x, int y) override { add("banner.moved " + xy(x, y)); }
-  void bannerTouchEnded(int x, int y) override { add("banner.ended " + xy(x, y)); }
-  bool hudHandleTouch(int x, int y) override { return x < 50 && y > 270; }
-  int hudFindButtonAt(int x, int y) override { return (x < 50 && y > 270) ? 209 : -1; }
-  void hudSetHintVisible(bool v) override { add(std::string("hud.hint ") + (v ? "1" : "0")); }
-  void playSound(int id) override { add("sound " + std::to_string(id)); }
-  void updateOverlays(int ms) override { add("overlays.update " + std::to_string(ms)); }
-  void cursorUpdate(int ms) override { add("cursor.update " + std::to_string(ms)); }
-  void drawOverlays() override { add("overlays.draw"); }
-  void cursorDraw() override { add("cursor.draw"); }
-
-  bool bannerShown = false;
-
- private:
-  static std::string xy(int x, int y) { return std::to_string(x) + "," + std::to_string(y); }
-  void add(const std::string& s) { log_.push_back(s); }
-  Log& log_;
-};
 
 class RecordingScreen : public QMRGameSequenceInterface {
  public:
@@ -91,23 +62,48 @@ class RecordingScreen : public QMRGameSequenceInterface {
   Log& log_;
 };
 
-// The game object of one test, installed as the process's one instance.
+// The game object of one test, installed as the process's one instance (and
+// so the game's host).
 class TestGame : public QMRGame {
  public:
   TestGame() { EXPECT_TRUE(installInstance(this)); }
   using GameLoop::addSequence;
+  using QMRGame::prepareOverlays;
+};
+
+// What reaches the overlays and the host, recorded; the banner is shown when
+// the test says so, and the map HUD's back button is the bottom left corner.
+class RecordingGame : public TestGame {
+ public:
+  explicit RecordingGame(Log& log) : log_(log) {}
+  void setCursorMode(int m) override { add("cursor.mode " + std::to_string(m)); }
+  void pressCursor(int s) override { add("cursor.press " + std::to_string(s)); }
+  void moveCursor(int x, int y) override { add("cursor.move " + xy(x, y)); }
+  bool isBannerShown() override { return bannerShown; }
+  void bannerTouchBegan(int x, int y) override { add("banner.began " + xy(x, y)); }
+  void bannerTouchMoved(int x, int y) override { add("banner.moved " + xy(x, y)); }
+  void bannerTouchEnded(int x, int y) override { add("banner.ended " + xy(x, y)); }
+  bool mapHudPress(int x, int y) override { return x < 50 && y > 270; }
+  int mapHudButtonAt(int x, int y) override { return (x < 50 && y > 270) ? 209 : -1; }
+  void mapHudShowHint(bool v) override { add(std::string("hud.hint ") + (v ? "1" : "0")); }
+  void playSound(int id) override { add("sound " + std::to_string(id)); }
+  void updateOverlays(int ms) override { add("overlays.update " + std::to_string(ms)); }
+  void updateCursor(int ms) override { add("cursor.update " + std::to_string(ms)); }
+  void drawOverlays() override { add("overlays.draw"); }
+  void drawCursor() override { add("cursor.draw"); }
+
+  bool bannerShown = false;
+
+ private:
+  static std::string xy(int x, int y) { return std::to_string(x) + "," + std::to_string(y); }
+  void add(const std::string& s) { log_.push_back(s); }
+  Log& log_;
 };
 
 class GameTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    previous_ = setGamePorts(&ports);
-    game = std::make_unique<TestGame>();
-  }
-  void TearDown() override {
-    game.reset();
-    setGamePorts(previous_);
-  }
+  void SetUp() override { game = std::make_unique<RecordingGame>(log); }
+  void TearDown() override { game.reset(); }
   bool logged(const std::string& entry) const {
     for (const std::string& e : log)
       if (e == entry) return true;
@@ -121,13 +117,17 @@ class GameTest : public ::testing::Test {
   }
 
   Log log;
-  RecordingPorts ports{log};
-  std::unique_ptr<TestGame> game;
+  std::unique_ptr<RecordingGame> game;
   TouchPoint pts[kMaxTouches] = {{10, 20}, {30, 40}, {0, 0}, {0, 0}, {0, 0}};
-
- private:
-  GamePorts* previous_ = nullptr;
 };
+
+// Unloading the map HUD's textures does not make the HUD.
+TEST(GameMapHud, TexturesAreLeftAloneUntilTheHudIsMade) {
+  if (QMRMapHud::exists()) GTEST_SKIP() << "made by an earlier test of this process";
+  TestGame game;
+  game.mapHudUnloadTextures();
+  EXPECT_FALSE(QMRMapHud::exists());
+}
 
 TEST_F(GameTest, OneObjectForBothGetters) {
   EXPECT_EQ(QMRGame::getInstance(), game.get());
@@ -157,7 +157,7 @@ TEST_F(GameTest, TouchRoutingMatrix) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.state);
-    ports.bannerShown = std::string(c.state) == "banner";
+    game->bannerShown = std::string(c.state) == "banner";
     if (std::string(c.state) == "movie") game->playVideo("no-such-movie.m4v", "none");
     log.clear();
     game->touchesBegan(2, pts, false);
@@ -220,14 +220,11 @@ TEST_F(GameTest, BannerNotificationsReachTheCurrentScreen) {
 // The window glue's full-screen switch hides the system pointer on the way:
 // the game, with its real overlays, has the cursor show its choice again.
 TEST(GameCursor, FullScreenSwitchAppliesTheCursorModeAgain) {
-  struct Layer : CursorWindowLayer {
+  // The game with its real overlays, the window's pointer recorded.
+  struct CursorGame : TestGame {
     void setSystemCursorVisible(bool v) override { calls.push_back(v); }
     std::vector<bool> calls;
   };
-  static Layer layer;  // the cursor outlives the test
-  MouseCursor::setDefaultWindowLayer(&layer);
-  GamePorts* previous = &gamePorts();
-  installOverlayPorts();
   window::GlutCalls glut{};
   glut.gameModeString = [](const char*) {};
   glut.fullScreen = [] {};
@@ -237,14 +234,15 @@ TEST(GameCursor, FullScreenSwitchAppliesTheCursorModeAgain) {
   glut.viewport = [](int, int, int, int) {};
   const window::GlutCalls old = window::setGlutCalls(glut);
   {
-    auto game = std::make_unique<TestGame>();
+    auto game = std::make_unique<CursorGame>();
+    std::vector<bool>& calls = game->calls;
     window::attachApplication(game.get());
     MouseCursor* cursor = MouseCursor::getInstance();
     cursor->setMode(MouseCursor::kHand);
     cursor->update(33);
     cursor->setMode(MouseCursor::kSystemPointer);
     cursor->update(33);
-    EXPECT_EQ(layer.calls, (std::vector<bool>{false, true}));
+    EXPECT_EQ(calls, (std::vector<bool>{false, true}));
     for (bool on : {true, false}) {
       game->requestFullscreen(on);
       window::onIdle();
@@ -253,11 +251,10 @@ TEST(GameCursor, FullScreenSwitchAppliesTheCursorModeAgain) {
       cursor->update(33);
       EXPECT_FALSE(cursor->isModePending());
     }
-    EXPECT_EQ(layer.calls, (std::vector<bool>{false, true, true, true}));
+    EXPECT_EQ(calls, (std::vector<bool>{false, true, true, true}));
     window::attachApplication(nullptr);
   }
   window::setGlutCalls(old);
-  setGamePorts(previous);
 }
 
 // Start-up reads the overlay scenes with the first frame's drawing, which
@@ -271,14 +268,14 @@ TEST(GameOverlayStart, ScenesAreReadWithTheFirstOverlayUse) {
     ASSERT_GE(pid, 0);
     if (pid == 0) {
       if (chdir(dir.str().c_str()) != 0) _exit(4);
-      installOverlayPorts();
+      TestGame game;
       QMRAchievementPopup* popup = QMRAchievementPopup::instance();
       QMRTextBanner* banner = QMRTextBanner::instance();
-      gamePorts().loadOverlays();
+      game.prepareOverlays();
       int status = popup->getScene() == nullptr && banner->getResultScreen() == nullptr ? 0 : 1;
-      if (use == 0) gamePorts().drawOverlays();
-      if (use == 1) overlayHooks()->showBannerMessage(BannerMessage{0x20000 + 14, 0, 2, 0});
-      if (use == 2) overlayHooks()->enqueueAchievementPopup(0x50000 + 204);
+      if (use == 0) game.drawOverlay();
+      if (use == 1) gameHost().showBannerMessage(BannerMessage{0x20000 + 14, 0, 2, 0});
+      if (use == 2) gameHost().showAchievementPopup(0x50000 + 204);
       if (popup->getScene() == nullptr || banner->getResultScreen() == nullptr) status |= 2;
       std::fflush(stdout);
       _exit(status);
@@ -291,13 +288,13 @@ TEST(GameOverlayStart, ScenesAreReadWithTheFirstOverlayUse) {
 }
 
 TEST(GameVolumes, OptionPairsStayWithinRange) {
-  EXPECT_FLOAT_EQ(QMRGame::volumeFromOption(5, 10), 0.5f);
-  EXPECT_FLOAT_EQ(QMRGame::volumeFromOption(10, 10), 1.0f);
-  EXPECT_FLOAT_EQ(QMRGame::volumeFromOption(0, 10), 0.0f);
-  EXPECT_FLOAT_EQ(QMRGame::volumeFromOption(3, 0), 0.5f);    // max 0
-  EXPECT_FLOAT_EQ(QMRGame::volumeFromOption(-1, -1), 0.5f);  // would be 1
-  EXPECT_FLOAT_EQ(QMRGame::volumeFromOption(-1, 10), 0.5f);
-  EXPECT_FLOAT_EQ(QMRGame::volumeFromOption(20, 10), 1.0f);
+  EXPECT_FLOAT_EQ(MainMenuSequence::volumeFromOption(5, 10), 0.5f);
+  EXPECT_FLOAT_EQ(MainMenuSequence::volumeFromOption(10, 10), 1.0f);
+  EXPECT_FLOAT_EQ(MainMenuSequence::volumeFromOption(0, 10), 0.0f);
+  EXPECT_FLOAT_EQ(MainMenuSequence::volumeFromOption(3, 0), 0.5f);    // max 0
+  EXPECT_FLOAT_EQ(MainMenuSequence::volumeFromOption(-1, -1), 0.5f);  // would be 1
+  EXPECT_FLOAT_EQ(MainMenuSequence::volumeFromOption(-1, 10), 0.5f);
+  EXPECT_FLOAT_EQ(MainMenuSequence::volumeFromOption(20, 10), 1.0f);
 }
 
 // A start in an empty folder (no data, no save folder) and with hostile
@@ -371,7 +368,7 @@ TEST_F(GameStartTest, HostileOptionsFileStillStarts) {
   EXPECT_EQ(game->getSequenceCount(), 4);
   EXPECT_EQ(game->getCurrentIndex(), 0);
   const int music = getOptionValue(OPTION_MUSIC_VOLUME);
-  const float v = QMRGame::volumeFromOption(music, getOptionMax(OPTION_MUSIC_VOLUME));
+  const float v = MainMenuSequence::volumeFromOption(music, getOptionMax(OPTION_MUSIC_VOLUME));
   EXPECT_GE(v, 0.0f);
   EXPECT_LE(v, 1.0f);
 }

@@ -5,7 +5,6 @@
 #include <memory>
 #include <string>
 
-#include "game/host/GameSound.h"
 #include "game/app/QMRGame.h"
 #include "sound/AudioEngine.h"
 #include "sound/SoundFixtures.h"
@@ -35,8 +34,8 @@ TEST(GameSounds, TheSharedSoundsGoWithTheGame) {
   {
     auto game = std::make_unique<TestGame>();
     game->init();  // starts the sound engine
-    for (std::uint32_t id : shared) playGameSound(static_cast<int>(id));
-    playGameSound(7);
+    for (std::uint32_t id : shared) game->playSound(static_cast<int>(id));
+    game->playSound(7);
     for (std::uint32_t id : shared) EXPECT_TRUE(AudioEngine::isLoaded(id)) << id;
     ASSERT_TRUE(AudioEngine::isLoaded(7));
   }

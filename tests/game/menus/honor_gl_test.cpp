@@ -8,9 +8,9 @@
 
 #include "app/GameLoop.h"
 #include "app/LocalizedText.h"
+#include "game/menus/QMRHonorSequence.h"
 #include "game/progress/LevelsManager.h"
 #include "game/progress/QMRAchievementManager.h"
-#include "game/menus/QMRHonorSequence.h"
 #include "render_engine/CNodeText.h"
 #include "support/GlWindow.h"
 #include "support/TempDir.h"

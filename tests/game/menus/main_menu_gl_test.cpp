@@ -11,32 +11,27 @@
 
 #include "app/LocalizedText.h"
 #include "app/Options.h"
-#include "game/host/GamePorts.h"
-#include "game/progress/LevelsManager.h"
 #include "game/menus/MainMenuSequence.h"
+#include "game/progress/LevelsManager.h"
 #include "game/progress/QMRAchievementManager.h"
 #include "render_engine/CButton.h"
 #include "render_engine/CNodeText.h"
 #include "render_engine/COptionalNodeList.h"
 #include "support/GlWindow.h"
 #include "support/TempDir.h"
+#include "tests/game/RecordingHost.h"
 
 namespace {
 
 using RenderEngine::CNode;
 
-class Host : public MenuHost {
+// The moves as the menu asks for them; no movie plays here.
+class Host : public qmtest::RecordingHost {
  public:
-  void startLevel(int id) override { log.push_back("start " + std::to_string(id)); }
   void playVideo(const char* movie, const char*) override { log.push_back(std::string("video ") + movie); }
   bool isVideoPlaying() override { return false; }
   void stopVideo() override {}
-  void showHonourBoard() override { log.push_back("honour"); }
-  void quit() override { log.push_back("quit"); }
-  void requestFullscreen(bool on) override { log.push_back(std::string("fullscreen ") + (on ? "1" : "0")); }
-  void skipNextFrame() override {}
-  void playMusic(std::uint32_t, bool, float) override {}
-  std::vector<std::string> log;
+  std::vector<std::string>& log = moves;
 };
 
 // The centre of a node's box in its parent's space.
@@ -62,7 +57,6 @@ TEST(MainMenuScene, EveryDrivenNodeIsThereAndAPlayerGetsToTheFirstLevel) {
 
   Host host;
   MainMenuSequence menu;
-  menu.setHost(&host);
   menu.load();
   testing::internal::CaptureStderr();
   menu.buildScenes();
@@ -148,14 +142,6 @@ TEST(MainMenuScene, EveryDrivenNodeIsThereAndAPlayerGetsToTheFirstLevel) {
   clearOptions();
 }
 
-// The sounds the menu plays, in order.
-class SoundLog : public GamePorts {
- public:
-  void playSound(int id) override { sounds.push_back(id); }
-  int count(int id) const { return static_cast<int>(std::count(sounds.begin(), sounds.end(), id)); }
-  std::vector<int> sounds;
-};
-
 // The stars each map asks for before it opens (map 1 is always open).
 constexpr int kStarsNeeded[8] = {0, 50, 100, 160, 230, 310, 380, 460};
 
@@ -202,24 +188,21 @@ class MapUnlockScene : public testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(qmtest::openGlWindow("map unlock"));
-    previousPorts = setGamePorts(&log);
     initTexts();
     clearOptions();
     loadOptions();
     setLanguage("en");
   }
   void TearDown() override {
-    setGamePorts(previousPorts);
     LevelsManager::resetInstance();
     QMRAchievementManager::resetInstance();
     clearOptions();
   }
   // The menu on the game's own scenes, built from the save folder as the game
   // starts, shown at the map choice.
-  void startMenu(MainMenuSequence& menu, Host& host) {
+  void startMenu(MainMenuSequence& menu) {
     LevelsManager::resetInstance();
     QMRAchievementManager::resetInstance();
-    menu.setHost(&host);
     menu.load();
     menu.buildScenes();
     ASSERT_TRUE(menu.areScenesBuilt());
@@ -237,8 +220,6 @@ class MapUnlockScene : public testing::Test {
     menu.touchEnded(x, y - 27);
   }
 
-  SoundLog log;
-  GamePorts* previousPorts = nullptr;
 };
 
 // Every map of the shipped design that lists levels opens on the map choice
@@ -269,7 +250,7 @@ TEST_F(MapUnlockScene, EveryMapWithLevelsOpensAtItsStars) {
       // One star short, from the save folder: closed, the maps before it open.
       Host host;
       MainMenuSequence menu;
-      startMenu(menu, host);
+      startMenu(menu);
       EXPECT_EQ(menu.getStarTotal(), needed - 1);
       EXPECT_EQ(state(menu, tag), 0);
       for (int m = 2; m < map; ++m) EXPECT_EQ(state(menu, MainMenuSequence::kMapButtonTags[m - 1]), 1) << m;
@@ -282,10 +263,10 @@ TEST_F(MapUnlockScene, EveryMapWithLevelsOpensAtItsStars) {
       earnOneStarMore(map, last);
       ASSERT_EQ(LevelsManager::getInstance().getTotalStars(), needed);
       menu.showScreen(1);
-      log.sounds.clear();
+      host.sounds.clear();
       menu.showScreen(5);
       EXPECT_EQ(menu.getStarTotal(), needed);
-      EXPECT_EQ(log.count(MainMenuSequence::kUnlockSound), 1);
+      EXPECT_EQ(host.count(MainMenuSequence::kUnlockSound), 1);
       ASSERT_EQ(menu.getPendingUnlocks().size(), 1u);
       EXPECT_EQ(menu.getPendingUnlocks().front(), menu.getRoot()->findByTag(tag));
       CNode* unlock = menu.getRoot()->findByTag(tag)->getChild(0);
@@ -315,12 +296,12 @@ TEST_F(MapUnlockScene, EveryMapWithLevelsOpensAtItsStars) {
     qmtest::ScopedCwd cwd(QM_DATA_DIR);
     Host host;
     MainMenuSequence menu;
-    log.sounds.clear();
-    startMenu(menu, host);
+    host.sounds.clear();
+    startMenu(menu);
     EXPECT_EQ(menu.getStarTotal(), needed);
     EXPECT_EQ(state(menu, tag), 1);
     EXPECT_TRUE(menu.getPendingUnlocks().empty());
-    EXPECT_EQ(log.count(MainMenuSequence::kUnlockSound), 0);
+    EXPECT_EQ(host.count(MainMenuSequence::kUnlockSound), 0);
     press(menu, tag);
     EXPECT_EQ(menu.getScreen(), 6);
     menu.unload();

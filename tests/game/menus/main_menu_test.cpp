@@ -17,7 +17,6 @@
 #include "app/Options.h"
 #include "app/Random.h"
 #include "app/ResourcePaths.h"
-#include "game/host/GamePorts.h"
 #include "game/menus/MainMenuSequence.h"
 #include "render_engine/CButton.h"
 #include "render_engine/CNodeText.h"
@@ -194,48 +193,8 @@ MenuTree buildTree(int introFrames = 0) {
 
 // --- recorders --------------------------------------------------------------
 
-class Host : public MenuHost {
- public:
-  void startLevel(int id) override { log.push_back("start " + std::to_string(id)); }
-  void playVideo(const char* movie, const char* subtitles) override {
-    log.push_back(std::string("video ") + movie + " " + subtitles);
-    videoPlaying = true;
-  }
-  bool isVideoPlaying() override { return videoPlaying; }
-  void stopVideo() override { log.push_back("stopVideo"); }
-  void showHonourBoard() override { log.push_back("honour"); }
-  void quit() override { log.push_back("quit"); }
-  void requestFullscreen(bool on) override { log.push_back(std::string("fullscreen ") + (on ? "1" : "0")); }
-  void skipNextFrame() override { ++skips; }
-  void playMusic(std::uint32_t id, bool, float volume) override {
-    ++musicCalls;
-    lastMusic = static_cast<int>(id);
-    musicVolumes.push_back(volume);
-  }
-  std::vector<std::string> log;
-  bool videoPlaying = false;
-  int skips = 0;
-  int musicCalls = 0;
-  int lastMusic = -1;
-  std::vector<float> musicVolumes;
-};
-
 // The HUD's back button sits in the bottom left corner.
-class Ports : public GamePorts {
- public:
-  bool hudHandleTouch(int x, int y) override { return onBack(x, y); }
-  int hudFindButtonAt(int x, int y) override { return onBack(x, y) ? 209 : -1; }
-  void hudSetHintVisible(bool v) override { hint = v ? 1 : 0; }
-  void playSound(int id) override { sounds.push_back(id); }
-  bool hudExists() override { return hudMade; }
-  void hudUnloadTextures() override { ++hudUnloads; }
-  int count(int id) const { return static_cast<int>(std::count(sounds.begin(), sounds.end(), id)); }
-  static bool onBack(int x, int y) { return x < 30 && y > 290; }
-  std::vector<int> sounds;
-  int hint = -1;
-  bool hudMade = false;
-  int hudUnloads = 0;
-};
+bool onBack(int x, int y) { return x < 30 && y > 290; }
 
 std::string designXml(int mapsWithLevels, const std::string& extraMaps = "") {
   std::string xml = "<levels>";
@@ -260,11 +219,9 @@ class MenuTest : public qmtest::ProgressTest {
     setLanguage("en");
     clearOptions();
     loadOptions();
-    previousPorts = setGamePorts(&ports);
-    menu.setHost(&host);
+    host.onHudBack = &onBack;
   }
   void TearDown() override {
-    setGamePorts(previousPorts);
     menu.unload();
     // Scenes leave their fonts registered for the next ones.
     RenderEngine::resetFontRegistryForTests();
@@ -327,9 +284,8 @@ class MenuTest : public qmtest::ProgressTest {
   float knobX(int t) const { return tag(t)->getPosition().x; }
 
   MainMenuSequence menu;
-  Host host;
-  Ports ports;
-  GamePorts* previousPorts = nullptr;
+  // The progress fixture's one recorder, by the name this test gives it.
+  qmtest::RecordingHost& host = overlays;
 };
 
 // --- the splash over a scene file -------------------------------------------
@@ -383,7 +339,7 @@ TEST_F(SplashTest, LogoFadesHoldsThenTheMenuIsReadAndItsIntroPlays) {
   frames(20);
   EXPECT_EQ(menu.getScreen(), 1);
   EXPECT_EQ(menu.getSplashPhase(), 4);
-  EXPECT_EQ(host.lastMusic, 46);
+  EXPECT_EQ(host.music.back(), 46u);
   EXPECT_EQ(host.skips, 1);  // built once
   frames(100);
   EXPECT_EQ(host.skips, 1);
@@ -426,7 +382,6 @@ TEST_F(SplashTest, MissingOrBrokenMenuSceneKeepsTheLogoWithOneMessage) {
     std::filesystem::remove(tmp.path() / "data/models/main-menu.bin");
     if (!bytes.empty()) tmp.write("data/models/main-menu.bin", bytes);
     MainMenuSequence m;
-    m.setHost(&host);
     m.load();
     m.enter();
     testing::internal::CaptureStderr();
@@ -445,7 +400,6 @@ TEST_F(SplashTest, MissingOrBrokenMenuSceneKeepsTheLogoWithOneMessage) {
   // A file that reads but has no screen list.
   writeScene("<scene><node><node/></node></scene>");
   MainMenuSequence m;
-  m.setHost(&host);
   m.load();
   testing::internal::CaptureStderr();
   for (int i = 0; i < 300; ++i) m.update(33);
@@ -466,30 +420,28 @@ TEST_F(MenuTest, MainButtonsLeadToEveryScreen) {
   for (int k = 0; k < 6; ++k) {
     SCOPED_TRACE(k);
     menu.showScreen(1);
-    host.log.clear();
-    ports.sounds.clear();
+    host.moves.clear();
+    host.sounds.clear();
     menu.touchBegan(static_cast<int>(mainX(k) + kMainPageX), static_cast<int>(kMainY));
     EXPECT_EQ(state(425 + k), 1);
-    EXPECT_EQ(ports.count(5), 1);
+    EXPECT_EQ(host.count(5), 1);
     menu.touchEnded(static_cast<int>(mainX(k) + kMainPageX), static_cast<int>(kMainY));
     if (expected[k] >= 0) {
       EXPECT_EQ(menu.getScreen(), expected[k]);
     }
   }
   menu.showScreen(1);
-  host.log.clear();
+  host.moves.clear();
   tapMain(3);
   tapMain(5);
-  EXPECT_EQ(host.log, (std::vector<std::string>{"honour", "quit"}));
+  EXPECT_EQ(host.moves, (std::vector<std::string>{"sequence 3", "quit"})) << "the honour board, then quit";
 }
 
-TEST_F(MenuTest, TexturesLeaveTheMapHudAloneUntilItIsMade) {
+// The host leaves a HUD never made alone (game_app_test).
+TEST_F(MenuTest, TexturesOfTheMapHudGoThroughTheHost) {
   build(1);
   menu.unloadTextures();
-  EXPECT_EQ(ports.hudUnloads, 0);
-  ports.hudMade = true;
-  menu.unloadTextures();
-  EXPECT_EQ(ports.hudUnloads, 1);
+  EXPECT_EQ(host.hudUnloads, 1);
 }
 
 TEST_F(MenuTest, MainTouchesGoThroughTheListsOffsetAndThePagesScale) {
@@ -531,7 +483,7 @@ TEST_F(MenuTest, AnEmptyPressKeepsTheLastPressedTag) {
 
 TEST_F(MenuTest, HelpScrollsByDraggingWithinItsPage) {
   build(2);
-  EXPECT_EQ(ports.hint, 1);
+  EXPECT_EQ(host.hudHint, 1);
   EXPECT_TRUE(menu.isMapHudShown());
   menu.touchBegan(300, 200);
   menu.touchMoved(200, 150);
@@ -585,9 +537,9 @@ TEST_F(MenuTest, MenuMusicKeepsThePlayersVolume) {
   for (int screen : {1, 2, 5, 1}) menu.showScreen(screen);
   menu.leave();
   menu.enter();
-  EXPECT_EQ(host.lastMusic, 46);
-  ASSERT_GE(host.musicVolumes.size(), 5u);
-  for (float v : host.musicVolumes) EXPECT_EQ(v, -1.0f);  // -1: the music volume as it stands
+  EXPECT_EQ(host.music.back(), 46u);
+  // The host plays music at the volume as it stands: the menu cannot change it.
+  ASSERT_GE(host.music.size(), 5u);
   EXPECT_EQ(AudioEngine::musicVolume, 0.0f);
 }
 
@@ -740,7 +692,7 @@ TEST_F(MenuTest, EscapeOrBackRestoresEveryValue) {
     EXPECT_EQ(state(439), 1);
     EXPECT_EQ(state(443), 1);
     EXPECT_EQ(state(440), 0);
-    host.log.clear();
+    host.moves.clear();
     if (escape) {
       menu.keyPressed(27, 0, 0);
     } else {
@@ -759,7 +711,7 @@ TEST_F(MenuTest, EscapeOrBackRestoresEveryValue) {
     EXPECT_STREQ(textAt(528), "/75");
     EXPECT_STREQ(textAt(477), menu.getScoreText());
     EXPECT_STRNE(menu.getScoreText(), "");
-    EXPECT_EQ(host.log, (std::vector<std::string>{"fullscreen 1"}));
+    EXPECT_EQ(host.moves, (std::vector<std::string>{"fullscreen 1"}));
   }
 }
 
@@ -769,10 +721,10 @@ TEST_F(MenuTest, OkWritesTheOptionsFileAndAsksForFullScreen) {
   tap(360, 100);
   tap(100, 230);  // full screen on
   tapAt(441);     // français
-  host.log.clear();
+  host.moves.clear();
   tapAt(437);
   EXPECT_EQ(menu.getScreen(), 1);
-  EXPECT_EQ(host.log, (std::vector<std::string>{"fullscreen 1"}));
+  EXPECT_EQ(host.moves, (std::vector<std::string>{"fullscreen 1"}));
   std::ifstream in(savePath("options.dat"));
   std::stringstream s;
   s << in.rdbuf();
@@ -842,14 +794,14 @@ TEST_F(MenuTest, MapOpensWhenTheStarsReachItsThreshold) {
 
   winLevels(18, 18, 1);  // 50
   menu.showScreen(1);
-  ports.sounds.clear();
+  host.sounds.clear();
   menu.showScreen(5);
   EXPECT_STREQ(textAt(501), "50");
   EXPECT_EQ(state(451), 0);  // still closed while it animates
   ASSERT_EQ(menu.getPendingUnlocks().size(), 1u);
   EXPECT_EQ(menu.getPendingUnlocks().front(), tag(451));
   EXPECT_TRUE(tag(451)->isAnimating());
-  EXPECT_EQ(ports.count(16), 1);
+  EXPECT_EQ(host.count(16), 1);
   tapPage(451);
   EXPECT_EQ(menu.getScreen(), 5);
   frames(12);
@@ -858,10 +810,10 @@ TEST_F(MenuTest, MapOpensWhenTheStarsReachItsThreshold) {
   EXPECT_EQ(state(450), 0);
   // Next visit: open at once, no jingle.
   menu.showScreen(1);
-  ports.sounds.clear();
+  host.sounds.clear();
   menu.showScreen(5);
   EXPECT_EQ(state(451), 1);
-  EXPECT_EQ(ports.count(16), 0);
+  EXPECT_EQ(host.count(16), 0);
   tapPage(451);
   EXPECT_EQ(menu.getScreen(), 6);
   EXPECT_EQ(menu.getMapIndex(), 1);
@@ -875,7 +827,7 @@ TEST_F(MenuTest, TwoThresholdsAtOnceAnimateTheLaterMapOnly) {
   winLevels(26, 34, 3);  // + 27 = 102
   ASSERT_EQ(LevelsManager::getInstance().getTotalStars(), 102);
   menu.showScreen(1);
-  ports.sounds.clear();
+  host.sounds.clear();
   menu.showScreen(5);
   // Both went pending; the earlier one, not animated, opened in the same
   // frame's update, the later one waits for its animation.
@@ -885,7 +837,7 @@ TEST_F(MenuTest, TwoThresholdsAtOnceAnimateTheLaterMapOnly) {
   EXPECT_EQ(menu.getPendingUnlocks().front(), tag(450));
   EXPECT_TRUE(tag(450)->isAnimating());
   EXPECT_EQ(state(450), 0);
-  EXPECT_EQ(ports.count(16), 1);
+  EXPECT_EQ(host.count(16), 1);
   EXPECT_EQ(state(449), 0);  // 160: not reached
   frames(12);
   EXPECT_EQ(state(451), 1);
@@ -908,9 +860,9 @@ TEST_F(MenuTest, ASecondBuildForgetsWhatTheFirstTreeHeld) {
   EXPECT_TRUE(menu.getPendingUnlocks().empty());
   frames(12);
   // The new tree's level page shows nothing yet: a tap starts nothing.
-  host.log.clear();
+  host.moves.clear();
   tapPage(376);
-  EXPECT_TRUE(host.log.empty());
+  EXPECT_TRUE(host.moves.empty());
 }
 
 TEST_F(MenuTest, MapsWithoutLevelsStayLockedWhateverTheStars) {
@@ -935,7 +887,7 @@ TEST_F(MenuTest, LevelPageShowsOpenDoneAndMedals) {
   build(5);
   tapPage(452);
   ASSERT_EQ(menu.getScreen(), 6);
-  EXPECT_EQ(ports.hint, 0);
+  EXPECT_EQ(host.hudHint, 0);
   EXPECT_EQ(tag(370)->getAnimation().getFrame(), 0);
   EXPECT_STREQ(textAt(529), "6");
   EXPECT_STREQ(textAt(512), "1");
@@ -960,11 +912,11 @@ TEST_F(MenuTest, LevelPageShowsOpenDoneAndMedals) {
   EXPECT_EQ(state(457), 0);
   EXPECT_FALSE(tag(456)->findByTag(374)->isTransparent());
   EXPECT_TRUE(tag(457)->findByTag(374)->isTransparent());
-  host.log.clear();
+  host.moves.clear();
   tapPage(457);
-  EXPECT_TRUE(host.log.empty());
+  EXPECT_TRUE(host.moves.empty());
   tapPage(456);
-  EXPECT_EQ(host.log, (std::vector<std::string>{"start 5"}));
+  EXPECT_EQ(host.moves, (std::vector<std::string>{"start 5"}));
 }
 
 // An indicator with other than two children is left as it is, and the medal
@@ -989,13 +941,13 @@ TEST_F(MenuTest, LevelOnePlaysTheIntroFirstAndLevel26StartsAtOnce) {
   build(5);
   tapPage(452);
   tapPage(376);
-  EXPECT_EQ(host.log, (std::vector<std::string>{"video INTRO.m4v movie0"}));
+  EXPECT_EQ(host.moves, (std::vector<std::string>{"video INTRO.m4v movie0"}));
   EXPECT_TRUE(menu.isIntroPlaying());
   frames(5);
-  EXPECT_EQ(host.log.size(), 1u);  // waits for the movie
+  EXPECT_EQ(host.moves.size(), 1u);  // waits for the movie
   host.videoPlaying = false;
   menu.update(33);
-  EXPECT_EQ(host.log, (std::vector<std::string>{"video INTRO.m4v movie0", "stopVideo", "start 1"}));
+  EXPECT_EQ(host.moves, (std::vector<std::string>{"video INTRO.m4v movie0", "stopVideo", "start 1"}));
   EXPECT_FALSE(menu.isIntroPlaying());
 
   // Map 2 opens at 50 stars; its first level starts without a movie.
@@ -1005,9 +957,9 @@ TEST_F(MenuTest, LevelOnePlaysTheIntroFirstAndLevel26StartsAtOnce) {
   menu.showScreen(5);
   tapPage(451);
   ASSERT_EQ(menu.getScreen(), 6);
-  host.log.clear();
+  host.moves.clear();
   tapPage(376);
-  EXPECT_EQ(host.log, (std::vector<std::string>{"start 26"}));
+  EXPECT_EQ(host.moves, (std::vector<std::string>{"start 26"}));
   EXPECT_EQ(menu.getLevelId(), 26);
 }
 
@@ -1035,11 +987,11 @@ TEST_F(MenuTest, LevelsBeyondTwentyFiveOrOutOfOrderStartOnlyWhatIsShown) {
   EXPECT_NE(out.find("lists level 3 in place 2"), std::string::npos) << out;
   EXPECT_EQ(menu.getShownLevelId(2), 3);
   EXPECT_EQ(menu.getShownLevelId(25), 25);
-  host.log.clear();
+  host.moves.clear();
   testing::internal::CaptureStdout();
   tapPage(453);  // shows level 3
   testing::internal::GetCapturedStdout();
-  EXPECT_EQ(host.log, (std::vector<std::string>{"start 3"}));
+  EXPECT_EQ(host.moves, (std::vector<std::string>{"start 3"}));
   // Said once per map.
   testing::internal::CaptureStdout();
   menu.showScreen(6);
@@ -1054,9 +1006,9 @@ TEST_F(MenuTest, ButtonsWithoutALevelStartNothing) {
   build(5);
   tapPage(452);
   EXPECT_EQ(state(454), 0);
-  host.log.clear();
+  host.moves.clear();
   tapPage(454);
-  EXPECT_TRUE(host.log.empty());
+  EXPECT_TRUE(host.moves.empty());
   EXPECT_EQ(menu.getShownLevelId(3), -1);
 }
 

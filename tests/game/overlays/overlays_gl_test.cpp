@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "app/LocalizedText.h"
-#include "game/host/GameSound.h"
 #include "game/overlays/MouseCursor.h"
 #include "game/overlays/QMRAchievementPopup.h"
 #include "game/overlays/QMRMapHud.h"
@@ -31,8 +30,7 @@ struct Pixel {
   int brightness() const { return r + g + b; }
 };
 
-void silent(int) {}
-
+// No host is installed: the overlays' sounds go nowhere.
 class OverlaysGlTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -42,7 +40,6 @@ class OverlaysGlTest : public ::testing::Test {
     // QM_SHOT_LANG picks another language for the pictures (the checks hold in any).
     const char* language = std::getenv("QM_SHOT_LANG");
     setLanguage(language != nullptr ? language : "en");
-    setGameSoundPlayer(&silent);
   }
   void SetUp() override { beginFrame(); }
 
@@ -161,8 +158,7 @@ TEST_F(OverlaysGlTest, PopupRisesBetweenTheResultWindowAndTheBannerWordsThenGoes
 
 TEST_F(OverlaysGlTest, CursorAndMapHudDrawWhereTheyShould) {
   ExportCNode::CNodeReader reader("cursors.bin");
-  NullCursorWindowLayer layer;
-  MouseCursor cursor(reader.read(), &layer);
+  MouseCursor cursor(reader.read());
   cursor.setMode(MouseCursor::kHand);
   cursor.moveTo(200, 150, 0);
   cursor.update(33);

@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "app/Random.h"
-#include "game/host/GameSound.h"
 #include "game/overlays/MouseCursor.h"
 #include "game/overlays/QMRAchievementPopup.h"
 #include "game/overlays/QMRButton.h"
@@ -22,6 +21,7 @@
 #include "render_engine/COptionalNodeList.h"
 #include "support/AnimatedNode.h"
 #include "support/BoxNode.h"
+#include "tests/game/RecordingHost.h"
 #include "tools/texture_writer.h"
 
 using RenderEngine::CButton;
@@ -31,9 +31,6 @@ using RenderEngine::KeyframeTransform;
 
 namespace {
 
-std::vector<int> g_sounds;
-void recordSound(int id) { g_sounds.push_back(id); }
-int count(int id) { return static_cast<int>(std::count(g_sounds.begin(), g_sounds.end(), id)); }
 
 using qmtest::animated;
 
@@ -93,34 +90,25 @@ CNode* bannerScene() {
   return root;
 }
 
-class Recorder : public BannerListener {
+// The banner's sounds, buttons, openings and closings; a screen's answer to a
+// button when the test gives one.
+class Recorder : public qmtest::RecordingHost {
  public:
   void forwardButton(int id) override {
-    forwarded.push_back(id);
+    RecordingHost::forwardButton(id);
     if (onButton) onButton(id);
   }
-  void notifyBannerShown() override { ++shown; }
-  void notifyBannerHidden() override { ++hidden; }
-  std::vector<int> forwarded;
-  int shown = 0;
-  int hidden = 0;
   std::function<void(int)> onButton;
 };
 
 class BannerTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    g_sounds.clear();
-    setGameSoundPlayer(&recordSound);
     seedRandom(7);
     QMRButton::setTemplateScene(windowScene());
     banner.loadScenes(bannerScene(), windowScene());
-    banner.setListener(&listener);
   }
-  void TearDown() override {
-    setGameSoundPlayer(nullptr);
-    QMRButton::discardTemplate();
-  }
+  void TearDown() override { QMRButton::discardTemplate(); }
   void frames(int n) {
     for (int i = 0; i < n; ++i) banner.update(33);
   }
@@ -142,8 +130,10 @@ class BannerTest : public ::testing::Test {
     banner.touchEnded(x, y);
   }
 
-  QMRTextBanner banner;
+  int count(int id) const { return listener.count(id); }
+
   Recorder listener;
+  QMRTextBanner banner;
 };
 
 TEST_F(BannerTest, SecondMessageWaitsAndReplacesTheFirstWithoutOpeningAgain) {
@@ -153,7 +143,7 @@ TEST_F(BannerTest, SecondMessageWaitsAndReplacesTheFirstWithoutOpeningAgain) {
   EXPECT_TRUE(banner.isOpening());
   EXPECT_EQ(banner.currentMessage().textId, 101);
   EXPECT_EQ(banner.queuedCount(), 1u);
-  EXPECT_EQ(listener.shown, 1);
+  EXPECT_EQ(listener.bannerOpenings, 1);
   EXPECT_EQ(count(25), 1);
   frames(12);
   EXPECT_FALSE(banner.isOpening());
@@ -165,12 +155,12 @@ TEST_F(BannerTest, SecondMessageWaitsAndReplacesTheFirstWithoutOpeningAgain) {
   EXPECT_EQ(count(25), 1);
   EXPECT_EQ(count(11) + count(13) + count(14), 1);  // the tutorial voice at once
   EXPECT_FLOAT_EQ(banner.getRoot()->getPosition().y, 100.0f);
-  EXPECT_EQ(listener.shown, 1);
+  EXPECT_EQ(listener.bannerOpenings, 1);
   tap(10, 10);
   EXPECT_FALSE(banner.isShown());
-  EXPECT_EQ(listener.hidden, 1);
+  EXPECT_EQ(listener.bannerClosings, 1);
   EXPECT_FALSE(banner.showNextQueued());
-  EXPECT_EQ(listener.hidden, 1);  // hiding a hidden banner says nothing
+  EXPECT_EQ(listener.bannerClosings, 1);  // hiding a hidden banner says nothing
 }
 
 TEST_F(BannerTest, ButtonsFollowTheMaskInTheirOrderAndSpacing) {
@@ -280,7 +270,7 @@ TEST_F(BannerTest, AScreenThatMovesTheBannerOnItselfSkipsNoMessage) {
   banner.touchEnded(240, 50);
   EXPECT_TRUE(banner.isShown());
   EXPECT_EQ(banner.currentMessage().textId, 7);
-  EXPECT_EQ(listener.hidden, 0);
+  EXPECT_EQ(listener.bannerClosings, 0);
 }
 
 TEST_F(BannerTest, TheQueueIsBounded) {
@@ -290,7 +280,7 @@ TEST_F(BannerTest, TheQueueIsBounded) {
 }
 
 TEST(BannerWithoutScenes, QueuesAndDismissesWithoutDrawingAnything) {
-  setGameSoundPlayer(&recordSound);
+  qmtest::RecordingHost host;
   QMRButton::setTemplateScene(new CNode());  // a file without the template
   QMRTextBanner banner;
   banner.loadScenes(nullptr, new CNode());
@@ -301,7 +291,6 @@ TEST(BannerWithoutScenes, QueuesAndDismissesWithoutDrawingAnything) {
   EXPECT_TRUE(banner.isShown());
   EXPECT_FALSE(banner.getButtons()[0]->containsPoint(240, 50));
   EXPECT_EQ(QMRButton::buttonTemplate(), nullptr);
-  setGameSoundPlayer(nullptr);
   QMRButton::discardTemplate();
 }
 
@@ -397,12 +386,6 @@ TEST(AchievementPopup, WithoutASceneTheQueueStillDrainsAndIsBounded) {
 
 // --- Cursor -----------------------------------------------------------------------
 
-class LayerRecorder : public CursorWindowLayer {
- public:
-  void setSystemCursorVisible(bool v) override { calls.push_back(v); }
-  std::vector<bool> calls;
-};
-
 CNode* cursorScene() {
   auto* root = new CNode();
   for (int tag : {MouseCursor::kArrowTag, MouseCursor::kHandTag}) {
@@ -414,11 +397,11 @@ CNode* cursorScene() {
 }
 
 TEST(MouseCursorTest, ModesPickTheLookAndThePointer) {
-  LayerRecorder layer;
-  MouseCursor cursor(cursorScene(), &layer);
+  qmtest::RecordingHost host;
+  MouseCursor cursor(cursorScene());
   cursor.update(33);
   EXPECT_EQ(cursor.getSprite(), nullptr);  // loaded, but no look before a mode
-  EXPECT_TRUE(layer.calls.empty());
+  EXPECT_TRUE(host.systemCursor.empty());
   EXPECT_EQ(cursor.getX(), 960);
 
   cursor.moveTo(100, 50, 0);
@@ -441,12 +424,12 @@ TEST(MouseCursorTest, ModesPickTheLookAndThePointer) {
   cursor.setMode(MouseCursor::kSystemPointer);
   cursor.update(33);
   EXPECT_EQ(cursor.getSprite(), nullptr);
-  EXPECT_EQ(layer.calls, (std::vector<bool>{false, false, false, true}));
+  EXPECT_EQ(host.systemCursor, (std::vector<bool>{false, false, false, true}));
   cursor.draw();  // nothing to draw, nothing to fail
 }
 
 TEST(MouseCursorTest, PressesShowThePressedLookUntilTheRelease) {
-  MouseCursor cursor(cursorScene(), nullptr);
+  MouseCursor cursor(cursorScene());
   cursor.setMode(MouseCursor::kArrow);
   cursor.update(33);
   CNode* look = cursor.getSprite()->getChild(0);
@@ -472,14 +455,14 @@ TEST(MouseCursorTest, PressesShowThePressedLookUntilTheRelease) {
 }
 
 TEST(MouseCursorTest, WithoutASceneNothingHappens) {
-  LayerRecorder layer;
-  MouseCursor cursor(nullptr, &layer);
+  qmtest::RecordingHost host;
+  MouseCursor cursor(nullptr);
   cursor.setMode(MouseCursor::kArrow);
   cursor.setPressState(MouseCursor::kPressBegan);
   cursor.update(33);
   cursor.draw();
   EXPECT_EQ(cursor.getSprite(), nullptr);
-  EXPECT_TRUE(layer.calls.empty());
+  EXPECT_TRUE(host.systemCursor.empty());
 }
 
 // --- Buttons and the map HUD ---------------------------------------------------------

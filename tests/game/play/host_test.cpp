@@ -13,16 +13,16 @@
 
 #include "app/LocalizedText.h"
 #include "app/Random.h"
-#include "game/host/ActorHooks.h"
+#include "game/app/QMRGame.h"
+#include "game/host/GameHost.h"
+#include "game/overlays/MouseCursor.h"
+#include "game/overlays/QMRAchievementPopup.h"
+#include "game/overlays/QMRButton.h"
+#include "game/overlays/QMRTextBanner.h"
 #include "game/play/GameHud.h"
 #include "game/play/InGameSequence.h"
 #include "game/progress/LevelsManager.h"
-#include "game/overlays/MouseCursor.h"
 #include "game/progress/QMRAchievementManager.h"
-#include "game/overlays/QMRAchievementPopup.h"
-#include "game/overlays/QMRButton.h"
-#include "game/app/QMRGame.h"
-#include "game/overlays/QMRTextBanner.h"
 #include "game/progress/TutorialManager.h"
 #include "render_engine/CNodeText.h"
 #include "render_engine/Texture.h"
@@ -118,7 +118,7 @@ TEST_F(HostedLevelTest, AWinRecordedAndShownThenNextStartsTheFollowingLevel) {
     QMRGame* game = QMRGame::getInstance();
     ASSERT_NE(game, nullptr);
     ASSERT_EQ(play.getState(), InGameSequence::kWon);
-    EXPECT_EQ(&play.host(), static_cast<InGameHost*>(game)) << "the game hosts its level screen";
+    EXPECT_EQ(&gameHost(), static_cast<GameHost*>(game)) << "the game hosts its level screen";
     QMRTextBanner* banner = QMRTextBanner::instance();
     EXPECT_TRUE(banner->isShown());
     EXPECT_EQ(banner->currentMessage().kind, QMRTextBanner::kWon);
@@ -165,7 +165,7 @@ TEST_F(HostedLevelTest, RetryThroughTheBannerAndTheBriefingThatFollowsEndsAtATap
     QMRTextBanner* banner = QMRTextBanner::instance();
     ASSERT_TRUE(banner->isShown());
     EXPECT_EQ(banner->currentMessage().kind, QMRTextBanner::kTutorial);
-    EXPECT_TRUE(ActorHooks::isBannerShown()) << "the animals hear of the banner";
+    EXPECT_TRUE(gameHost().isBannerShown()) << "the animals hear of the banner";
     EXPECT_GT(play.getLevel().entities.size(), 0u);
     expectFreshHud(play);
     while (banner->queuedCount() > 0) tap(game, 240, 160);
@@ -173,7 +173,7 @@ TEST_F(HostedLevelTest, RetryThroughTheBannerAndTheBriefingThatFollowsEndsAtATap
     tap(game, 240, 160);
     EXPECT_FALSE(banner->isShown());
     EXPECT_EQ(play.getState(), InGameSequence::kStart) << "the banner's end reaches the level screen";
-    EXPECT_FALSE(ActorHooks::isBannerShown());
+    EXPECT_FALSE(gameHost().isBannerShown());
     EXPECT_TRUE(play.getHud()->isGuideOn());
     checked = true;
   });

@@ -13,16 +13,15 @@
 
 #include "app/LocalizedText.h"
 #include "app/Random.h"
-#include "game/host/ActorHooks.h"
 #include "game/actors/ActorTemplates.h"
-#include "game/play/GameHud.h"
 #include "game/actors/ISwappableItem.h"
-#include "game/play/InGameSequence.h"
-#include "game/app/QMRGame.h"
-#include "game/play/QMRGameFX.h"
 #include "game/actors/QMRJoint.h"
 #include "game/actors/QMRSheep.h"
+#include "game/app/QMRGame.h"
 #include "game/overlays/QMRTextBanner.h"
+#include "game/play/GameHud.h"
+#include "game/play/InGameSequence.h"
+#include "game/play/QMRGameFX.h"
 #include "physics/CScenePhysics.h"
 #include "render_engine/CButton.h"
 #include "support/BoxNode.h"
@@ -30,37 +29,6 @@
 #include "tools/level_player.h"
 
 namespace {
-
-struct RecordingHost : InGameHost {
-  std::vector<BannerMessage> banners;
-  std::vector<std::uint32_t> music;
-  std::vector<std::string> moves;
-  int resultScore = 0;
-  int resultMedal = -1;
-  bool video = false;
-  void showBannerMessage(const BannerMessage& m) override { banners.push_back(m); }
-  void showResult(const BannerMessage& m, int, int, int score, int, int medal) override {
-    banners.push_back(m);
-    resultScore = score;
-    resultMedal = medal;
-  }
-  void playMusic(std::uint32_t id, bool) override { music.push_back(id); }
-  void startLevel(int id) override { moves.push_back("start " + std::to_string(id)); }
-  void returnToMenu() override { moves.push_back("menu"); }
-  void returnToMapPage() override { moves.push_back("map"); }
-  void playVideo(const char* file, const char*) override {
-    moves.push_back(std::string("video ") + file);
-    video = true;
-  }
-  bool isVideoPlaying() override { return video; }
-  void switchToSequence(int id) override { moves.push_back("sequence " + std::to_string(id)); }
-};
-
-std::vector<std::uint32_t>& sounds() {
-  static std::vector<std::uint32_t> s;
-  return s;
-}
-void recordSound(std::uint32_t id) { sounds().push_back(id); }
 
 std::string levelFile(const std::string& entities) {
   return "<?xml version=\"1.0\" ?>\n<level name=\"t\"><baseentytylist>" + entities +
@@ -102,16 +70,13 @@ class InGameTest : public qmtest::ProgressTest {
     ISwappableItem::resetSwapModels();
     QMRGameFXManager::resetInstance();
     InGameSequence::resetProcessState();
-    sounds().clear();
-    ActorHooks::setSoundPlayer(&recordSound);
     seedRandom(1);
     // Built once the data is in place: the reader reads its tables at once.
-    sequence.emplace(&host);
+    sequence.emplace();
     sequence->load();
   }
   void TearDown() override {
     sequence.reset();
-    ActorHooks::setSoundPlayer(nullptr);
     QMRGameFXManager::resetInstance();
     ActorTemplates::clearAll();
     ProgressTest::TearDown();
@@ -129,7 +94,10 @@ class InGameTest : public qmtest::ProgressTest {
     sequence->touchEnded(x, y);
   }
 
-  RecordingHost host;
+  std::vector<int>& sounds() { return host.sounds; }
+
+  // The one recorder of the progress fixture, by the name this test gives it.
+  qmtest::RecordingHost& host = overlays;
   std::optional<InGameSequence> sequence;
 };
 
@@ -164,7 +132,7 @@ TEST_F(InGameTest, ATapWinsLevelOneAndTheResultIsRecorded) {
   EXPECT_TRUE(readSave("levels.sav").has_value());
   EXPECT_EQ(overlays.popups, (std::vector<int>{24, 34})) << "won at the first try; one level done";
   // The tap on the crate showed its effect and its sound.
-  EXPECT_NE(std::find(sounds().begin(), sounds().end(), 10u), sounds().end());
+  EXPECT_NE(std::find(sounds().begin(), sounds().end(), 10), sounds().end());
 
   // A replay: the pick of its kind is no longer the first one.
   sequence->buttonPressed(InGameSequence::kButtonRetry);
@@ -258,7 +226,7 @@ TEST_F(InGameTest, AHudPressFromBeforeAChangeIsForgotten) {
   pause->addChild(new qmtest::BoxNode(40, 40));
   hudScene->addChild(pause);
   ActorTemplates::install("hud.bin", hudScene);
-  sequence.emplace(&host);
+  sequence.emplace();
   sequence->load();
 
   sequence->prepareLevel(1, 1, 0);
@@ -301,8 +269,8 @@ TEST(InGameRules, ScoreEdgesAndMusic) {
 
 TEST(InGameRules, NextAfterTheLastLevelOfAMapAndTheOutro) {
   // Routing only: no level is built.
-  RecordingHost host;
-  InGameSequence alone(&host);
+  qmtest::RecordingHost host;
+  InGameSequence alone;
   alone.buttonPressed(InGameSequence::kButtonNext);
   EXPECT_EQ(host.moves.back(), "map");
 }
@@ -343,7 +311,7 @@ TEST_F(InGameTest, LevelPlayerRunsAScriptToItsEnd) {
   EXPECT_EQ(wolf.reason, "a wolf stayed in the goal");
   levelplay::PlayResult missing = levelplay::playLevel(9, {});
   EXPECT_FALSE(missing.built);
-  sequence.emplace(&host);
+  sequence.emplace();
   sequence->load();
 }
 
@@ -372,7 +340,7 @@ TEST_F(InGameTest, AnAimedTapLandsOnWhatATapActsOn) {
   EXPECT_TRUE(none.tappables.empty());
   EXPECT_EQ(none.taps, 0);
   EXPECT_NE(std::find(none.log.begin(), none.log.end(), "frame 3: nothing to aim at"), none.log.end());
-  sequence.emplace(&host);
+  sequence.emplace();
   sequence->load();
 }
 
@@ -477,7 +445,7 @@ TEST_F(InGameTest, TheLastLevelWonPlaysTheOutroThroughTheGameThenTheMenu) {
     HostGame game;
     game.addSequence(new StubScreen);
     game.addSequence(new StubScreen);
-    auto* play = new InGameSequence(&game);
+    auto* play = new InGameSequence();
     game.addSequence(play);
     ASSERT_TRUE(play->load());
     play->prepareLevel(200, 1, 0);
@@ -500,7 +468,7 @@ TEST_F(InGameTest, TheLastLevelWonPlaysTheOutroThroughTheGameThenTheMenu) {
     for (std::size_t i = 0; i <= QMRTextBanner::kMaxQueued && QMRTextBanner::instance()->showNextQueued(); ++i) {
     }
   }
-  sequence.emplace(&host);
+  sequence.emplace();
   sequence->load();
 }
 
@@ -522,7 +490,7 @@ TEST_F(InGameTest, AComplexEntityAndStrangeTypesCountNothing) {
   tmp.write("data/levels/5.ynm", levelFile(entity("Ground", 24, 31, 1) + entity("Seesaw", 24, 27, 2) +
                                            entity("Odd-far", 5, 5, 3) + entity("Odd-below", 8, 5, 4) +
                                            entity("Sheep", 10, 29, 5)));
-  sequence.emplace(&host);
+  sequence.emplace();
   sequence->load();
   sequence->prepareLevel(5, 1, 0);
   EXPECT_EQ(sequence->getActors().size(), 1u) << "the seesaw is no animal";
