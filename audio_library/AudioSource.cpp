@@ -63,6 +63,7 @@ cAuralSource::cAuralSource(IAudioDecoder* decoder, ALCcontext* context, EfxFunct
 }
 
 cAuralSource::~cAuralSource() {
+  dying_ = true;
   // Normally the manager has freed the OpenAL side already. The release
   // handlers run in there, before the list below goes.
   if (!released_) release();
@@ -106,41 +107,65 @@ cAuralSource::EventGuard::EventGuard(cAuralSource& source) : source_(source) {
 }
 
 cAuralSource::EventGuard::~EventGuard() {
-  std::vector<SourceEventType, cAllocator<SourceEventType>> events;
   --source_.guardDepth_;
-  if (outermost_) events.swap(source_.pendingEvents_);
+  const bool deliver = outermost_ && !source_.pendingEvents_.empty();
   source_.mutex_.unlock();
-  // Only update queues more than one event, and it holds the source meanwhile.
-  for (SourceEventType event : events) source_.fireEvent(event);
+  if (deliver) source_.deliverEvents();
 }
 
 void cAuralSource::signalEvent(SourceEventType event) {
+  // Update passes made while a handler still hears of the last one are told once.
+  if (event == SOURCE_EVENT_UPDATE && !pendingEvents_.empty() && pendingEvents_.back() == SOURCE_EVENT_UPDATE) return;
   try {
     pendingEvents_.push_back(event);
   } catch (const std::bad_alloc&) {
   }
 }
 
-void cAuralSource::fireEvent(SourceEventType event) {
-  // A handler may change the list: walk a copy.
-  std::vector<ISourceEventHandler*, cAllocator<ISourceEventHandler*>> handlers;
+void cAuralSource::deliverEvents() {
+  // Events raised on two threads (a play by the caller, the end of the
+  // stream seen by the update thread) must not overtake each other: whoever
+  // tells the handlers first tells them all, in order.
+  bool held = false;
   {
     cMutexLock lock(mutex_);
-    try {
-      handlers = handlers_;
-    } catch (const std::bad_alloc&) {
-      return;
+    if (delivering_ || pendingEvents_.empty()) return;
+    delivering_ = true;
+    // A handler may drop the last reference meanwhile (releaseSource).
+    if (!dying_) {
+      addRef();
+      held = true;
     }
   }
-  for (ISourceEventHandler* h : handlers) {
-    switch (event) {
-      case SOURCE_EVENT_UPDATE: h->onUpdate(); break;
-      case SOURCE_EVENT_RELEASE: h->onRelease(); break;
-      case SOURCE_EVENT_PLAY: h->onPlay(); break;
-      case SOURCE_EVENT_PAUSE: h->onPause(); break;
-      case SOURCE_EVENT_STOP: h->onStop(); break;
+  std::vector<ISourceEventHandler*, cAllocator<ISourceEventHandler*>> handlers;
+  for (;;) {
+    SourceEventType event = SOURCE_EVENT_UPDATE;
+    {
+      cMutexLock lock(mutex_);
+      if (pendingEvents_.empty()) {
+        delivering_ = false;
+        break;
+      }
+      event = pendingEvents_.front();
+      pendingEvents_.erase(pendingEvents_.begin());
+      // A handler may change the list: walk a copy.
+      try {
+        handlers = handlers_;
+      } catch (const std::bad_alloc&) {
+        continue;
+      }
+    }
+    for (ISourceEventHandler* h : handlers) {
+      switch (event) {
+        case SOURCE_EVENT_UPDATE: h->onUpdate(); break;
+        case SOURCE_EVENT_RELEASE: h->onRelease(); break;
+        case SOURCE_EVENT_PLAY: h->onPlay(); break;
+        case SOURCE_EVENT_PAUSE: h->onPause(); break;
+        case SOURCE_EVENT_STOP: h->onStop(); break;
+      }
     }
   }
+  if (held) IRefCounted::release();
 }
 
 bool cAuralSource::streamBuffer(ALuint buffer) {
@@ -203,6 +228,14 @@ bool cAuralSource::play() {
       return true;
     }
     if (state != AL_PAUSED) {
+      if (state == AL_STOPPED && lastState_ == AL_PLAYING) {
+        // OpenAL ended the last play before the update thread saw it: that
+        // play is over (its stop is told first), and this one starts from
+        // the beginning, not from where the decoder ran out.
+        if (decoder_ != nullptr) decoder_->setPosition(0, false);
+        getLogger()->logDebug(kSender, "Source stopped.");
+        signalEvent(SOURCE_EVENT_STOP);
+      }
       detachQueue();
       lastState_ = AL_INITIAL;
       int filled = 0;

@@ -116,7 +116,8 @@ class cAuralSource : public IAudioSource, public cMemoryOverride {
   // Holds the lock for a scope. Events raised meanwhile wait, and go to the
   // handlers once the outermost guard of this thread has let go of the lock:
   // a handler may then call into the source or the manager, or wait for
-  // another thread that does.
+  // another thread that does. One thread at a time tells the handlers, in
+  // the order the events happened.
   class EventGuard {
    public:
     explicit EventGuard(cAuralSource& source);
@@ -138,8 +139,9 @@ class cAuralSource : public IAudioSource, public cMemoryOverride {
   void refreshSends();
   // Queues an event for the handlers (under the lock of an EventGuard).
   void signalEvent(SourceEventType event);
-  // Calls the handlers registered now, without the lock.
-  void fireEvent(SourceEventType event);
+  // Tells the handlers of the queued events, oldest first, without the lock;
+  // nothing when another thread is telling them already (it takes these too).
+  void deliverEvents();
   void setFloat(ALenum param, float value);
   void setVector(ALenum param, const cVector3& v);
   float getFloat(ALenum param);
@@ -156,7 +158,9 @@ class cAuralSource : public IAudioSource, public cMemoryOverride {
   bool released_ = false;
   std::vector<ISourceEventHandler*, cAllocator<ISourceEventHandler*>> handlers_;
   std::vector<SourceEventType, cAllocator<SourceEventType>> pendingEvents_;
-  int guardDepth_ = 0;  // EventGuards on the lock's owner
+  int guardDepth_ = 0;       // EventGuards on the lock's owner
+  bool delivering_ = false;  // a thread is telling the handlers
+  bool dying_ = false;       // in the destructor: no reference can be taken
   EfxFunctionTable* efx_ = nullptr;
   IEffect* effects_[kMaxSends] = {};
   Applied sends_[kMaxSends];

@@ -68,14 +68,17 @@ void updateLoop() {
   }
 }
 
-// Stops the thread when the process ends, before anything it uses goes.
+// When the process ends: the update thread stops, the managers left alive
+// are shut down, and the plug-ins are let go of, before anything they use goes.
 struct ExitGuard {
   ~ExitGuard() {
     ManagerSet& s = state();
     std::thread t;
     std::vector<IAudioManager*> left;
+    bool onUpdateThread = false;
     {
       std::lock_guard<std::recursive_mutex> lock(s.mutex);
+      onUpdateThread = std::this_thread::get_id() == s.threadId;
       s.running = false;
       t = std::move(s.thread);
       left.assign(s.managers.begin(), s.managers.end());
@@ -83,24 +86,26 @@ struct ExitGuard {
       s.managers.clear();
       s.deferred.clear();
     }
-    if (t.joinable()) t.join();
-    for (IAudioManager* m : left) finishManager(m);
+    if (onUpdateThread) {
+      // exit() from a handler: the thread cannot wait for itself, and the
+      // managers' update is on this very stack; the process ends with them.
+      if (t.joinable()) t.detach();
+    } else {
+      if (t.joinable()) t.join();
+      for (IAudioManager* m : left) finishManager(m);
+    }
+    releasePluginsAtExit();
   }
 };
 
 }  // namespace
 
-void forEachAudioManager(const std::function<void(IAudioManager*)>& f) {
-  ManagerSet& s = state();
-  std::lock_guard<std::recursive_mutex> lock(s.mutex);
-  const std::vector<IAudioManager*> all(s.managers.begin(), s.managers.end());
-  for (IAudioManager* m : all) f(m);
-}
+void armExitGuard() { static ExitGuard guard; }
 
 IAudioManager* createAudioManager(bool initializeDefault) {
+  armExitGuard();
   auto* manager = new cAuralManager;
   if (manager == nullptr) return nullptr;
-  static ExitGuard guard;
   if (initializeDefault) manager->initialize(nullptr, -1, 4);
   manager->enumerateDevices();
   manager->registerDecoder(getOggAudioDecoderFactory(), "ogg");

@@ -165,7 +165,7 @@ const char* const kHead[] = {
     "",
     "<body>",
     "<h1>cAural Log</h1>",
-    "<h3>" CAURAL_VERSION_TEXT "</h3>",
+    "<h3>" CAURAL_VERSION "</h3>",
     "<div class=\"box\">",
     "<table>",
 };

@@ -4,6 +4,7 @@
 #include <dlfcn.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -27,14 +28,20 @@ bool isPluginFileName(const char* name) {
   return n >= p + s && std::memcmp(name, kPrefix, p) == 0 && std::memcmp(name + n - s, kSuffix, s) == 0;
 }
 
-cPluginManager::~cPluginManager() {
-  std::lock_guard<std::recursive_mutex> lock(mutex_);
-  for (auto& [plugin, handle] : libraries_) {
+cPluginManager::~cPluginManager() { unloadAll(); }
+
+void cPluginManager::unloadAll() {
+  std::map<IAudioPlugin*, void*> loaded;
+  {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    loaded.swap(libraries_);
+    byName_.clear();
+  }
+  // Outside the lock: a plug-in's destructor may call back into us.
+  for (auto& [plugin, handle] : loaded) {
     plugin->IRefCounted::release();
     dlclose(handle);
   }
-  libraries_.clear();
-  byName_.clear();
 }
 
 void cPluginManager::autoLoadPlugins(const char* folder) {
@@ -99,8 +106,6 @@ bool cPluginManager::installPlugin(IAudioPlugin* plugin, const char* name) {
       return false;
     }
   }
-  // Managers made before the plug-in came get its decoders and sources too.
-  forEachAudioManager([plugin](IAudioManager* m) { plugin->onManagerCreated(m); });
   return true;
 }
 
@@ -127,24 +132,15 @@ void cPluginManager::uninstallPluginByName(const char* name) {
 
 void cPluginManager::uninstallPlugin(IAudioPlugin* plugin) {
   if (plugin == nullptr) return;
-  bool named = false;
+  void* handle = nullptr;
   {
     std::lock_guard<std::recursive_mutex> lock(mutex_);
     for (auto it = byName_.begin(); it != byName_.end(); ++it) {
       if (it->second == plugin) {
         byName_.erase(it);
-        named = true;
         break;
       }
     }
-  }
-  // Live managers let go of what the plug-in registered in them. Not under
-  // our lock: a manager made on the update thread takes the manager set's
-  // lock before ours.
-  if (named) forEachAudioManager([plugin](IAudioManager* m) { plugin->onManagerDestroyed(m); });
-  void* handle = nullptr;
-  {
-    std::lock_guard<std::recursive_mutex> lock(mutex_);
     auto lib = libraries_.find(plugin);
     if (lib == libraries_.end()) return;
     handle = lib->second;
@@ -165,15 +161,47 @@ std::vector<IAudioPlugin*> cPluginManager::getPluginList() {
   return list;
 }
 
-IPluginManager* getPluginManager() {
-  // Never destroyed: plug-in code may still be reached while the process ends.
-  static cPluginManager* manager = [] {
-    auto* m = new cPluginManager;
-    const char* off = std::getenv("CAURAL_NO_PLUGIN_AUTOLOAD");
-    if (off == nullptr || off[0] == '\0') m->autoLoadPlugins(".");
-    return m;
+namespace {
+
+// Never destroyed: plug-in code may still be reached while the process ends;
+// the exit guard unloads the plug-ins instead.
+struct PluginManagerHolder {
+  cPluginManager manager;
+  std::recursive_mutex loading;
+  bool autoloadStarted = false;  // under loading
+  std::atomic<bool> ready{false};
+};
+std::atomic<PluginManagerHolder*> g_holder{nullptr};
+
+PluginManagerHolder& holder() {
+  static PluginManagerHolder* h = [] {
+    armExitGuard();
+    auto* made = new PluginManagerHolder;
+    g_holder = made;
+    return made;
   }();
-  return manager;
+  return *h;
+}
+
+}  // namespace
+
+IPluginManager* getPluginManager() {
+  PluginManagerHolder& h = holder();
+  if (h.ready.load(std::memory_order_acquire)) return &h.manager;
+  // The manager is there before the autoload: a plug-in may ask for it from
+  // its install. Other threads wait until the autoload is done.
+  std::lock_guard<std::recursive_mutex> lock(h.loading);
+  if (!h.autoloadStarted) {
+    h.autoloadStarted = true;
+    const char* off = std::getenv("CAURAL_NO_PLUGIN_AUTOLOAD");
+    if (off == nullptr || off[0] == '\0') h.manager.autoLoadPlugins(".");
+    h.ready.store(true, std::memory_order_release);
+  }
+  return &h.manager;
+}
+
+void releasePluginsAtExit() {
+  if (PluginManagerHolder* h = g_holder.load()) h->manager.unloadAll();
 }
 
 }  // namespace cAural

@@ -1,7 +1,6 @@
 #pragma once
 // The plug-in manager: plug-ins loaded from shared libraries or installed
 // from objects, kept by name.
-#include <functional>
 #include <map>
 #include <mutex>
 #include <vector>
@@ -33,6 +32,9 @@ class cPluginManager : public IPluginManager {
 
   // The installed plug-ins in name order, each with a reference the caller drops.
   std::vector<IAudioPlugin*> getPluginList();
+  // Lets go of every plug-in loaded from a file (one reference each, and its
+  // library) and forgets every plug-in.
+  void unloadAll();
 
  private:
   std::recursive_mutex mutex_;
@@ -40,7 +42,10 @@ class cPluginManager : public IPluginManager {
   std::map<IAudioPlugin*, void*> libraries_;
 };
 
-// Calls f for every live manager (the exported functions' set).
-void forEachAudioManager(const std::function<void(IAudioManager*)>& f);
+// Makes sure the library's exit-time work runs when the process ends: the
+// update thread stopped, managers left alive shut down, plug-ins let go of.
+void armExitGuard();
+// The last of that work: the plug-in manager, if one was made, unloads all.
+void releasePluginsAtExit();
 
 }  // namespace cAural

@@ -1,7 +1,7 @@
 // Sound: decoding a 60-second Ogg Vorbis music file through our decoder and
 // data source against libvorbisfile reading the file itself (same run, the
-// ratio as a counter), loading one WAV effect through the engine, and the
-// per-frame update with every slot loaded. OpenAL runs on its null backend.
+// ratio as a counter), refusing a 13-minute one, loading one WAV effect
+// through the engine, and the per-frame update with every slot loaded. OpenAL runs on its null backend.
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
@@ -9,6 +9,7 @@
 
 #include <AL/al.h>
 #include <benchmark/benchmark.h>
+#include <vorbis/vorbisfile.h>
 
 #include "sound/AudioEngine.h"
 #include "sound/SoundDecoding.h"
@@ -110,6 +111,37 @@ void BM_OggDecode60s_Ratio(benchmark::State& state) {
   state.counters["ratio"] = raw > 0 ? ours / raw : 0;
 }
 BENCHMARK(BM_OggDecode60s_Ratio)->Unit(benchmark::kMillisecond)->Iterations(10);
+
+// A 13-minute piece of music, past what one sound may take: refused from its
+// length alone. The counter compares it with vorbisfile merely opening the
+// file and reading that length (the least any check of the length costs).
+void BM_ThirteenMinuteOgg_Refused(benchmark::State& state) {
+  static const std::string path = [] {
+    const std::string p = fixture().dir.str() + "/thirteen.ogg";
+    soundwriter::writeFile(p, soundwriter::makeOgg(music(13 * 60, 44100), 2, 44100, 0.1f));
+    return p;
+  }();
+  double ours = 0, raw = 0;
+  for (auto _ : state) {
+    auto t0 = std::chrono::steady_clock::now();
+    soundfile::DecodedSound out;
+    benchmark::DoNotOptimize(soundfile::decodeSound(path, out));
+    auto t1 = std::chrono::steady_clock::now();
+    OggVorbis_File vf;
+    if (ov_fopen(path.c_str(), &vf) == 0) {
+      benchmark::DoNotOptimize(ov_pcm_total(&vf, -1));
+      ov_clear(&vf);
+    }
+    auto t2 = std::chrono::steady_clock::now();
+    if (!out.pcm.empty()) state.SkipWithError("not refused");
+    ours += std::chrono::duration<double>(t1 - t0).count();
+    raw += std::chrono::duration<double>(t2 - t1).count();
+  }
+  state.counters["ours_ms"] = ours * 1000 / double(state.iterations());
+  state.counters["vorbisfile_open_ms"] = raw * 1000 / double(state.iterations());
+  state.counters["ratio"] = raw > 0 ? ours / raw : 0;
+}
+BENCHMARK(BM_ThirteenMinuteOgg_Refused)->Unit(benchmark::kMillisecond);
 
 void BM_LoadWavEffect(benchmark::State& state) {
   fixture();

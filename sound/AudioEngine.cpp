@@ -35,6 +35,8 @@ const char* const soundFileTable[kBuiltInSoundCount] = {
 
 float musicVolume = 0.7f;
 float soundVolume = 1.0f;
+std::size_t maxSoundBytes = soundfile::kMaxDecodedBytes;
+std::size_t soundBudgetBytes = soundfile::kDecodedBudgetBytes;
 bool PlaybackClock::preciseOffsets = false;
 
 namespace {
@@ -298,6 +300,12 @@ std::uint32_t addSlot() {
 
 bool isLoaded(std::uint32_t id) { return loadedSlot(id) != nullptr; }
 
+std::size_t getDecodedSoundBytes() {
+  std::size_t held = 0;
+  for (const SoundSlot& slot : st().slots) held += slot.pcm.size();
+  return held;
+}
+
 std::uint32_t sourceOf(std::uint32_t id) {
   const SoundSlot* slot = liveSlot(id);
   return slot != nullptr ? slot->source : 0;
@@ -317,7 +325,11 @@ std::uint32_t loadSound(const std::string& name) {
 
   const std::string path = resolveResourcePath("win32_audio/" + name);
   soundfile::DecodedSound sound;
-  soundfile::decodeFile(path, sound);
+  soundfile::SoundLimits limits;
+  limits.perSound = maxSoundBytes;
+  limits.budget = soundBudgetBytes;
+  limits.held = getDecodedSoundBytes();
+  if (!soundfile::decodeSound(path, sound, limits)) std::printf("AudioEngine ERROR : %s\n", sound.error.c_str());
   if (checkError("error loading")) return kNoSound;
   if (sound.pcm.empty()) {
     std::printf("AudioEngine ERROR : unable to load sound %u %s\n", id, name.c_str());
@@ -354,7 +366,7 @@ std::uint32_t loadSound(const std::string& name) {
 void unloadSound(std::uint32_t id) {
   SoundSlot* slot = loadedSlot(id);
   if (slot == nullptr) return;
-  if (isPlaying(id)) stopSound(id);  // a sound at rest is unloaded without a complaint
+  stopSound(id);  // says "not playing" of a sound at rest, and unloads it all the same
   drainErrors();
   // Whatever OpenAL answers, the slot forgets the names: keeping a deleted
   // source would make the sound unplayable for good.
@@ -406,7 +418,7 @@ bool isCurrentMusic(std::uint32_t id) { return st().currentMusic != kNoSound && 
 std::uint32_t getCurrentMusic() { return st().currentMusic; }
 
 void playMusic(std::uint32_t id, bool loop, float volume) {
-  if (!st().initialised) return;
+  // Before init the id and volume are kept all the same; the sound stays silent.
   if (isCurrentMusic(id)) return;
   stopMusic();
   st().currentMusic = id;
@@ -498,9 +510,8 @@ void resumeAll() {
 }
 
 void setSoundVolume(float v) {
+  // Sounds already playing keep their gain; the next play takes the new one.
   soundVolume = v;
-  // Music that follows the effects volume follows its change too.
-  if (musicVolume == -1.0f && st().currentMusic != kNoSound) setGain(st().currentMusic, soundVolume);
 }
 
 void setMusicVolume(float v) {
@@ -623,6 +634,14 @@ int queueStreamData(std::uint32_t id, const void* pcm, int byteCount, int alForm
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
       }
       s.processedCount = processed;
+    }
+    // Every finished buffer comes off. After an underrun the source has
+    // stopped with all of them finished, and one left queued would play
+    // again before the new block.
+    ALint finished = 0;
+    alGetSourcei(slot->source, AL_BUFFERS_PROCESSED, &finished);
+    if (checkError("error getting source")) return -1;
+    for (; finished > 0; --finished) {
       ALuint done = 0;
       alSourceUnqueueBuffers(slot->source, 1, &done);
       if (checkError("error unqueue source buffers")) return -1;
@@ -717,14 +736,14 @@ int queueSingleBuffer(std::uint32_t id, const void* pcm, int blockBytes, int alF
 }
 
 void releaseStream(std::uint32_t id) {
-  EngineState& s = st();
-  if (s.slots.empty() || liveSlot(id) == nullptr) return;
-  if (isPlaying(id)) stopSound(id);
+  if (st().slots.empty()) return;
+  stopSound(id);
   unloadSound(id);
-  SoundSlot& slot = s.slots[id];
-  freeSlotObjects(slot);  // names of a slot whose source failed to generate
-  slot.bufferNames.clear();
-  slot.bufferCount = 0;
+  SoundSlot* slot = liveSlot(id);
+  if (slot == nullptr) return;
+  freeSlotObjects(*slot);  // names of a slot whose source failed to generate
+  slot->bufferNames.clear();
+  slot->bufferCount = 0;
 }
 
 }  // namespace AudioEngine

@@ -8,6 +8,7 @@
 // Every call is safe at any time: before init, after shutdown, with an id
 // out of range, or with no audio device (the game then runs silently and the
 // ids stay the same).
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -23,6 +24,14 @@ extern const char* const soundFileTable[kBuiltInSoundCount];
 extern float musicVolume;
 // Gain of effects played with gain -1.
 extern float soundVolume;
+
+// Decoded sound kept in memory: the most one sound may take, and what all
+// loaded sounds may take together. A sound past either is refused before it
+// is decoded, with a message naming the file and the reason.
+extern std::size_t maxSoundBytes;
+extern std::size_t soundBudgetBytes;
+// What the loaded sounds hold now.
+std::size_t getDecodedSoundBytes();
 
 // Movement of a playback position that OpenAL reports in whole seconds only:
 // between two changes of the whole second it advances by frame time.
@@ -54,7 +63,7 @@ void init();      // opens the default output device; acts once until shutdown
 void shutdown();  // stops and frees everything and closes the device
 void loadSoundByIndex(std::uint32_t index);  // built-in ids only
 std::uint32_t loadSound(const std::string& name);  // the id, or kNoSound when it could not load
-void unloadSound(std::uint32_t id);
+void unloadSound(std::uint32_t id);  // stops it first, with stopSound's messages
 void unloadAll();
 std::uint32_t getSoundId(const std::string& name);  // registers an unknown name
 std::uint32_t addSlot();  // an unnamed slot (a movie's sound track), played as music
@@ -67,6 +76,7 @@ void playSound(std::uint32_t id, bool loop, float gain, float pitch);
 void playSound(std::uint32_t id, bool loop, float gain);
 void playSound(std::uint32_t id, bool loop);
 // Nothing when id is already the current music; volume -1 keeps musicVolume.
+// Before init it only records the id and the volume.
 void playMusic(std::uint32_t id, bool loop, float volume);
 void stopMusic();
 void resumeMusic();
@@ -77,7 +87,7 @@ void stopSound(std::uint32_t id);  // a sound that is not playing stays as it is
 void stopAll();
 void pauseAll();   // window hidden
 void resumeAll();  // window shown again: what pauseAll paused plays on as it was
-void setSoundVolume(float v);
+void setSoundVolume(float v);   // sounds already playing keep their gain
 void setMusicVolume(float v);  // the current music's gain follows at once
 void setGain(std::uint32_t id, float g);
 void setPitch(std::uint32_t id, float p);

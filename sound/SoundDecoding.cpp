@@ -3,8 +3,12 @@
 #include <algorithm>
 #include <cstdio>
 
-#include <AL/al.h>
+#include <sys/stat.h>
 
+#include <AL/al.h>
+#include <vorbis/codec.h>
+
+#include "app/DataFiles.h"
 #include "sound/aural/AudioDecoder.h"
 
 namespace soundfile {
@@ -18,8 +22,42 @@ std::string extensionOf(const std::string& path) {
 
 namespace {
 
-void fail(const char* what, const std::string& path) {
-  std::printf("AudioEngine ERROR : %s%s\n", what, path.c_str());
+// A file larger than this cannot hold a sound that fits the limit: its
+// headers and chunks around the samples are a few kilobytes.
+constexpr std::size_t kFileSlack = 1u << 20;
+constexpr std::int32_t kChunk = 64 * 1024;  // one decoder read
+
+std::string sizeText(std::size_t bytes) {
+  char text[32];
+  if (bytes < (10u << 10)) {
+    std::snprintf(text, sizeof text, "%zu bytes", bytes);
+  } else if (bytes < (1u << 20)) {
+    std::snprintf(text, sizeof text, "%.1f KB", static_cast<double>(bytes) / (1 << 10));
+  } else {
+    std::snprintf(text, sizeof text, "%.1f MB", static_cast<double>(bytes) / (1 << 20));
+  }
+  return text;
+}
+
+std::size_t budgetLeft(const SoundLimits& limits) {
+  return limits.budget > limits.held ? limits.budget - limits.held : 0;
+}
+
+// Why a sound that decodes to `amount` is refused, by the limit of one sound
+// or by what all sounds may take.
+std::string refusal(const std::string& amount, const SoundLimits& limits, bool bySound) {
+  if (bySound) return "it decodes to " + amount + ", more than the " + sizeText(limits.perSound) + " one sound may take";
+  return "it decodes to " + amount + ", and the sounds loaded hold " + sizeText(limits.held) + " of the " +
+         sizeText(limits.budget) + " all sounds may take";
+}
+
+// Whether a sound of `bytes` fits; when not, why.
+bool fits(std::size_t bytes, const SoundLimits& limits, std::string& why) {
+  if (bytes > limits.perSound || bytes > budgetLeft(limits)) {
+    why = refusal(sizeText(bytes), limits, bytes > limits.perSound);
+    return false;
+  }
+  return true;
 }
 
 int alFormatOf(cAural::AudioFormat format) {
@@ -42,9 +80,10 @@ int frameBytes(int alFormat) {
 }
 
 // A WAV decoder knows its exact sample bytes (cut to what the file holds).
-bool readWav(cAural::cWavDecoder& wav, std::vector<std::uint8_t>& pcm, int frame, std::size_t maxBytes) {
+bool readWav(cAural::cWavDecoder& wav, std::vector<std::uint8_t>& pcm, int frame, const SoundLimits& limits,
+             std::string& why) {
   const std::int32_t size = wav.getDataSize() - wav.getDataSize() % frame;
-  if (static_cast<std::size_t>(size) > maxBytes) return false;
+  if (!fits(static_cast<std::size_t>(size), limits, why)) return false;
   pcm.resize(static_cast<std::size_t>(size));
   std::size_t got = 0;
   while (got < pcm.size()) {
@@ -56,12 +95,15 @@ bool readWav(cAural::cWavDecoder& wav, std::vector<std::uint8_t>& pcm, int frame
   return true;
 }
 
-// An Ogg stream's length comes from its last page, which a damaged file can
-// fake: the block grows with what really decodes, up to the cap.
-bool readOgg(cAural::cOggDecoder& ogg, std::vector<std::uint8_t>& pcm, int frame, std::size_t maxBytes) {
+// An Ogg stream's length comes from its last page: a length past the limits
+// is refused before anything is decoded. A damaged last page can claim too
+// little, so the block grows with what really decodes, and stops at the limit.
+bool readOgg(cAural::cOggDecoder& ogg, std::vector<std::uint8_t>& pcm, int frame, const SoundLimits& limits,
+             std::string& why) {
   const std::int64_t declared = static_cast<std::int64_t>(ogg.getTotalSize()) * 2;
+  if (declared > 0 && !fits(static_cast<std::size_t>(declared), limits, why)) return false;
+  const std::size_t maxBytes = std::min(limits.perSound, budgetLeft(limits));
   const std::int64_t plausible = static_cast<std::int64_t>(ogg.getCompressedSize()) * 64 + (1 << 20);
-  constexpr std::int32_t kChunk = 64 * 1024;
   std::int64_t reserve = std::min<std::int64_t>(declared, plausible);
   reserve = std::min<std::int64_t>(reserve, static_cast<std::int64_t>(maxBytes));
   // Room for the last read's chunk too: a true length never moves the block.
@@ -70,7 +112,7 @@ bool readOgg(cAural::cOggDecoder& ogg, std::vector<std::uint8_t>& pcm, int frame
   std::size_t got = 0;
   for (;;) {
     if (pcm.size() < got + kChunk) {
-      // Grown by doubling, but never past the cap and one read.
+      // Grown by doubling, but never past the limit and one read.
       if (pcm.capacity() < got + kChunk)
         pcm.reserve(std::min(std::max(pcm.capacity() * 2, got + kChunk), maxBytes + kChunk));
       pcm.resize(got + kChunk);
@@ -79,54 +121,97 @@ bool readOgg(cAural::cOggDecoder& ogg, std::vector<std::uint8_t>& pcm, int frame
     if (n == OV_HOLE && ++holes < 1000) continue;  // a gap in the stream: decoding goes on
     if (n <= 0) break;
     got += static_cast<std::size_t>(n);
-    if (got > maxBytes) return false;
+    if (got > maxBytes) {
+      why = refusal("more than " + sizeText(maxBytes), limits, maxBytes == limits.perSound);
+      return false;
+    }
   }
   pcm.resize(got - got % static_cast<std::size_t>(frame));
   if (pcm.capacity() - pcm.size() > (1u << 20)) pcm.shrink_to_fit();  // a header that claimed too much
   return true;
 }
 
+// Opens the file the way every data file of the game is opened (a regular
+// file, not too large) before the decoders get it; false with the reason.
+bool checkFile(const std::string& path, const SoundLimits& limits, std::string& why) {
+  FileStatus status = FileStatus::Ok;
+  std::FILE* f = openRegularFile(path, status);
+  if (f == nullptr) {
+    why = describeFileStatus(status);
+    return false;
+  }
+  struct stat st {};
+  const bool known = fstat(fileno(f), &st) == 0;
+  std::fclose(f);
+  if (!known) {
+    why = describeFileStatus(FileStatus::Failed);
+    return false;
+  }
+  const auto size = static_cast<std::size_t>(st.st_size);
+  if (size > limits.perSound + kFileSlack) {
+    why = "the file holds " + sizeText(size) + ", more than the " + sizeText(limits.perSound) +
+          " one sound may take";
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
-void decodeFile(const std::string& path, DecodedSound& out, std::size_t maxBytes) {
+bool decodeSound(const std::string& path, DecodedSound& out, const SoundLimits& limits) {
   out = DecodedSound();
+  auto failed = [&out, &path](const char* what, const std::string& why) {
+    out.pcm.clear();
+    out.pcm.shrink_to_fit();
+    out.error = what + path + ": " + why;
+    return false;
+  };
+  std::string why;
+  if (!checkFile(path, limits, why)) return failed("error loading file ", why);
   cAural::cFileSource* source = new cAural::cFileSource(path.c_str());
   if (source == nullptr || !source->isValid()) {
-    fail("error loading file ", path);
     if (source != nullptr) source->release();
-    return;
+    return failed("error loading file ", describeFileStatus(FileStatus::Failed));
+  }
+  if (source->getSize() == 0) {
+    source->release();
+    return failed("error decoding file ", "the file is empty");
   }
   const std::string ext = extensionOf(path);
   cAural::IAudioDecoder* decoder = nullptr;
+  cAural::cOggDecoder* ogg = nullptr;
+  cAural::cWavDecoder* wav = nullptr;
   if (ext == "ogg") {
-    decoder = new cAural::cOggDecoder(source);
+    decoder = ogg = new cAural::cOggDecoder(source);
   } else if (ext == "wav") {
-    decoder = new cAural::cWavDecoder(source);
+    decoder = wav = new cAural::cWavDecoder(source);
   }
-  auto* ogg = dynamic_cast<cAural::cOggDecoder*>(decoder);
-  // More than two channels would be played as stereo, garbled.
-  if (decoder == nullptr || !decoder->isValid() || (ogg != nullptr && ogg->getChannelCount() > 2)) {
-    fail("error decoding file ", path);
-    if (decoder != nullptr) decoder->release();
-    source->release();
-    return;
+  source->release();  // the decoder holds its own reference
+  if (decoder == nullptr) return failed("error decoding file ", "not a .wav or .ogg file");
+  if (!decoder->isValid()) {
+    why = ogg != nullptr ? ogg->getProblem() : wav->getProblem();
+  } else if (ogg != nullptr && ogg->getChannelCount() > 2) {
+    // More than two channels would be played as stereo, garbled.
+    why = std::to_string(ogg->getChannelCount()) + " channels (1 or 2 only)";
+  }
+  if (!why.empty()) {
+    decoder->release();
+    return failed("error decoding file ", why);
   }
   out.alFormat = alFormatOf(decoder->getFormat());
   out.frequency = decoder->getFrequency();
   const int frame = frameBytes(out.alFormat);
-  bool ok = false;
-  if (ogg != nullptr) {
-    ok = readOgg(*ogg, out.pcm, frame, maxBytes);
-  } else {
-    ok = readWav(*static_cast<cAural::cWavDecoder*>(decoder), out.pcm, frame, maxBytes);
-  }
-  if (!ok) {
-    fail("error decoding file ", path);
-    out.pcm.clear();
-    out.pcm.shrink_to_fit();
-  }
+  const bool ok = ogg != nullptr ? readOgg(*ogg, out.pcm, frame, limits, why)
+                                 : readWav(*wav, out.pcm, frame, limits, why);
   decoder->release();
-  source->release();
+  if (!ok) return failed("error decoding file ", why);
+  return true;
+}
+
+void decodeFile(const std::string& path, DecodedSound& out, std::size_t maxBytes) {
+  SoundLimits limits;
+  limits.perSound = maxBytes;
+  if (!decodeSound(path, out, limits)) std::printf("AudioEngine ERROR : %s\n", out.error.c_str());
 }
 
 }  // namespace soundfile

@@ -69,7 +69,43 @@ bool soundSeeds(const fs::path& out) {
   for (int channels : {1, 2}) {
     ogg.put("seed" + std::to_string(channels) + ".ogg", soundwriter::makeOgg(tone(4000, channels), channels, 22050, 0.0f));
   }
-  return wav.ok() && ogg.ok();
+  // The wave backend's recordings: float samples in WAVE_FORMAT_EXTENSIBLE,
+  // and a plain 16-bit file.
+  SeedFolder rec(out, "recording_fuzz");
+  Bytes floatRec;
+  const auto text = [&floatRec](const char* s) { floatRec.insert(floatRec.end(), s, s + 4); };
+  const auto u32 = [&floatRec](std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) floatRec.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+  };
+  const std::vector<float> samples = tone(32, 2);
+  text("RIFF");
+  u32(4 + 48 + 8 + static_cast<std::uint32_t>(samples.size() * 4));
+  text("WAVE");
+  text("fmt ");
+  u32(40);
+  putU16(floatRec, 0xFFFE);
+  putU16(floatRec, 2);
+  u32(44100);
+  u32(44100 * 8);
+  putU16(floatRec, 8);
+  putU16(floatRec, 32);
+  putU16(floatRec, 22);
+  putU16(floatRec, 32);
+  u32(3);
+  const std::uint8_t floatGuid[16] = {3, 0, 0, 0, 0, 0, 0x10, 0, 0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71};
+  floatRec.insert(floatRec.end(), floatGuid, floatGuid + 16);
+  text("data");
+  u32(static_cast<std::uint32_t>(samples.size() * 4));
+  for (float f : samples) {
+    std::uint32_t bits = 0;
+    std::memcpy(&bits, &f, 4);
+    u32(bits);
+  }
+  rec.put("float.wav", floatRec);
+  soundwriter::WavLayout plain;
+  plain.channels = 2;
+  rec.put("int16.wav", soundwriter::makeWav(tone(32, 2), plain));
+  return wav.ok() && ogg.ok() && rec.ok();
 }
 
 // --- pictures: every PNG format, some interlaced, one cut short ---

@@ -2,7 +2,7 @@
 // For each file: format, length, peak and loudness, the loudness over time as
 // a bar of characters, the brightness (spectral centroid) over time, the
 // strongest pitch, and for a loop the jump where its end meets its start.
-// Reads WAV and Ogg Vorbis through the game's decoders, and the recordings of
+// Reads WAV and Ogg Vorbis the way the game does, and the recordings of
 // OpenAL Soft's wave backend (float or 16-bit WAVE_FORMAT_EXTENSIBLE). Then
 // per channel the RMS, the loudest 50 ms and the peak, in dB of full scale.
 #include <algorithm>
@@ -13,8 +13,11 @@
 #include <string>
 #include <vector>
 
-#include "sound/aural/AudioDecoder.h"
+#include <AL/al.h>
+
+#include "sound/SoundDecoding.h"
 #include "tools/loudness.h"
+#include "tools/recording_reader.h"
 
 namespace {
 
@@ -26,80 +29,31 @@ struct Pcm {
   float seam = 0;  // |last - first| of the first channel
 };
 
-bool readExtensible(const std::string& path, Pcm& out) {
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (f == nullptr) return false;
-  std::vector<unsigned char> b;
-  unsigned char buf[65536];
-  std::size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) b.insert(b.end(), buf, buf + n);
-  std::fclose(f);
-  if (b.size() < 12 || std::memcmp(b.data(), "RIFF", 4) != 0) return false;
-  auto u32 = [&b](std::size_t p) { return std::uint32_t(b[p] | b[p + 1] << 8 | b[p + 2] << 16 | std::uint32_t(b[p + 3]) << 24); };
-  auto u16 = [&b](std::size_t p) { return std::uint16_t(b[p] | b[p + 1] << 8); };
-  int bits = 0, tag = 0;
-  bool isFloat = false;
-  for (std::size_t p = 12; p + 8 <= b.size();) {
-    std::uint32_t size = u32(p + 4);
-    if (std::memcmp(&b[p], "fmt ", 4) == 0 && p + 24 <= b.size()) {
-      tag = u16(p + 8);
-      out.channels = u16(p + 10);
-      out.rate = int(u32(p + 12));
-      bits = u16(p + 22);
-      isFloat = tag == 3 || (tag == 0xFFFE && p + 34 <= b.size() && u16(p + 32) == 3);
-    } else if (std::memcmp(&b[p], "data", 4) == 0 && out.channels > 0) {
-      std::size_t end = std::min<std::size_t>(b.size(), p + 8 + (size == 0 || size == 0xFFFFFFFF ? b.size() : size));
-      const std::size_t step = std::size_t(bits / 8) * out.channels;
-      for (std::size_t q = p + 8; q + step <= end; q += step) {
-        float s = 0;
-        float previous = 0;
-        for (int c = 0; c < out.channels; ++c) {
-          const std::size_t at = q + std::size_t(c) * (bits / 8);
-          if (isFloat && bits == 32) {
-            float v;
-            std::memcpy(&v, &b[at], 4);
-            s += v;
-          } else if (bits == 16) {
-            s += std::int16_t(u16(at)) / 32768.0f;
-          } else if (bits == 8) {
-            s += (b[at] - 128) / 128.0f;
-          }
-          out.interleaved.push_back(s - previous);
-          previous = s;
-        }
-        out.mono.push_back(s / out.channels);
-      }
-      out.format = std::string("recording ") + (isFloat ? "float" : std::to_string(bits) + "-bit");
-      return true;
-    }
-    p += 8 + size + (size & 1);
+// Every file is read with the game's own checks: WAV and Ogg Vorbis through
+// the engine's decoding (a regular file, its decoded size checked before it
+// is decoded), and a recording of OpenAL Soft's wave backend, which the game
+// refuses, through the same file check.
+bool decode(const std::string& path, Pcm& out, std::string& why) {
+  soundfile::DecodedSound d;
+  if (!soundfile::decodeSound(path, d)) {
+    why = d.error;
+    recording::Samples r;
+    std::string notRecording;
+    if (soundfile::extensionOf(path) != "wav" || d.error.rfind("error decoding file ", 0) != 0 ||
+        !recording::read(path, r, notRecording))
+      return false;
+    out.rate = r.rate;
+    out.channels = r.channels;
+    out.format = r.format;
+    out.mono = std::move(r.mono);
+    out.interleaved = std::move(r.interleaved);
+    return true;
   }
-  return false;
-}
-
-bool decode(const std::string& path, Pcm& out) {
-  auto* source = new cAural::cFileSource(path.c_str());
-  cAural::IAudioDecoder* d = nullptr;
-  if (path.size() > 4 && path.substr(path.size() - 4) == ".ogg") d = new cAural::cOggDecoder(source);
-  else d = new cAural::cWavDecoder(source);
-  source->release();
-  if (!d->isValid()) {
-    d->release();
-    return readExtensible(path, out);
-  }
-  const int format = d->getFormat();
-  out.rate = d->getFrequency();
-  out.channels = (format == 1 || format == 3) ? 2 : 1;
-  const bool eight = format <= 1;
+  out.rate = d.frequency;
+  out.channels = d.alFormat == AL_FORMAT_STEREO8 || d.alFormat == AL_FORMAT_STEREO16 ? 2 : 1;
+  const bool eight = d.alFormat == AL_FORMAT_MONO8 || d.alFormat == AL_FORMAT_STEREO8;
   out.format = std::string(eight ? "8" : "16") + "-bit " + (out.channels == 2 ? "stereo" : "mono");
-  std::vector<unsigned char> all;
-  unsigned char buf[65536];
-  for (;;) {
-    const int n = d->readAudioData(buf, sizeof buf);
-    if (n <= 0) break;
-    all.insert(all.end(), buf, buf + n);
-  }
-  d->release();
+  const std::vector<std::uint8_t>& all = d.pcm;
   const std::size_t bytes = eight ? 1 : 2;
   const std::size_t frame = bytes * out.channels;
   std::vector<float> first;
@@ -168,8 +122,9 @@ int main(int argc, char** argv) {
   int status = 0;
   for (int i = 1; i < argc; ++i) {
     Pcm p;
-    if (!decode(argv[i], p) || p.mono.empty() || p.rate <= 0) {
-      std::printf("%s: cannot read\n", argv[i]);
+    std::string why;
+    if (!decode(argv[i], p, why) || p.mono.empty() || p.rate <= 0) {
+      std::printf("%s: cannot read: %s\n", argv[i], why.empty() ? "no samples" : why.c_str());
       status = 1;
       continue;
     }

@@ -3,9 +3,6 @@
 // Ogg Vorbis through vorbisfile, RIFF WAV parsed here, and headerless PCM.
 #include <cstdint>
 
-#define OV_EXCLUDE_STATIC_CALLBACKS
-#include <vorbis/vorbisfile.h>
-
 #include "sound/aural/DataSource.h"
 
 namespace cAural {
@@ -18,6 +15,8 @@ enum AudioFormat : std::int32_t {
   FORMAT_STEREO16 = 3,
 };
 
+// A source plays from one decoder at a time; the update thread reads it
+// while the source's lock is held, so a decoder needs no lock of its own.
 class CAURAL_API IAudioDecoder : public IRefCounted {
  public:
   // Takes a reference on the source (when there is one); the destructor drops it.
@@ -71,19 +70,17 @@ class CAURAL_API cOggDecoder : public IAudioDecoder, public cMemoryOverride {
   std::int32_t getCurrentCompressedPosition() override;
 
   // The stream's channel count (0 when invalid).
-  int getChannelCount() const { return valid_ && info_ != nullptr ? info_->channels : 0; }
+  int getChannelCount() const;
+  // Why the stream is not valid, for messages ("" when it is).
+  const char* getProblem() const { return problem_; }
 
  private:
-  static size_t readFromDataSource(void* buffer, size_t size, size_t count, void* source);
-  static int seekInDataSource(void* source, ogg_int64_t offset, int whence);
-  static int closeDataSource(void* source);
-  static long tellDataSource(void* source);
-
-  vorbis_info* info_ = nullptr;
-  vorbis_comment* comment_ = nullptr;
-  OggVorbis_File file_{};
-  bool opened_ = false;
+  // vorbisfile's state, kept out of this header: a user of the library may
+  // include vorbisfile itself, in its own way.
+  struct Stream;
+  Stream* stream_ = nullptr;
   bool valid_ = false;
+  const char* problem_ = "";
 };
 
 class CAURAL_API cWavDecoder : public IAudioDecoder, public cMemoryOverride {
@@ -115,9 +112,13 @@ class CAURAL_API cWavDecoder : public IAudioDecoder, public cMemoryOverride {
   // The sample bytes present in the source (a header claiming more is cut to the file).
   std::int32_t getDataSize() const { return dataSize_; }
   std::int32_t getDataOffset() const { return dataOffset_; }
+  // Why the file is not valid, for messages ("" when it is).
+  const char* getProblem() const { return problem_; }
 
  private:
   bool readHeader();
+  // Records why the file is refused; false.
+  bool refuse(const char* format, unsigned value = 0) __attribute__((format(printf, 2, 0)));
   std::int64_t bytesPerSecond() const;
   std::int32_t frameBytes() const;
 
@@ -129,6 +130,7 @@ class CAURAL_API cWavDecoder : public IAudioDecoder, public cMemoryOverride {
   std::int32_t dataSize_ = 0;
   std::int32_t dataOffset_ = 0;
   bool valid_ = false;
+  char problem_[64] = "";
 };
 
 class CAURAL_API cRawDecoder : public IAudioDecoder, public cMemoryOverride {
@@ -156,9 +158,12 @@ class CAURAL_API cRawDecoder : public IAudioDecoder, public cMemoryOverride {
   AudioFormat format_;
 };
 
+// May be called from any thread (a manager calls it under its own lock).
 class CAURAL_API IAudioDecoderFactory {
  public:
   virtual ~IAudioDecoderFactory() = default;
+  // A new decoder holding one reference, the caller's, and one on the source;
+  // null or an invalid decoder when the data is not for it.
   virtual IAudioDecoder* createAudioDecoder(IDataSource* source) = 0;
 };
 

@@ -3,6 +3,14 @@
 // provider every library object and buffer is allocated through, and a
 // recursive mutex. Kept free of the game's code so that it can live in the
 // exported audio library as well as in the game.
+//
+// The audio library's headers need C++14 or later, and pull in no header of
+// OpenAL, vorbisfile or any other dependency: a program that uses them may
+// include those in its own way.
+#if !defined(__cplusplus) || __cplusplus < 201402L
+#error "The cAural audio library's headers need C++14 or later (for instance -std=c++14)."
+#endif
+
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
@@ -12,10 +20,19 @@
 #include <string>
 #include <thread>
 
+// The library's version; the log file's head shows CAURAL_VERSION.
+#define CAURAL_VERSION_MAJOR 2
+#define CAURAL_VERSION_MINOR 0
+#define CAURAL_VERSION_PATCH 0
+#define CAURAL_VERSION "2.0.0"
+
 #define CAURAL_API __attribute__((visibility("default")))
 
 namespace cAural {
 
+// Reference counted: an object starts with one reference, held by whoever
+// made it (the caller of a create... function, unless that function says
+// otherwise); release drops one and destroys the object with the last.
 class CAURAL_API IRefCounted {
  public:
   IRefCounted() = default;

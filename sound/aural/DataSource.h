@@ -61,9 +61,12 @@ class CAURAL_API cMemorySource : public IDataSource, public cMemoryOverride {
   std::int32_t position_ = 0;
 };
 
+// May be called from any thread (a manager calls it under its own lock).
 class CAURAL_API IDataSourceFactory {
  public:
   virtual ~IDataSourceFactory() = default;
+  // A new data source holding one reference, the caller's; null or an
+  // invalid source when the name is not for it.
   virtual IDataSource* createDataSource(const char* name, bool streamingRequested) = 0;
 };
 

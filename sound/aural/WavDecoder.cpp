@@ -1,3 +1,4 @@
+#include <cstdio>
 #include <cstring>
 
 #include "sound/aural/AudioDecoder.h"
@@ -16,7 +17,7 @@ constexpr std::int32_t kMaxSampleRate = 768000;
 }  // namespace
 
 cWavDecoder::cWavDecoder(IDataSource* source) : IAudioDecoder(source) {
-  if (hasUsableSource()) valid_ = readHeader();
+  valid_ = hasUsableSource() ? readHeader() : refuse("it cannot be read");
   if (!valid_) {
     channels_ = 0;
     sampleRate_ = byteRate_ = dataSize_ = dataOffset_ = 0;
@@ -31,37 +32,48 @@ cWavDecoder::~cWavDecoder() {
   valid_ = false;
 }
 
+bool cWavDecoder::refuse(const char* format, unsigned value) {
+  std::snprintf(problem_, sizeof problem_, format, value);
+  return false;
+}
+
 // Walks the RIFF chunk list by the chunks' own sizes (a chunk of odd size is
 // followed by a pad byte) until both "fmt " and "data" are found.
 bool cWavDecoder::readHeader() {
   const std::int64_t fileSize = source_->getSize();
   std::uint8_t head[12];
-  if (!source_->seek(0, false) || source_->read(head, 12) != 12) return false;
-  if (std::memcmp(head, "RIFF", 4) != 0 || std::memcmp(head + 8, "WAVE", 4) != 0) return false;
-  if (static_cast<std::int32_t>(le32(head + 4)) < 44) return false;
+  if (!source_->seek(0, false) || source_->read(head, 12) != 12) return refuse("not a RIFF WAVE file");
+  if (std::memcmp(head, "RIFF", 4) != 0 || std::memcmp(head + 8, "WAVE", 4) != 0)
+    return refuse("not a RIFF WAVE file");
+  if (static_cast<std::int32_t>(le32(head + 4)) < 44) return refuse("its RIFF size is below 44 bytes");
 
   bool haveFormat = false;
   bool haveData = false;
   std::int64_t pos = 12;
   // Real files hold a handful of chunks; a list of thousands of empty ones is
   // not worth walking.
-  for (int chunks = 0; chunks < kMaxChunks && pos + 8 <= fileSize && !(haveFormat && haveData); ++chunks) {
+  int chunks = 0;
+  for (; chunks < kMaxChunks && pos + 8 <= fileSize && !(haveFormat && haveData); ++chunks) {
     std::uint8_t chunk[8];
-    if (!source_->seek(static_cast<std::int32_t>(pos), false) || source_->read(chunk, 8) != 8) return false;
+    if (!source_->seek(static_cast<std::int32_t>(pos), false) || source_->read(chunk, 8) != 8)
+      return refuse("it is cut short inside a chunk header");
     const std::int64_t size = le32(chunk + 4);
     const std::int64_t body = pos + 8;
     if (std::memcmp(chunk, "fmt ", 4) == 0 && !haveFormat) {
       std::uint8_t fmt[16];
-      if (size < 16 || body + 16 > fileSize || source_->read(fmt, 16) != 16) return false;
-      if (le16(fmt) != 1) return false;  // PCM only
+      if (size < 16 || body + 16 > fileSize || source_->read(fmt, 16) != 16)
+        return refuse("its format chunk is cut short");
+      if (le16(fmt) != 1) return refuse("format %u, not integer PCM", le16(fmt));
       channels_ = le16(fmt + 2);
       sampleRate_ = static_cast<std::int32_t>(le32(fmt + 4));
       byteRate_ = static_cast<std::int32_t>(le32(fmt + 8));
       blockAlign_ = le16(fmt + 12);
       bitsPerSample_ = le16(fmt + 14);
-      if (channels_ != 1 && channels_ != 2) return false;
-      if (bitsPerSample_ != 8 && bitsPerSample_ != 16) return false;
-      if (sampleRate_ <= 0 || sampleRate_ > kMaxSampleRate) return false;
+      if (channels_ != 1 && channels_ != 2) return refuse("%u channels (1 or 2 only)", channels_);
+      if (bitsPerSample_ != 8 && bitsPerSample_ != 16)
+        return refuse("%u bits per sample (8 or 16 only)", bitsPerSample_);
+      if (sampleRate_ <= 0 || sampleRate_ > kMaxSampleRate)
+        return refuse("a sample rate of %u Hz", static_cast<unsigned>(sampleRate_));
       haveFormat = true;
     } else if (std::memcmp(chunk, "data", 4) == 0 && !haveData) {
       // A size past the file (or the "unknown" 0xFFFFFFFF of a streamed
@@ -73,7 +85,10 @@ bool cWavDecoder::readHeader() {
     }
     pos = body + size + (size & 1);
   }
-  return haveFormat && haveData;
+  if (chunks == kMaxChunks && !(haveFormat && haveData)) return refuse("more than %u chunks", kMaxChunks);
+  if (!haveFormat) return refuse("no format chunk");
+  if (!haveData) return refuse("no data chunk");
+  return true;
 }
 
 AudioFormat cWavDecoder::getFormat() {

@@ -1,8 +1,10 @@
 // Audio managers, their sources and listener on OpenAL Soft's null backend.
 #include <AL/al.h>
 
+#include <atomic>
 #include <chrono>
 #include <future>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -12,6 +14,7 @@
 #include "../sound/SoundFixtures.h"
 #include "AuralTestSupport.h"
 #include "FakeDecoder.h"
+#include "support/TempDir.h"
 #include "audio_library/AudioSource.h"
 #include "audio_library/AuralManager.h"
 #include "caural/IAudioManager.h"
@@ -140,6 +143,27 @@ TEST_F(ManagerTest, CreationFailuresSayWhy) {
   EXPECT_NE(manager_.createSourceFromRaw("r", "abcd", 4, 22050, FORMAT_MONO16), nullptr);
 }
 
+// Files that are not sounds, or not files at all: a FIFO, a link to
+// /dev/zero, a sparse 4 GB file, a folder, an empty file. Read whole or
+// streamed, each is refused at once and nothing is made.
+TEST_F(ManagerTest, HostileFilesMakeNoSource) {
+  qmtest::ScopedCapture capture;
+  qmtest::TempDir dir;
+  for (const char* ext : {"wav", "ogg"}) {
+    for (const std::string& path : qmtest::makeHostileSounds(dir.str(), ext)) {
+      for (bool stream : {false, true}) {
+        EXPECT_EQ(manager_.createSourceFromFile("hostile", path.c_str(), stream), nullptr) << path << stream;
+        const bool empty = path.find("/empty.") != std::string::npos;
+        // An empty file opens, and holds nothing to decode.
+        const std::string why = empty ? "Audio data could not be decoded by (." + std::string(ext) + ") decoder."
+                                      : "File could not be found (." + path + ").";
+        EXPECT_TRUE(capture.has("AudioManager", "Failed to create Audio Source (hostile): " + why)) << path << stream;
+      }
+    }
+  }
+  EXPECT_EQ(manager_.getSourceCount(), 0u);
+}
+
 TEST_F(ManagerTest, FilesThroughThePriorityList) {
   const auto wav = qmtest::sineWav(0.05, 22050, 1, 16);
   qmtest::TempDir dir;
@@ -233,6 +257,50 @@ TEST_F(ManagerTest, OneStopPerPlayAndLoopingKeepsGoing) {
   s->play();
   EXPECT_FALSE(updateUntil([&] { return events.stops > 2; }, 400));
   EXPECT_TRUE(s->isPlaying());
+  s->unregisterEventHandler(&events);
+}
+
+// The events a source's handlers heard, in order ("play stop ...").
+struct Sequence : ISourceEventHandler {
+  void onUpdate() override {}
+  void onRelease() override {}
+  void onPlay() override { add("play"); }
+  void onStop() override {
+    add("stop");
+    ++stops;
+  }
+  void onPause() override {}
+  void add(const char* event) {
+    std::lock_guard<std::mutex> lock(mutex);
+    seen += seen.empty() ? event : std::string(" ") + event;
+  }
+  std::string heard() {
+    std::lock_guard<std::mutex> lock(mutex);
+    return seen;
+  }
+  std::mutex mutex;
+  std::string seen;
+  std::atomic<int> stops{0};
+};
+
+// OpenAL ends a short sound before anything updates the source: playing it
+// again then plays it whole, from the beginning, the last play's stop told first.
+TEST_F(ManagerTest, PlayedAgainRightAfterItsEndItIsHeardWhole) {
+  IAudioSource* s = fromBytes(qmtest::sineWav(0.1, 22050, 1, 16), "wav");
+  ASSERT_NE(s, nullptr);
+  auto* source = static_cast<cAuralSource*>(s);
+  Sequence events;
+  s->registerEventHandler(&events);
+  for (int i = 0; i < 3; ++i) {
+    const std::int64_t before = source->getBytesBuffered();
+    ASSERT_TRUE(s->play());
+    EXPECT_EQ(source->getBytesBuffered() - before, 4410) << i;  // every sample again
+    for (int wait = 0; wait < 5000 && !s->isStopped(); ++wait) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_TRUE(s->isStopped());
+  }
+  EXPECT_EQ(events.heard(), "play stop play stop play");
+  manager_.update();
+  EXPECT_EQ(events.heard(), "play stop play stop play stop");
   s->unregisterEventHandler(&events);
 }
 
@@ -558,4 +626,33 @@ TEST(Exports, ManagersAndTheUpdateThread) {
   EXPECT_TRUE(isAudioManagerThreadRunning());
   destroyAudioManager(c);
   EXPECT_FALSE(isAudioManagerThreadRunning());
+}
+
+// A play told on the caller's thread and the end of the sound seen by the
+// update thread meanwhile reach the handlers in the order they happened.
+TEST(Exports, EventsOfOneSourceComeInTheirOrder) {
+  IAudioManager* m = createAudioManager(true);
+  ASSERT_NE(m, nullptr);
+  const std::vector<char> pcm(2 * 110, 0);  // five milliseconds
+  IAudioSource* s =
+      m->createSourceFromRaw("short", pcm.data(), static_cast<std::int32_t>(pcm.size()), 22050, FORMAT_MONO16);
+  ASSERT_NE(s, nullptr);
+  struct SlowToHearThePlay : Sequence {
+    void onPlay() override {
+      // Long enough for the sound to end and the update thread to see it.
+      std::this_thread::sleep_for(std::chrono::milliseconds(40));
+      Sequence::onPlay();
+    }
+  } events;
+  s->registerEventHandler(&events);
+  std::string want;
+  for (int i = 1; i <= 5; ++i) {
+    s->play();
+    const auto end = Clock::now() + std::chrono::seconds(5);
+    while (events.stops < i && Clock::now() < end) cAuralSleep(1);
+    want += want.empty() ? "play stop" : " play stop";
+  }
+  EXPECT_EQ(events.heard(), want);
+  s->unregisterEventHandler(&events);
+  destroyAudioManager(m);
 }

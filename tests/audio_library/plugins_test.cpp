@@ -36,6 +36,7 @@ class PluginFolder : public qmtest::InTempFolder {
     copy(QM_PLUGIN_REFUSE, "cAp_refuse.so");
     copy(QM_PLUGIN_NULL, "cAp_null.so");
     copy(QM_PLUGIN_NOSYM, "cAp_nosym.so");
+    copy(QM_PLUGIN_ASKS, "cAp_asks.so");
     fs::create_directory(d / "cAp_dir.so");
     dir().write("cAp_broken.so", "not a library");
     qmtest::InTempFolder::SetUp();
@@ -74,9 +75,12 @@ std::size_t firstLine(qmtest::CapturingReceiver& c, const std::string& text) {
 TEST(Plugins, FirstUseLoadsExactlyTheMatchingFilesInOrder) {
   qmtest::ScopedCapture capture;
   IPluginManager* plugins = getPluginManager();
-  EXPECT_EQ(plugins->getPluginCount(), 2u);
+  EXPECT_EQ(plugins->getPluginCount(), 3u);
   EXPECT_TRUE(plugins->isPluginInstalled("cAp_"));
   EXPECT_TRUE(plugins->isPluginInstalled("cAp_a"));
+  // Its install asked for the plug-in manager while that was loading it.
+  EXPECT_TRUE(plugins->isPluginInstalled("cAp_asks"));
+  EXPECT_EQ(count(inFolder("cAp_asks.so"), "sawManager"), 1);
   EXPECT_FALSE(plugins->isPluginInstalled("cAp_refuse"));
   EXPECT_EQ(count(inFolder("cAp_refuse.so"), "install"), 1);
   EXPECT_EQ(count(inFolder("cAp_b.SO"), "install"), -100);
@@ -85,57 +89,63 @@ TEST(Plugins, FirstUseLoadsExactlyTheMatchingFilesInOrder) {
   EXPECT_EQ(count(inFolder("cAp_null.so"), "install"), -100);
   EXPECT_EQ(count(inFolder("cAp_nosym.so"), "install"), -100);
   // One line per file, in byte order of the names.
-  const char* order[] = {"cAp_ installed.",  "cAp_a installed.", "/cAp_broken.so ",      "/cAp_dir.so ",
-                         "/cAp_nosym.so ",   "/cAp_null.so ",    "cAp_refuse installed."};
+  const char* order[] = {"cAp_ installed.", "cAp_a installed.", "cAp_asks installed.", "/cAp_broken.so ",
+                         "/cAp_dir.so ",    "/cAp_nosym.so ",   "/cAp_null.so ",        "cAp_refuse installed."};
   for (std::size_t i = 1; i < std::size(order); ++i)
     EXPECT_LT(firstLine(capture, order[i - 1]), firstLine(capture, order[i])) << order[i - 1] << " / " << order[i];
   EXPECT_LT(firstLine(capture, order[std::size(order) - 1]), capture.lines().size());
   EXPECT_EQ(plugins->getPlugin("nope"), nullptr);
   plugins->uninstallPluginByName("nope");
-  EXPECT_EQ(plugins->getPluginCount(), 2u);
+  EXPECT_EQ(plugins->getPluginCount(), 3u);
 }
 
-TEST(Plugins, ManagersBeforeAndAfterGetAPluginsDecoder) {
+// A plug-in hears of the managers made while it is installed, and of those
+// only: installing and uninstalling tell no manager.
+TEST(Plugins, ManagersMadeAfterTheInstallGetAPluginsDecoder) {
   IPluginManager* plugins = getPluginManager();
   IAudioManager* before = createAudioManager(true);
   ASSERT_NE(before, nullptr);
   EXPECT_TRUE(before->isDataSourceRegistered("Pattern"));
-  EXPECT_FALSE(before->isDecoderRegistered("tone"));
   ASSERT_TRUE(plugins->installPluginFromFile(QM_PLUGIN_TONE, nullptr));
   EXPECT_TRUE(plugins->isPluginInstalled("cAp_tone"));
-  EXPECT_TRUE(before->isDecoderRegistered("tone"));
+  EXPECT_EQ(count(QM_PLUGIN_TONE, "created"), 0);
+  EXPECT_FALSE(before->isDecoderRegistered("tone"));
   IAudioManager* after = createAudioManager(true);
+  EXPECT_EQ(count(QM_PLUGIN_TONE, "created"), 1);
   EXPECT_TRUE(after->isDecoderRegistered("tone"));
+  EXPECT_EQ(before->createSourceFromFile("tone", "pattern:660 0.15.tone", false), nullptr);
 
   // Made by one plug-in's data source and decoded by the other's decoder.
-  for (IAudioManager* m : {before, after}) {
-    IAudioSource* s = m->createSourceFromFile("tone", "pattern:660 0.15.tone", false);
-    ASSERT_NE(s, nullptr);
-    EXPECT_NEAR(s->getTotalTime(), 0.15f, 0.01f);
-    struct Watch : ISourceEventHandler {
-      std::atomic<int> stops{0};
-      void onUpdate() override {}
-      void onRelease() override {}
-      void onPlay() override {}
-      void onStop() override { ++stops; }
-      void onPause() override {}
-    } w;
-    s->registerEventHandler(&w);
-    s->play();
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(3);
-    while (w.stops == 0 && std::chrono::steady_clock::now() < end) cAuralSleep(5);
-    EXPECT_EQ(w.stops.load(), 1);
-    m->releaseSource(s);
-  }
+  IAudioSource* s = after->createSourceFromFile("tone", "pattern:660 0.15.tone", false);
+  ASSERT_NE(s, nullptr);
+  EXPECT_NEAR(s->getTotalTime(), 0.15f, 0.01f);
+  struct Watch : ISourceEventHandler {
+    std::atomic<int> stops{0};
+    void onUpdate() override {}
+    void onRelease() override {}
+    void onPlay() override {}
+    void onStop() override { ++stops; }
+    void onPause() override {}
+  } w;
+  s->registerEventHandler(&w);
+  s->play();
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+  while (w.stops == 0 && std::chrono::steady_clock::now() < end) cAuralSleep(5);
+  EXPECT_EQ(w.stops.load(), 1);
+  after->releaseSource(s);
 
   plugins->uninstallPluginByName("cAp_tone");
-  EXPECT_FALSE(before->isDecoderRegistered("tone"));
-  EXPECT_FALSE(after->isDecoderRegistered("tone"));
   EXPECT_EQ(count(QM_PLUGIN_TONE, "deaths"), 1);
+  EXPECT_EQ(count(QM_PLUGIN_TONE, "destroyed"), 0);
+  // Its library stays mapped: the decoder it left in a manager still works.
+  EXPECT_TRUE(after->isDecoderRegistered("tone"));
+  s = after->createSourceFromFile("again", "pattern:440 0.1.tone", false);
+  EXPECT_NE(s, nullptr);
   const int destroyedBefore = count(inFolder("cAp_a.so"), "destroyed");
   destroyAudioManager(before);
   destroyAudioManager(after);
   EXPECT_EQ(count(inFolder("cAp_a.so"), "destroyed"), destroyedBefore + 2);
+  EXPECT_EQ(count(QM_PLUGIN_TONE, "destroyed"), 0);
   EXPECT_EQ(count(inFolder("cAp_refuse.so"), "created"), 0);
 }
 
@@ -157,10 +167,10 @@ TEST(Plugins, ObjectsInstalledByTheCallerStayTheCallers) {
   IAudioManager* m = createAudioManager(false);
   EXPECT_EQ(local->created, 1);
   plugins->uninstallPlugin(local);
-  EXPECT_EQ(local->destroyed, 1);
+  EXPECT_EQ(local->destroyed, 0);
   EXPECT_EQ(local->getRefCount(), 1);
   destroyAudioManager(m);
-  EXPECT_EQ(local->destroyed, 1);
+  EXPECT_EQ(local->destroyed, 0);  // no longer installed
   local->IRefCounted::release();
 }
 
@@ -173,11 +183,9 @@ TEST(UpdateThread, RunsWhileAManagerLives) {
   EXPECT_EQ(threadCount(), idle + 1);
   destroyAudioManager(a);
   EXPECT_TRUE(isAudioManagerThreadRunning());
-  const auto t0 = std::chrono::steady_clock::now();
   destroyAudioManager(b);
   EXPECT_FALSE(isAudioManagerThreadRunning());
   EXPECT_EQ(threadCount(), idle);  // ended, not only told to
-  EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::milliseconds(20));
   destroyAudioManager(b);  // twice: ignored
   IAudioManager* c = createAudioManager(false);
   EXPECT_EQ(threadCount(), idle + 1);

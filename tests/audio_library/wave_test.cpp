@@ -11,6 +11,7 @@
 #include "../sound/SoundFixtures.h"
 #include "AuralTestSupport.h"
 #include "audio_library/AuralManager.h"
+#include "support/RunProgram.h"
 #include "support/WaveRecording.h"
 
 using namespace cAural;
@@ -120,4 +121,18 @@ TEST_F(WaveTest, PlayToolPlaysThroughAPluginsDecoder) {
   const auto spans = qmtest::soundingSpans(qmtest::readRecording(out, rate), 44100);
   ASSERT_EQ(spans.size(), 1u);
   EXPECT_NEAR(spans[0], 0.3, 0.05);
+}
+
+// The play tool reads through the library: a file that is not a sound, or not
+// a file, ends it at once with a failure, never a hang or a crash.
+TEST(PlayTool, RefusesFilesThatAreNotSounds) {
+  qmtest::TempDir dir;
+  for (const char* ext : {"wav", "ogg"}) {
+    for (const std::string& path : qmtest::makeHostileSounds(dir.str(), ext)) {
+      const qmtest::ProgramRun run = qmtest::runProgram({QM_CAURAL_PLAY, path}, 120, {"ALSOFT_DRIVERS=null"});
+      EXPECT_EQ(run.signal, 0) << path;
+      EXPECT_NE(run.status, 0) << path;
+      EXPECT_LT(run.peakKilobytes, 500 * 1024) << path;
+    }
+  }
 }

@@ -5,6 +5,7 @@
 
 #include "SoundFixtures.h"
 #include "sound/AudioEngine.h"
+#include "sound/SoundDecoding.h"
 #include "support/TempDir.h"
 
 namespace qmtest {
@@ -33,6 +34,8 @@ class EngineTest : public ::testing::Test {
     AudioEngine::shutdown();
     AudioEngine::musicVolume = 0.7f;
     AudioEngine::soundVolume = 1.0f;
+    AudioEngine::maxSoundBytes = soundfile::kMaxDecodedBytes;
+    AudioEngine::soundBudgetBytes = soundfile::kDecodedBudgetBytes;
     cwd_.reset();
   }
 

@@ -5,6 +5,7 @@
 #include <thread>
 
 #include <gtest/gtest.h>
+#include <vorbis/vorbisfile.h>
 
 #include "SoundFixtures.h"
 #include "sound/aural/AudioDecoder.h"

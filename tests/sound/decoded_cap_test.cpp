@@ -82,6 +82,10 @@ void fakeLength(std::vector<std::uint8_t>& ogg, std::int64_t granule) {
   for (int i = 0; i < 4; ++i) ogg[at + 22 + i] = static_cast<std::uint8_t>(crc >> (8 * i));
 }
 
+std::string refusedFor(const std::string& path) {
+  return "AudioEngine ERROR : error decoding file " + path + ": it decodes to ";
+}
+
 }  // namespace
 
 TEST(DecodedCap, WavUpToTheCapLoadsAndOneFrameMoreIsRefusedUnread) {
@@ -95,7 +99,7 @@ TEST(DecodedCap, WavUpToTheCapLoadsAndOneFrameMoreIsRefusedUnread) {
 
   const Outcome over = decode(path, bytes - 2);
   EXPECT_EQ(over.bytes, 0u);
-  EXPECT_EQ(over.printed, "AudioEngine ERROR : error decoding file " + path + "\n");
+  EXPECT_EQ(over.printed, refusedFor(path) + "43.1 KB, more than the 43.1 KB one sound may take\n");
   EXPECT_LT(over.largest, bytes - 2);  // refused before the block is made
 }
 
@@ -107,40 +111,76 @@ TEST(DecodedCap, OggPastTheCapIsRefusedWithoutOutgrowingIt) {
   ASSERT_EQ(whole.bytes, 2u * 22050 * 12);
   EXPECT_EQ(decode(path, whole.bytes).bytes, whole.bytes);  // exactly the cap
 
+  // Its length says it does not fit: refused before anything is decoded.
+  for (std::size_t cap : {whole.bytes - 2, std::size_t(100000)}) {
+    const Outcome over = decode(path, cap);
+    EXPECT_EQ(over.bytes, 0u);
+    EXPECT_THAT(over.printed, HasSubstr(refusedFor(path) + "516.8 KB, more than the "));
+    EXPECT_LT(over.largest, kChunk) << cap;
+  }
+
   // The same stream claiming a fifth of a second: the block grows as it
   // decodes, and stops growing at the cap.
   std::vector<std::uint8_t> shortClaim = qmtest::sineOgg(12.0, 22050, 1);
   fakeLength(shortClaim, 4410);
   const std::string claimPath = dir.str() + "/claims-less.ogg";
   ASSERT_TRUE(soundwriter::writeFile(claimPath, shortClaim));
-
-  for (const std::string& file : {path, claimPath}) {
-    const std::size_t all = decode(file, soundfile::kMaxDecodedBytes).bytes;
-    ASSERT_GT(all, 400000u);
-    for (std::size_t cap : {all - 2, std::size_t(100000), std::size_t(300000)}) {
-      const Outcome over = decode(file, cap);
-      EXPECT_EQ(over.bytes, 0u) << file << " " << cap;
-      EXPECT_EQ(over.printed, "AudioEngine ERROR : error decoding file " + file + "\n") << cap;
-      EXPECT_LE(over.largest, cap + kChunk) << file << " " << cap;
-    }
+  const std::size_t all = decode(claimPath, soundfile::kMaxDecodedBytes).bytes;
+  ASSERT_GT(all, 400000u);
+  for (std::size_t cap : {all - 2, std::size_t(100000), std::size_t(300000)}) {
+    const Outcome over = decode(claimPath, cap);
+    EXPECT_EQ(over.bytes, 0u) << cap;
+    EXPECT_THAT(over.printed, HasSubstr(refusedFor(claimPath) + "more than ")) << cap;
+    EXPECT_THAT(over.printed, HasSubstr("one sound may take\n")) << cap;
+    EXPECT_LE(over.largest, cap + kChunk) << cap;
   }
 }
 
-TEST(DecodedCap, OggClaimingHoursGetsABlockSizedByWhatItHolds) {
+// A long piece of music (13 minutes of 44.1 kHz stereo, here a short stream
+// whose last page says so) is refused at once, for its length.
+TEST(DecodedCap, OggTooLongIsRefusedBeforeDecoding) {
   qmtest::TempDir dir;
-  const std::string path = dir.str() + "/claims.ogg";
-  std::vector<std::uint8_t> ogg = qmtest::sineOgg(10.0, 22050, 1);
-  fakeLength(ogg, std::int64_t(1) << 30);  // 13 hours at 22.05 kHz: 2 GB decoded
-  {
-    auto* src = new cAural::cMemorySource(ogg.data(), static_cast<std::int32_t>(ogg.size()), true);
-    auto* d = new cAural::cOggDecoder(src);
-    EXPECT_EQ(d->getTotalSize(), 1 << 30);  // the claim reads as true
-    d->release();
-    src->release();
-  }
+  std::vector<std::uint8_t> ogg = qmtest::sineOgg(2.0, 44100, 2);
+  fakeLength(ogg, std::int64_t(13) * 60 * 44100);
+  const std::string path = dir.str() + "/long_music.ogg";
   ASSERT_TRUE(soundwriter::writeFile(path, ogg));
-  const Outcome claims = decode(path, soundfile::kMaxDecodedBytes);
-  EXPECT_EQ(claims.printed, "");
-  EXPECT_GE(claims.bytes, 2u * 22050 * 9);
-  EXPECT_LT(claims.largest, std::size_t(4) << 20);
+  const Outcome refused = decode(path, soundfile::kMaxDecodedBytes);
+  EXPECT_EQ(refused.bytes, 0u);
+  EXPECT_EQ(refused.printed, refusedFor(path) + "131.2 MB, more than the 64.0 MB one sound may take\n");
+  EXPECT_LT(refused.largest, kChunk);
+
+  // Hours claimed by a damaged page: refused the same way, not believed into a block.
+  fakeLength(ogg, std::int64_t(1) << 30);
+  ASSERT_TRUE(soundwriter::writeFile(path, ogg));
+  const Outcome hours = decode(path, soundfile::kMaxDecodedBytes);
+  EXPECT_EQ(hours.bytes, 0u);
+  EXPECT_THAT(hours.printed, HasSubstr(refusedFor(path) + "4096.0 MB, more than "));
+  EXPECT_LT(hours.largest, kChunk);
+}
+
+// The game's sounds share one budget: a sound that fits on its own is refused
+// when the loaded ones leave too little, and says so.
+TEST(DecodedCap, TheBudgetOfAllSoundsRefusesWithItsOwnReason) {
+  qmtest::TempDir dir;
+  const std::string wav = dir.str() + "/tone.wav";
+  const std::string ogg = dir.str() + "/tone.ogg";
+  ASSERT_TRUE(soundwriter::writeFile(wav, qmtest::sineWav(1.0, 22050, 1, 16)));
+  std::vector<std::uint8_t> claimsLess = qmtest::sineOgg(1.0, 22050, 1);
+  fakeLength(claimsLess, 2205);  // a tenth of what it holds
+  ASSERT_TRUE(soundwriter::writeFile(ogg, claimsLess));
+  soundfile::SoundLimits limits;
+  limits.budget = 100000;
+  limits.held = 60000;
+  for (const std::string& path : {wav, ogg}) {
+    soundfile::DecodedSound out;
+    EXPECT_FALSE(soundfile::decodeSound(path, out, limits)) << path;
+    EXPECT_TRUE(out.pcm.empty());
+    EXPECT_THAT(out.error, HasSubstr("error decoding file " + path + ": it decodes to "));
+    EXPECT_THAT(out.error, HasSubstr(", and the sounds loaded hold 58.6 KB of the 97.7 KB all sounds may take"));
+  }
+  limits.held = 100000 - 44100;  // exactly enough
+  soundfile::DecodedSound out;
+  EXPECT_TRUE(soundfile::decodeSound(wav, out, limits));
+  EXPECT_EQ(out.pcm.size(), 44100u);
+  EXPECT_EQ(out.error, "");
 }

@@ -55,8 +55,8 @@ TEST_F(EngineTest, LoadsEachFormatWithItsExactSize) {
   }
   EXPECT_EQ(loadSound("button_click.wav"), 5u);  // already loaded: the same id
   CaptureStdout();
-  unloadSound(5);  // loaded but never played: no complaint
-  EXPECT_EQ(GetCapturedStdout(), "");
+  unloadSound(5);  // loaded but never played: its stop says so, and it goes all the same
+  EXPECT_EQ(GetCapturedStdout(), "AudioEngine ERROR : could not stop sound 5 not playing\n");
   EXPECT_FALSE(isLoaded(5));
   EXPECT_EQ(loadSound("button_click.wav"), 5u);
   EXPECT_EQ(alGetError(), AL_NO_ERROR);
@@ -85,6 +85,62 @@ TEST_F(EngineTest, BadFilesGiveTheirMessageAndASilentSlot) {
   EXPECT_EQ(GetCapturedStdout(), "");
 }
 
+// Sound files that are not sounds, or not files: each load is refused at
+// once with the file and the reason, and the game goes on.
+TEST_F(EngineTest, HostileFilesAreRefusedWithTheirReason) {
+  const std::string folder = dir_.str() + "/win32_audio";
+  const std::vector<std::string> wavs = qmtest::makeHostileSounds(folder + "/h", "wav");
+  std::uint32_t id = 0;
+  for (const std::string& path : wavs) {
+    const std::string name = path.substr(folder.size() + 1);
+    CaptureStdout();
+    id = loadSound(name);
+    const std::string out = GetCapturedStdout();
+    EXPECT_EQ(id, kNoSound) << name;
+    EXPECT_THAT(out, HasSubstr("win32_audio/" + name + ": ")) << out;
+    EXPECT_THAT(out, HasSubstr("unable to load sound ")) << out;
+  }
+  EXPECT_EQ(getDecodedSoundBytes(), 0u);
+  playSound(5, false);
+  EXPECT_TRUE(isPlaying(5));
+}
+
+// The sounds of a level are preloaded together: twenty effects of 120 MB
+// each are refused before any is decoded, each with its reason, and the
+// loaded sounds together never hold more than the budget.
+TEST_F(EngineTest, DecodedSoundStaysWithinItsLimits) {
+  const std::string folder = dir_.str() + "/win32_audio/";
+  for (std::uint32_t id = 0; id < 20; ++id)
+    ASSERT_TRUE(qmtest::writeSparseWav(folder + soundFileTable[id], 120u << 20, (120u << 20) + 44));
+  CaptureStdout();
+  for (std::uint32_t id = 0; id < 20; ++id) loadSoundByIndex(id);
+  std::string out = GetCapturedStdout();
+  for (std::uint32_t id = 0; id < 20; ++id) {
+    EXPECT_THAT(out, HasSubstr(std::string("win32_audio/") + soundFileTable[id] +
+                               ": the file holds 120.0 MB, more than the 64.0 MB one sound may take\n"));
+    EXPECT_FALSE(isLoaded(id));
+  }
+  EXPECT_EQ(getDecodedSoundBytes(), 0u);
+
+  // Within one sound's limit, but past what all may take together.
+  maxSoundBytes = 100000;
+  soundBudgetBytes = 200000;
+  for (std::uint32_t id = 29; id <= 31; ++id)
+    ASSERT_TRUE(soundwriter::writeFile(folder + soundFileTable[id], qmtest::sineWav(2.0, 22050, 1, 16)));
+  EXPECT_EQ(loadSound(soundFileTable[29]), 29u);
+  EXPECT_EQ(loadSound(soundFileTable[30]), 30u);
+  EXPECT_EQ(getDecodedSoundBytes(), 176400u);
+  CaptureStdout();
+  EXPECT_EQ(loadSound(soundFileTable[31]), kNoSound);
+  out = GetCapturedStdout();
+  EXPECT_THAT(out, HasSubstr("/win32_audio/sheep_bee3.wav: it decodes to 86.1 KB, and the "
+                             "sounds loaded hold 172.3 KB of the 195.3 KB all sounds may take\n"));
+  EXPECT_THAT(out, HasSubstr("unable to load sound 31 sheep_bee3.wav"));
+  unloadSound(29);
+  EXPECT_EQ(loadSound(soundFileTable[31]), 31u);
+  EXPECT_EQ(getDecodedSoundBytes(), 176400u);
+}
+
 TEST_F(EngineTest, VolumesAndTheMusicRule) {
   soundVolume = 0.8f;
   playSound(5, false);
@@ -106,8 +162,13 @@ TEST_F(EngineTest, VolumesAndTheMusicRule) {
   EXPECT_FLOAT_EQ(gainOf(46), 0.25f);
   setMusicVolume(-1);
   EXPECT_FLOAT_EQ(gainOf(46), 0.8f);
-  setSoundVolume(0.6f);
-  EXPECT_FLOAT_EQ(gainOf(46), 0.6f);
+  playSound(22, true, -1);
+  setSoundVolume(0.6f);  // sounds already playing keep their gain, music too
+  EXPECT_FLOAT_EQ(gainOf(46), 0.8f);
+  EXPECT_FLOAT_EQ(gainOf(22), 0.8f);
+  playSound(5, false);  // the next play takes the new volume
+  EXPECT_FLOAT_EQ(gainOf(5), 0.6f);
+  stopSound(22);
   setMusicVolume(0.5f);
   playMusic(39, true, -1);  // -1 keeps the music volume
   EXPECT_FALSE(isPlaying(46));
@@ -126,7 +187,9 @@ TEST_F(EngineTest, VolumesAndTheMusicRule) {
 }
 
 TEST_F(EngineTest, PauseAllAndResumeAllKeepLoopingAndGain) {
-  playSound(5, false, 0.3f);
+  // The short effect loops so that it is still playing when pauseAll comes,
+  // however late that is on a busy machine.
+  playSound(5, true, 0.3f);
   playSound(16, false);
   playMusic(46, true, 0.45f);
   pauseAll();
@@ -134,6 +197,8 @@ TEST_F(EngineTest, PauseAllAndResumeAllKeepLoopingAndGain) {
   resumeAll();
   for (std::uint32_t id : {5u, 16u, 46u}) EXPECT_TRUE(isPlaying(id)) << id;
   EXPECT_TRUE(loops(46));
+  EXPECT_TRUE(loops(5));
+  EXPECT_FALSE(loops(16));
   EXPECT_FLOAT_EQ(gainOf(46), 0.45f);
   EXPECT_FLOAT_EQ(gainOf(5), 0.3f);
   pauseSound(46);
@@ -201,8 +266,9 @@ TEST_F(EngineTest, CallsBeforeInitAndAfterShutdownDoNothing) {
   stopAll();
   pauseAll();
   resumeAll();
-  playMusic(46, true, 0.5f);
-  EXPECT_EQ(getCurrentMusic(), kNoSound);
+  playMusic(46, true, 0.5f);  // kept, though nothing can sound
+  EXPECT_EQ(getCurrentMusic(), 46u);
+  EXPECT_FLOAT_EQ(musicVolume, 0.5f);
   EXPECT_EQ(loadSound("good.wav"), kNoSound);
   EXPECT_FALSE(isPlaying(5));
   update(33);
@@ -254,15 +320,43 @@ TEST_F(EngineTest, SingleBufferMovieSound) {
   EXPECT_TRUE(isPlaying(id));
   EXPECT_EQ(alGetError(), AL_NO_ERROR);
   const ALuint source = sourceOf(id);
-  // The movie's own stop, then the release: the sound is stopped once, quietly.
+  // The movie's own stop, then the release: the stops of the release say
+  // what they find, and a second release finds nothing to free.
   CaptureStdout();
   stopSound(id);
   releaseStream(id);
   releaseStream(id);
-  EXPECT_EQ(GetCapturedStdout(), "");
+  const std::string n = std::to_string(id);
+  EXPECT_EQ(GetCapturedStdout(), "AudioEngine ERROR : could not stop sound " + n + " not playing\n"
+                                 "AudioEngine ERROR : could not stop sound " + n + " not playing\n"
+                                 "AudioEngine ERROR : could not stop sound " + n + " not loaded\n");
   EXPECT_FALSE(alIsSource(source));
   EXPECT_EQ(alGetError(), AL_NO_ERROR);
 }
+
+namespace {
+
+ALint queuedOf(std::uint32_t id) {
+  ALint queued = 0;
+  alGetSourcei(sourceOf(id), AL_BUFFERS_QUEUED, &queued);
+  return queued;
+}
+
+// Waits for the source to leave the playing state (the null backend plays in
+// real time); false if it never does.
+bool waitUntilStopped(std::uint32_t id) {
+  for (int i = 0; i < 5000 && isPlaying(id); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  return getSourceState(id) == AL_STOPPED;
+}
+
+// Started again: playing, or (on a busy machine) its one block played through.
+bool restarted(std::uint32_t id) {
+  ALint processed = 0;
+  alGetSourcei(sourceOf(id), AL_BUFFERS_PROCESSED, &processed);
+  return isPlaying(id) || (getSourceState(id) == AL_STOPPED && processed == 1);
+}
+
+}  // namespace
 
 TEST_F(EngineTest, StreamRingHoldsTwoBlocksAndNeverHangs) {
   const std::uint32_t id = addSlot();
@@ -270,19 +364,16 @@ TEST_F(EngineTest, StreamRingHoldsTwoBlocksAndNeverHangs) {
   const int size = static_cast<int>(block.size());
   EXPECT_GE(queueStreamData(id, block.data(), size, AL_FORMAT_STEREO16, 22050, 50, false), 0);
   EXPECT_GE(queueStreamData(id, block.data(), size, AL_FORMAT_STEREO16, 22050, 50, false), 0);
-  auto t0 = std::chrono::steady_clock::now();
+  // The third waits for the first to finish (on a busy machine the second
+  // may have finished too: both are taken off).
   EXPECT_GE(queueStreamData(id, block.data(), size, AL_FORMAT_STEREO16, 22050, 50, false), 1);
-  const auto waited = std::chrono::steady_clock::now() - t0;
-  EXPECT_LT(waited, std::chrono::milliseconds(500));  // about one block
-  ALint queued = 0;
-  alGetSourcei(sourceOf(id), AL_BUFFERS_QUEUED, &queued);
-  EXPECT_EQ(queued, 2);
+  EXPECT_GE(queuedOf(id), 1);
+  EXPECT_LE(queuedOf(id), 2);
   for (int i = 0; i < 60; ++i) queueStreamData(id, block.data(), size, AL_FORMAT_STEREO16, 22050, 50, false);
-  // Paused: no buffer can finish, so the call returns at once instead of waiting for ever.
+  EXPECT_LE(queuedOf(id), 2);
+  // Paused: no buffer can finish, so the call gives up instead of waiting for ever.
   pauseSound(id);
-  t0 = std::chrono::steady_clock::now();
   EXPECT_EQ(queueStreamData(id, block.data(), size, AL_FORMAT_STEREO16, 22050, 50, false), -1);
-  EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::milliseconds(200));
   EXPECT_TRUE(isPaused(id));
   releaseStream(id);
   EXPECT_EQ(alGetError(), AL_NO_ERROR);
@@ -293,6 +384,27 @@ TEST_F(EngineTest, StreamRingHoldsTwoBlocksAndNeverHangs) {
     EXPECT_GE(queueStreamData(fixed, block.data(), size, AL_FORMAT_STEREO16, 22050, 3, true), 0);
   EXPECT_EQ(queueStreamData(fixed, block.data(), size, AL_FORMAT_STEREO16, 22050, 3, true), -1);
   releaseStream(fixed);
+  EXPECT_EQ(alGetError(), AL_NO_ERROR);
+}
+
+// The packets stop coming for a while: the source runs dry and stops with
+// both blocks finished. The next block plays alone, not after the stale one.
+TEST_F(EngineTest, StreamRingAfterAnUnderrunPlaysOnlyTheNewBlock) {
+  const std::uint32_t id = addSlot();
+  const auto block = soundwriter::toPcm(qmtest::sineFrames(0.3, 22050, 2), 16);
+  const int size = static_cast<int>(block.size());
+  ASSERT_GE(queueStreamData(id, block.data(), size, AL_FORMAT_STEREO16, 22050, 50, false), 0);
+  ASSERT_GE(queueStreamData(id, block.data(), size, AL_FORMAT_STEREO16, 22050, 50, false), 0);
+  ASSERT_TRUE(waitUntilStopped(id));
+  ASSERT_EQ(queuedOf(id), 2);
+  ASSERT_GE(queueStreamData(id, block.data(), size, AL_FORMAT_STEREO16, 22050, 50, false), 0);
+  EXPECT_EQ(queuedOf(id), 1);
+  EXPECT_TRUE(restarted(id));
+  // Dry after one block only: the same.
+  ASSERT_TRUE(waitUntilStopped(id));
+  ASSERT_GE(queueStreamData(id, block.data(), size, AL_FORMAT_STEREO16, 22050, 50, false), 0);
+  EXPECT_EQ(queuedOf(id), 1);
+  releaseStream(id);
   EXPECT_EQ(alGetError(), AL_NO_ERROR);
 }
 

@@ -8,10 +8,15 @@
 
 namespace cAural {
 
+// A member of its audio manager (IAudioManager::getEffects); every operation
+// may be called from any thread.
 class CAURAL_API IAudioEffects {
  public:
   virtual ~IAudioEffects() = default;
-  // Null when the device has no EFX or the new object could not be made.
+  // A new effect or filter holding one reference, the caller's: release it
+  // when done (a source it is attached to holds its own). Null when the
+  // device has no EFX or the new object could not be made. An effect or
+  // filter must not outlive its manager's context.
   virtual IEffect* createEffect() = 0;
   virtual IFilter* createFilter() = 0;
   // Auxiliary effect slots found on the device, at most 256.

@@ -18,13 +18,16 @@ enum SourceEventType : std::int32_t {
   SOURCE_EVENT_STOP = 4,
 };
 
-// Called on the thread that caused the event, in the order the events
-// happened, once the source's lock is released. Events of play, pause, stop
-// and release run with no lock of the source held: a handler may call into
-// the source or the manager, or wait for another thread that does. Updates
-// and the end of a stream come from the manager's update, which holds the
-// manager's lock meanwhile. A handler may release its own source through the
-// manager.
+// The handlers of one source hear of its events one at a time, in the order
+// the events happened, with no lock of the source held: on the thread that
+// caused the event, or on the thread still telling them of an earlier event
+// of the same source (a play from the caller's thread, the end of the stream
+// seen by the update thread). Updates and the end of a stream come from the
+// manager's update, which holds the manager's lock meanwhile.
+// A handler may call into the source or the manager, release its own source
+// through the manager, or wait for another thread that does; it must not
+// wait for a later event of its own source. The source does not own its
+// handlers: unregister one before it goes.
 class CAURAL_API ISourceEventHandler {
  public:
   virtual ~ISourceEventHandler() = default;
@@ -35,11 +38,18 @@ class CAURAL_API ISourceEventHandler {
   virtual void onPause() = 0;
 };
 
+// Made and owned by an audio manager (see IAudioManager::releaseSource); a
+// caller that keeps a pointer past the manager's release holds a reference
+// of its own (addRef, then IRefCounted::release). Every operation may be
+// called from any thread; the source's lock makes them one at a time, and
+// the update thread feeds the source meanwhile.
 class CAURAL_API IAudioSource : public IRefCounted {
  public:
   ~IAudioSource() override = default;
 
-  // On a source already playing, only its filter and effect sends are refreshed.
+  // Fills the buffers from the decoder and starts; a paused source resumes
+  // where it was, a stopped or ended one starts from the beginning. On a
+  // source already playing, only its filter and effect sends are refreshed.
   virtual bool play() = 0;
   virtual bool playRelative(const bool& loop) = 0;
   virtual bool playAt(const cVector3& position, const float& strength, const bool& loop) = 0;
@@ -57,8 +67,8 @@ class CAURAL_API IAudioSource : public IRefCounted {
   virtual std::int32_t getCurrentPosition() = 0;
   virtual std::int32_t getCurrentCompressedPosition() = 0;
 
-  // Called by the manager: streams, applies changed effects and filters,
-  // raises the events. False when a buffer got no data.
+  // Called by the manager (on the update thread): streams, applies changed
+  // effects and filters, raises the events. False when a buffer got no data.
   virtual bool update() = 0;
   // Frees the OpenAL side; the source is invalid afterwards. (To drop a
   // reference, call IRefCounted::release.)
@@ -111,7 +121,11 @@ class CAURAL_API IAudioSource : public IRefCounted {
   virtual void unregisterEventHandler(ISourceEventHandler* handler) = 0;
   virtual void unregisterAllEventHandlers() = 0;
 
+  // Sends usable on this device, at most 4.
   virtual std::uint32_t getEffectSlotCount() = 0;
+  // Attaching takes a reference on the effect or filter (and drops the one
+  // on what was attached before); detaching and the source's end drop it.
+  // The caller keeps its own reference, to release when done.
   virtual bool attachEffect(std::uint32_t send, IEffect* effect) = 0;
   virtual void detachEffect(std::uint32_t send) = 0;
   virtual bool attachFilter(IFilter* filter) = 0;

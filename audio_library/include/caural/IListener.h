@@ -6,6 +6,8 @@
 
 namespace cAural {
 
+// A member of its audio manager (IAudioManager::getListener), never released.
+// The setters may be called from any thread.
 class CAURAL_API IListener {
  public:
   virtual ~IListener() = default;

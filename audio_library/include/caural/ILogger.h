@@ -27,6 +27,9 @@ class CAURAL_API ILogReceiver {
   virtual bool receiveMessage(const char* sender, const char* message, LogLevel level, float seconds) = 0;
 };
 
+// Every operation may be called from any thread; the receivers are called
+// one message at a time, on the thread that logs, under the logger's lock (a
+// receiver must not log).
 class CAURAL_API ILogger {
  public:
   virtual ~ILogger() = default;
@@ -70,8 +73,8 @@ class CAURAL_API cFileLogReceiver : public ILogReceiver {
   bool headerWritten_ = false;
 };
 
-// The process's logger. Its first call registers the console receiver as
-// "Console" and the file receiver as "File".
+// The process's logger, never destroyed. Its first call registers the
+// console receiver as "Console" and the file receiver as "File".
 CAURAL_API ILogger* getLogger();
 
 }  // namespace cAural

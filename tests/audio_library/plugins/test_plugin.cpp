@@ -3,13 +3,15 @@
 //   2 pattern: a data source "Pattern" that makes such a file from a name
 //              "pattern:HZ SECONDS.tone"
 //   3 refuse:  install says no;  4 null: GetPluginModule gives nothing;
-//   5 no entry point at all.
-// Each reports its calls through capTestCount.
+//   5 no entry point at all;  6 asks: install asks for the plug-in manager.
+// Each reports its calls through capTestCount, and says on standard output
+// that it is released when CAP_TEST_SAY_RELEASE is set.
 #include <dlfcn.h>
 
 #include <atomic>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -20,7 +22,7 @@ using namespace cAural;
 namespace {
 
 // Notifications come from whichever thread makes or ends a manager.
-std::atomic<int> installs{0}, created{0}, destroyed{0}, deaths{0};
+std::atomic<int> installs{0}, created{0}, destroyed{0}, deaths{0}, sawManager{0};
 
 constexpr std::int32_t kRate = 22050;
 
@@ -91,9 +93,17 @@ class cPatternFactory : public IDataSourceFactory {
 
 class cTestPlugin : public IAudioPlugin, public cMemoryOverride {
  public:
-  ~cTestPlugin() override { ++deaths; }
+  ~cTestPlugin() override {
+    ++deaths;
+    if (std::getenv("CAP_TEST_SAY_RELEASE") != nullptr) {
+      std::printf("%s released\n", getName());
+      std::fflush(stdout);
+    }
+  }
   bool install(ILogger* logger) override {
     ++installs;
+    // During the autoload too: the manager that is loading us.
+    if (PLUGIN_KIND == 6 && getPluginManager() != nullptr) ++sawManager;
     logger->logInfo("TestPlugin", "%s installed.", getName());
     return PLUGIN_KIND != 3;
   }
@@ -133,6 +143,7 @@ extern "C" __attribute__((visibility("default"))) int capTestCount(const char* w
   if (std::strcmp(what, "created") == 0) return created;
   if (std::strcmp(what, "destroyed") == 0) return destroyed;
   if (std::strcmp(what, "deaths") == 0) return deaths;
+  if (std::strcmp(what, "sawManager") == 0) return sawManager;
   return -1;
 }
 
