@@ -37,21 +37,30 @@ class SampleDesignTest : public qmtest::ProgressTest {
   }
 };
 
-TEST_F(SampleDesignTest, EverySampleLevelHasARecordOnTheFirstMap) {
+TEST_F(SampleDesignTest, EverySampleLevelHasARecordOnItsMap) {
   testing::internal::CaptureStderr();
   const LevelsManager& levels = LevelsManager::getInstance();
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
   const std::vector<int> samples = sampleLevels();
   ASSERT_FALSE(samples.empty());
-  const MapRecord& map = levels.getMap(1);
-  ASSERT_EQ(map.levels.size(), samples.size());
-  EXPECT_LE(map.levels.size(), 25u);
-  EXPECT_EQ(map.name, 7 << 16);
+  EXPECT_EQ(levels.getMap(1).name, 7 << 16);
+  // Map m holds levels 25(m - 1) + 1 onwards, in order: together the maps
+  // hold exactly the sample levels.
+  std::vector<const LevelRecord*> listed;
+  for (int m = 1; m <= 8; ++m) {
+    const MapRecord& map = levels.getMap(m);
+    EXPECT_LE(map.levels.size(), 25u) << m;
+    for (std::size_t i = 0; i < map.levels.size(); ++i) {
+      EXPECT_EQ(map.levels[i]->id, (m - 1) * 25 + 1 + static_cast<int>(i)) << m;
+      listed.push_back(map.levels[i]);
+    }
+  }
+  ASSERT_EQ(listed.size(), samples.size());
   const TutorialManager& tutorials = TutorialManager::getInstance();
   for (std::size_t i = 0; i < samples.size(); ++i) {
-    const LevelRecord& level = *map.levels[i];
+    const LevelRecord& level = *listed[i];
     SCOPED_TRACE(level.id);
-    EXPECT_EQ(level.id, samples[i]);  // map 1 holds levels 1, 2, ... in order
+    EXPECT_EQ(level.id, samples[i]);
     EXPECT_EQ(level.displayNumber, level.id);
     EXPECT_LT(0, level.scoreBronze);
     EXPECT_LT(level.scoreBronze, level.scoreSilver);
