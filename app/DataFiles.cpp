@@ -34,6 +34,54 @@ std::string folderOf(const std::string& path) {
   return path.substr(0, slash);
 }
 
+// Opens path for reading when it is a regular file; the descriptor, or -1
+// with the reason in status.
+int openRegularDescriptor(const std::string& path, FileStatus& status, struct stat& st) {
+  if (path.empty()) {
+    status = FileStatus::Missing;
+    return -1;
+  }
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) {
+    status = statusFromErrno(errno);
+    return -1;
+  }
+  if (fstat(fd, &st) != 0) {
+    ::close(fd);
+    status = FileStatus::Failed;
+    return -1;
+  }
+  if (!S_ISREG(st.st_mode)) {
+    ::close(fd);
+    status = FileStatus::NotRegular;
+    return -1;
+  }
+  status = FileStatus::Ok;
+  return fd;
+}
+
+// Reads the whole of an open regular file (O_NONBLOCK does nothing to one).
+FileStatus readDescriptor(int fd, const struct stat& st, std::size_t maxBytes, std::string& out) {
+  if (static_cast<unsigned long long>(st.st_size) > maxBytes) return FileStatus::TooLarge;
+  out.reserve(static_cast<std::size_t>(st.st_size));
+  // The size seen above may still change under us: the read is capped as well.
+  char chunk[65536];
+  for (;;) {
+    const ssize_t n = ::read(fd, chunk, sizeof chunk);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      out.clear();
+      return FileStatus::Failed;
+    }
+    if (n == 0) return FileStatus::Ok;
+    if (out.size() + static_cast<std::size_t>(n) > maxBytes) {
+      out.clear();
+      return FileStatus::TooLarge;
+    }
+    out.append(chunk, static_cast<std::size_t>(n));
+  }
+}
+
 }  // namespace
 
 const char* describeFileStatus(FileStatus status) {
@@ -48,26 +96,9 @@ const char* describeFileStatus(FileStatus status) {
 }
 
 std::FILE* openRegularFile(const std::string& path, FileStatus& status) {
-  if (path.empty()) {
-    status = FileStatus::Missing;
-    return nullptr;
-  }
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-  if (fd < 0) {
-    status = statusFromErrno(errno);
-    return nullptr;
-  }
   struct stat st {};
-  if (fstat(fd, &st) != 0) {
-    ::close(fd);
-    status = FileStatus::Failed;
-    return nullptr;
-  }
-  if (!S_ISREG(st.st_mode)) {
-    ::close(fd);
-    status = FileStatus::NotRegular;
-    return nullptr;
-  }
+  const int fd = openRegularDescriptor(path, status, st);
+  if (fd < 0) return nullptr;
   // Reads of a regular file never block; clear the flag all the same.
   const int flags = fcntl(fd, F_GETFL);
   if (flags >= 0) fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
@@ -81,34 +112,25 @@ std::FILE* openRegularFile(const std::string& path, FileStatus& status) {
   return f;
 }
 
-FileStatus readRegularFile(const std::string& path, std::size_t maxBytes, std::string& out) {
+bool isRegularFile(const std::string& path) {
+  FileStatus status = FileStatus::Ok;
+  struct stat st {};
+  const int fd = openRegularDescriptor(path, status, st);
+  if (fd < 0) return false;
+  ::close(fd);
+  return true;
+}
+
+FileStatus readRegularFile(const std::string& path, std::size_t maxBytes, std::string& out, bool* opened) {
   out.clear();
   FileStatus status = FileStatus::Ok;
-  std::FILE* f = openRegularFile(path, status);
-  if (f == nullptr) return status;
   struct stat st {};
-  if (fstat(fileno(f), &st) == 0 && static_cast<unsigned long long>(st.st_size) > maxBytes) {
-    std::fclose(f);
-    return FileStatus::TooLarge;
-  }
-  // The size seen above may still change under us: the read is capped as well.
-  char chunk[8192];
-  std::size_t got = 0;
-  while ((got = std::fread(chunk, 1, sizeof chunk, f)) > 0) {
-    if (out.size() + got > maxBytes) {
-      std::fclose(f);
-      out.clear();
-      return FileStatus::TooLarge;
-    }
-    out.append(chunk, got);
-  }
-  const bool failed = std::ferror(f) != 0;
-  std::fclose(f);
-  if (failed) {
-    out.clear();
-    return FileStatus::Failed;
-  }
-  return FileStatus::Ok;
+  const int fd = openRegularDescriptor(path, status, st);
+  if (opened != nullptr) *opened = fd >= 0;
+  if (fd < 0) return status;
+  status = readDescriptor(fd, st, maxBytes, out);
+  ::close(fd);
+  return status;
 }
 
 bool writeFileAtomically(const std::string& path, const std::string& data) {

@@ -24,8 +24,13 @@ const char* describeFileStatus(FileStatus status);
 // reason in status otherwise.
 std::FILE* openRegularFile(const std::string& path, FileStatus& status);
 
-// Reads the whole of a regular file of at most maxBytes into out.
-FileStatus readRegularFile(const std::string& path, std::size_t maxBytes, std::string& out);
+// Reads the whole of a regular file of at most maxBytes into out. opened,
+// when given, tells whether the file was there to read (an open regular
+// file), whatever became of the read.
+FileStatus readRegularFile(const std::string& path, std::size_t maxBytes, std::string& out, bool* opened = nullptr);
+
+// True when path is a regular file that opens for reading.
+bool isRegularFile(const std::string& path);
 
 // Replaces path with data: written to path + ".tmp" (made afresh, never
 // followed through a link), synced, renamed over path, and the folder synced.

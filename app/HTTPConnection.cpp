@@ -7,9 +7,9 @@
 #include <cstdlib>
 #include <cstring>
 
-// Built before main so that the multi handle exists from the start.
-[[maybe_unused]] static HTTPConnectionManager& g_connectionManager = HTTPConnectionManager::instance();
-// Cleared once the manager is gone, for connections destroyed after it.
+// Set while the manager exists: it is made with the first connection (so
+// libcurl is opened only then) and shut down at exit; connections destroyed
+// after it must not reach it.
 static bool g_managerAlive = false;
 
 HTTPConnectionManager& HTTPConnectionManager::instance() {

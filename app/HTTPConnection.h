@@ -2,7 +2,8 @@
 // One HTTP transfer over libcurl with its response buffer and a time-out, and
 // the process-wide manager that owns libcurl's multi handle and knows every
 // live connection. Nothing in the game opens a connection; the manager is
-// created before main and shut down after it.
+// created with the first one (libcurl is opened then, not at start-up) and
+// shut down at exit.
 #include <cstddef>
 #include <vector>
 

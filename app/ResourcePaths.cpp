@@ -85,18 +85,16 @@ void refuseDocument(TiXmlDocument& doc, const std::string& name, const std::stri
 
 }  // namespace
 
-bool fileExists(const std::string& path) {
-  FileStatus status = FileStatus::Ok;
-  std::FILE* f = openRegularFile(path, status);
-  if (f == nullptr) return false;
-  std::fclose(f);
-  return true;
-}
+bool fileExists(const std::string& path) { return isRegularFile(path); }
 
-std::string resolveResourcePath(const std::string& name) {
+namespace {
+
+// The resolver's candidates, relative to the working folder (the same files
+// as the working folder joined with each, without asking for the folder).
+std::vector<std::string> candidatesOf(const std::string& name, std::string& dir, std::string& file) {
   std::vector<std::string> pieces = split(name, '/');
-  std::string dir;
-  std::string file = name;
+  dir.clear();
+  file = name;
   if (pieces.size() > 1) {
     file = pieces.back();
     pieces.pop_back();
@@ -105,19 +103,35 @@ std::string resolveResourcePath(const std::string& name) {
       dir += pieces[i];
     }
   }
+  return {dir + "/" + file, std::string("win32_mandatory") + "/" + file, std::string("iphone_mandatory") + "/" + file};
+}
+
+// Reads the file the resolver would resolve name to, opening it once: the
+// first candidate that is a regular file, else the name itself. present
+// tells whether any of them was there to read.
+FileStatus readResource(const std::string& name, std::size_t maxBytes, std::string& text, bool& present) {
+  std::string dir;
+  std::string file;
+  for (const std::string& candidate : candidatesOf(name, dir, file)) {
+    const FileStatus status = readRegularFile("./" + candidate, maxBytes, text, &present);
+    if (present) return status;
+  }
+  return readRegularFile(name, maxBytes, text, &present);
+}
+
+}  // namespace
+
+std::string resolveResourcePath(const std::string& name) {
+  std::string dir;
+  std::string file;
+  const std::vector<std::string> relative = candidatesOf(name, dir, file);
   std::string cwd = platform::currentDirectory();
   // With no known working folder, stay relative to it rather than to the root.
   std::string base = cwd.empty() ? std::string(".") : cwd;
   base += "/";
   replaceAll(base, "\\", "/");
-
-  const std::string candidates[] = {
-      base + dir + "/" + file,
-      base + "win32_mandatory" + "/" + file,
-      base + "iphone_mandatory" + "/" + file,
-  };
-  for (const std::string& candidate : candidates) {
-    if (fileExists(candidate)) return candidate;
+  for (const std::string& candidate : relative) {
+    if (fileExists(base + candidate)) return base + candidate;
   }
   return name;
 }
@@ -132,41 +146,57 @@ std::string getSaveFilePath(const std::string& fileName) {
   return path + "/" + fileName;
 }
 
-bool loadXmlResource(TiXmlDocument& doc, const std::string& name) {
-  const std::string path = resolveResourcePath(name);
+namespace {
+
+XmlResource parseXmlResource(TiXmlDocument& doc, const std::string& name, bool quietWhenAbsent) {
   std::string text;
-  const FileStatus status = readRegularFile(path, kMaxXmlFileSize, text);
+  bool present = false;
+  const FileStatus status = readResource(name, kMaxXmlFileSize, text, present);
+  if (!present && quietWhenAbsent) return XmlResource::Absent;
   if (status == FileStatus::TooLarge) {
     refuseDocument(doc, name, "is larger than " + toString(static_cast<int>(kMaxXmlFileSize >> 20)) + " MB");
-    return false;
+    return XmlResource::Failed;
   }
   if (status == FileStatus::NotRegular) {
     // TinyXML would open a folder happily and report a confusing empty document.
     refuseDocument(doc, name, "is not a regular file");
-    return false;
+    return XmlResource::Failed;
   }
   if (status != FileStatus::Ok) {
     doc.SetError(TiXmlBase::TIXML_ERROR_OPENING_FILE, nullptr, nullptr, TIXML_ENCODING_UNKNOWN);
-    return false;
+    return XmlResource::Failed;
   }
   if (xmlNestingDepth(text) > kMaxXmlDepth) {
     refuseDocument(doc, name, "nests elements deeper than " + toString(kMaxXmlDepth) + " levels");
-    return false;
+    return XmlResource::Failed;
   }
-  // Hand the parser a copy padded with NULs: it looks a few bytes ahead of a
-  // multi-byte character, which reads past the end of a file cut inside one.
-  // Line ends are made "\n" as its own file loading would.
-  std::string normalized;
-  normalized.reserve(text.size() + 8);
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\r') {
-      normalized.push_back('\n');
-      if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    } else {
-      normalized.push_back(text[i]);
+  // Line ends are made "\n" as the parser's own file loading would.
+  if (text.find('\r') != std::string::npos) {
+    std::string normalized;
+    normalized.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      if (text[i] == '\r') {
+        normalized.push_back('\n');
+        if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+      } else {
+        normalized.push_back(text[i]);
+      }
     }
+    text.swap(normalized);
   }
-  normalized.append(8, '\0');
-  doc.Parse(normalized.c_str(), nullptr, TIXML_DEFAULT_ENCODING);
-  return !doc.Error();
+  // Padded with NULs: the parser looks a few bytes ahead of a multi-byte
+  // character, which reads past the end of a file cut inside one.
+  text.append(8, '\0');
+  doc.Parse(text.c_str(), nullptr, TIXML_DEFAULT_ENCODING);
+  return doc.Error() ? XmlResource::Failed : XmlResource::Loaded;
+}
+
+}  // namespace
+
+bool loadXmlResource(TiXmlDocument& doc, const std::string& name) {
+  return parseXmlResource(doc, name, false) == XmlResource::Loaded;
+}
+
+XmlResource loadXmlResourceIfPresent(TiXmlDocument& doc, const std::string& name) {
+  return parseXmlResource(doc, name, true);
 }

@@ -21,3 +21,11 @@ std::string getSaveFilePath(const std::string& fileName);
 // resolver. Returns false when the document reports an error (doc.ErrorDesc()
 // then says which, with "Failed to open file" for a missing one).
 bool loadXmlResource(TiXmlDocument& doc, const std::string& name);
+
+// How loadXmlResourceIfPresent went.
+enum class XmlResource { Absent, Loaded, Failed };
+
+// As loadXmlResource, but a resource that the resolver finds nowhere is
+// Absent, with nothing said and the document untouched; Failed when it is
+// there and does not load (the document says why).
+XmlResource loadXmlResourceIfPresent(TiXmlDocument& doc, const std::string& name);

@@ -1,6 +1,7 @@
 #include "app/WindowGlue.h"
 
 #include <GL/freeglut.h>
+#include <malloc.h>
 
 #include <cstdio>
 #include <cstdint>
@@ -9,6 +10,7 @@
 
 #include "app/GameLoop.h"
 #include "app/Random.h"
+#include "app/StartupTrace.h"
 #include "app/StringUtils.h"
 #include "platform/platform.h"
 #include "render_engine/GlStateCache.h"
@@ -48,12 +50,12 @@ FrameLimiter::FrameLimiter(Clock clock, Sleeper sleeper) : clock_(std::move(cloc
 
 void FrameLimiter::start() { lastTick_ = clock_(); }
 
-bool FrameLimiter::step(int& elapsedMs) {
+bool FrameLimiter::step(int& elapsedMs, bool pace) {
   // The single-precision value of 100/3, used in double precision.
   constexpr double kFrameMs = static_cast<double>(100.0f / 3.0f);
   int now = clock_();
   const int wait = static_cast<int>(kFrameMs - static_cast<double>(now - lastTick_));
-  if (wait > 0) {
+  if (pace && wait > 0) {
     sleeper_(wait);
     now = clock_();
   }
@@ -123,17 +125,23 @@ void setProjection() {
   glOrtho(0, kPictureWidth, 0, kPictureHeight, -1, 0);
 }
 
-void stepFrame() {
-  int elapsed = 0;
-  if (limiter().step(elapsed) && g_application != nullptr) g_application->update(elapsed);
+// A frame waits out the rest of the last one only when that one put a new
+// picture on screen: the loading screen draws nothing, and a skipped render
+// shows nothing, so frames after them come at once.
+bool lastFrameShowedAPicture() {
+  return g_application == nullptr || (g_application->lastRenderDrew() && !g_application->isLoadingScreenShown());
 }
 
 void onDisplay() {
-  stepFrame();
+  int elapsed = 0;
+  const bool doUpdate = limiter().step(elapsed, lastFrameShowedAPicture());
+  startuptrace::frameBegin();
+  if (doUpdate && g_application != nullptr) g_application->update(elapsed);
   drawFrame();
   glFlush();
   // A skipped render drew nothing; swapping would show a stale back buffer.
   if (g_application == nullptr || g_application->lastRenderDrew()) glutSwapBuffers();
+  startuptrace::frameEnd();
   glutPostRedisplay();
 }
 
@@ -313,6 +321,17 @@ void openWindow(int& argc, char** argv) {
 
 void attachApplication(GameLoop* app) { g_application = app; }
 
+void keepFreedMemory() {
+  // Pictures, font atlases and sounds are decoded into blocks of megabytes
+  // that are freed once uploaded. By default each such block is mapped
+  // afresh and handed back when freed, and every page of it is faulted in
+  // again for the next one, which costs more than the decoding. Served from
+  // the heap and kept there when freed, the next block reuses pages that
+  // are already there.
+  mallopt(M_MMAP_THRESHOLD, 32 << 20);
+  mallopt(M_TRIM_THRESHOLD, 64 << 20);
+}
+
 void drawFrame() {
   if (g_reshapePending) {
     // Lay out for the size the window really got; the desktop size is only a guess.
@@ -334,8 +353,11 @@ void drawFrame() {
 }
 
 void runProgram(int argc, char** argv, GameLoop* (*createApplication)()) {
+  startuptrace::line("main");
+  keepFreedMemory();
   seedRandom(static_cast<std::uint32_t>(std::time(nullptr)));
   openWindow(argc, argv);
+  startuptrace::line("window");
   GameLoop* app = createApplication();
   attachApplication(app);
   app->start();

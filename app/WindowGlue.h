@@ -40,8 +40,11 @@ class FrameLimiter {
   // Takes the time the first frame is measured from.
   void start();
   // One frame: sleeps as needed, then returns true with the elapsed time for
-  // this frame's update, or false when this frame calls no update.
-  bool step(int& elapsedMs);
+  // this frame's update, or false when this frame calls no update. With
+  // pace false the frame does not wait for the rest of the last one: that
+  // frame showed nothing new (the loading screen, a skipped render), so
+  // there is nothing on screen to hold.
+  bool step(int& elapsedMs, bool pace = true);
 
  private:
   Clock clock_;
@@ -59,6 +62,9 @@ SpecialKeyAction routeSpecialKey(int key, int modifiers, char& code);
 
 // Whether a mouse button acts as the touch: every button but the wheel's.
 bool isTouchButton(int button);
+
+// Makes the allocator keep large freed blocks for reuse (runProgram does).
+void keepFreedMemory();
 
 // Starts the program: opens the window, creates the application object with
 // createApplication, starts it and runs the main loop, which never returns.

@@ -1,20 +1,23 @@
 // Font costs on the CPU (no display: uploads and draws go to no-op backends).
 //
-// BM_AtlasOurs / BM_AtlasFreeTypeOnly is the figure to watch: building the
-// atlas of a 32-point face against FreeType alone loading and rendering the
-// same glyphs (library, face, size, then load, get, render and free each
-// glyph). Other builds running at the same time move both; compare medians of
-// an interleaved run (one command line):
-//   build/bench/bench_fonts --benchmark_repetitions=15
-//     --benchmark_enable_random_interleaving=true --benchmark_report_aggregates_only=true
+// The atlases against FreeType doing the same glyphs, side by side in one run
+// (alternating, processor time, the ratio as a counter):
+//   BM_PlainAtlasAgainstFreeType: the atlas of a 32-point face against
+//     FreeType alone loading and rendering each glyph of the set (library,
+//     face, size, then load, get, render and free each glyph);
+//   BM_OutlinedAtlasAgainstFreeType: the outlined atlas (outline 2, as the
+//     game's scenes build them) against FreeType rendering each glyph and
+//     stroking it with its own stroker at the same width, rendering that too.
 // BM_Paragraph* lay out and draw a 1,000-character paragraph as one frame does.
 #include <benchmark/benchmark.h>
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_GLYPH_H
+#include FT_STROKER_H
 
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <string>
 
@@ -56,52 +59,98 @@ struct Setup {
 
 void setup() { static Setup s; }
 
-void BM_AtlasOurs(benchmark::State& state) {
-  setup();
-  for (auto _ : state) {
-    CFont font;
-    font.load("Arial Black.ttf", 32);
-    benchmark::DoNotOptimize(font.getAtlasWidth());
-  }
+double cpuMs() {
+  timespec t{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) * 1000.0 + static_cast<double>(t.tv_nsec) / 1e6;
 }
-BENCHMARK(BM_AtlasOurs)->Unit(benchmark::kMillisecond);
 
-void BM_AtlasOursOutlined(benchmark::State& state) {
-  setup();
-  for (auto _ : state) {
-    COutlinedFont font;
-    font.load("Arial Black.ttf", 32, 2);
-    benchmark::DoNotOptimize(font.getAtlasWidth());
-  }
-}
-BENCHMARK(BM_AtlasOursOutlined)->Unit(benchmark::kMillisecond);
+constexpr int kSize = 32;
+constexpr int kOutline = 2;
 
-void BM_AtlasFreeTypeOnly(benchmark::State& state) {
-  setup();
+// FreeType alone over the glyph set: each glyph rendered, and with
+// outlineWidth > 0 also stroked at that width and rendered.
+void freeTypeGlyphs(int outlineWidth) {
   const std::string path = (std::filesystem::current_path() / "font/Arial Black.ttf").string();
-  for (auto _ : state) {
-    FT_Library library;
-    FT_Init_FreeType(&library);
-    FT_Face face;
-    FT_New_Face(library, path.c_str(), 0, &face);
-    FT_Set_Char_Size(face, 32 * 64, 32 * 64, 72, 72);
-    const auto* p = reinterpret_cast<const unsigned char*>(kDefaultGlyphSet);
-    while (*p != 0) {
-      int length = 1;
-      const std::uint32_t c = decodeUtf8Char(p, &length);
-      p += length;
-      FT_Load_Glyph(face, FT_Get_Char_Index(face, c), FT_LOAD_DEFAULT);
-      FT_Glyph glyph;
-      FT_Get_Glyph(face->glyph, &glyph);
-      FT_Glyph_To_Bitmap(&glyph, FT_RENDER_MODE_NORMAL, nullptr, 1);
-      benchmark::DoNotOptimize(reinterpret_cast<FT_BitmapGlyph>(glyph)->bitmap.buffer);
-      FT_Done_Glyph(glyph);
-    }
-    FT_Done_Face(face);
-    FT_Done_FreeType(library);
+  FT_Library library;
+  FT_Init_FreeType(&library);
+  FT_Face face;
+  FT_New_Face(library, path.c_str(), 0, &face);
+  FT_Set_Char_Size(face, kSize * 64, kSize * 64, 72, 72);
+  FT_Stroker stroker = nullptr;
+  if (outlineWidth > 0) {
+    FT_Stroker_New(library, &stroker);
+    FT_Stroker_Set(stroker, outlineWidth * 64, FT_STROKER_LINECAP_ROUND, FT_STROKER_LINEJOIN_ROUND, 0);
   }
+  const auto* p = reinterpret_cast<const unsigned char*>(kDefaultGlyphSet);
+  while (*p != 0) {
+    int length = 1;
+    const std::uint32_t c = decodeUtf8Char(p, &length);
+    p += length;
+    FT_Load_Glyph(face, FT_Get_Char_Index(face, c), FT_LOAD_DEFAULT);
+    FT_Glyph glyph;
+    FT_Get_Glyph(face->glyph, &glyph);
+    if (stroker != nullptr) {
+      FT_Glyph stroked;
+      FT_Glyph_Copy(glyph, &stroked);
+      FT_Glyph_Stroke(&stroked, stroker, 1);
+      FT_Glyph_To_Bitmap(&stroked, FT_RENDER_MODE_NORMAL, nullptr, 1);
+      benchmark::DoNotOptimize(reinterpret_cast<FT_BitmapGlyph>(stroked)->bitmap.buffer);
+      FT_Done_Glyph(stroked);
+    }
+    FT_Glyph_To_Bitmap(&glyph, FT_RENDER_MODE_NORMAL, nullptr, 1);
+    benchmark::DoNotOptimize(reinterpret_cast<FT_BitmapGlyph>(glyph)->bitmap.buffer);
+    FT_Done_Glyph(glyph);
+  }
+  if (stroker != nullptr) FT_Stroker_Done(stroker);
+  FT_Done_Face(face);
+  FT_Done_FreeType(library);
 }
-BENCHMARK(BM_AtlasFreeTypeOnly)->Unit(benchmark::kMillisecond);
+
+double oursMs(int outlineWidth) {
+  const double t0 = cpuMs();
+  if (outlineWidth > 0) {
+    COutlinedFont font;
+    font.load("Arial Black.ttf", kSize, outlineWidth);
+    benchmark::DoNotOptimize(font.getAtlasWidth());
+  } else {
+    CFont font;
+    font.load("Arial Black.ttf", kSize);
+    benchmark::DoNotOptimize(font.getAtlasWidth());
+  }
+  return cpuMs() - t0;
+}
+
+double freeTypeMs(int outlineWidth) {
+  const double t0 = cpuMs();
+  freeTypeGlyphs(outlineWidth);
+  return cpuMs() - t0;
+}
+
+void atlasAgainstFreeType(benchmark::State& state, int outlineWidth) {
+  setup();
+  double ours = 0, freeType = 0;
+  int n = 0;
+  for (auto _ : state) {
+    // Alternating which goes first.
+    if (n++ % 2 == 0) {
+      ours += oursMs(outlineWidth);
+      freeType += freeTypeMs(outlineWidth);
+    } else {
+      freeType += freeTypeMs(outlineWidth);
+      ours += oursMs(outlineWidth);
+    }
+  }
+  state.counters["ours_ms"] = ours / n;
+  state.counters["freetype_ms"] = freeType / n;
+  state.counters["ratio"] = freeType > 0 ? ours / freeType : 0;
+}
+
+void BM_PlainAtlasAgainstFreeType(benchmark::State& state) { atlasAgainstFreeType(state, 0); }
+BENCHMARK(BM_PlainAtlasAgainstFreeType)->Unit(benchmark::kMillisecond)->Iterations(100);
+
+void BM_OutlinedAtlasAgainstFreeType(benchmark::State& state) { atlasAgainstFreeType(state, kOutline); }
+BENCHMARK(BM_OutlinedAtlasAgainstFreeType)->Unit(benchmark::kMillisecond)->Iterations(100);
 
 std::string paragraph() {
   const std::string sentence =

@@ -198,16 +198,6 @@ EntityGroupDescription CNodePhysicsReader::getComplexEntity(const std::string& n
   return it != complexEntities_.end() ? it->second : EntityGroupDescription{};
 }
 
-bool CNodePhysicsReader::hasEntityModel(const std::string& name) const {
-  if (entities_.count(name) != 0) return true;
-  return PhysicsXml::isPlainName(name) && fileExists(resolveResourcePath(modelFile(kEntityFolder, name)));
-}
-
-bool CNodePhysicsReader::hasComplexEntity(const std::string& name) const {
-  if (complexEntities_.count(name) != 0) return true;
-  return PhysicsXml::isPlainName(name) && fileExists(resolveResourcePath(modelFile(kComplexFolder, name)));
-}
-
 // ---------------------------------------------------------------------------
 // Collision tables
 
@@ -240,69 +230,104 @@ float CNodePhysicsReader::scaledLength(double value) const {
   return PhysicsXml::toFloat(value * static_cast<double>(scale_));
 }
 
-template <class Read>
-bool CNodePhysicsReader::readModelFile(const std::string& file, const char* wrapper, const char* element,
-                                       const char* failure, const std::string& name, Read read) {
+// The three kinds of model file: where they live, how they are wrapped, what
+// is said when one does not load.
+struct CNodePhysicsReader::ModelKind {
+  const char* folder;
+  const char* wrapper;
+  const char* element;
+  const char* failure;
+};
+
+const CNodePhysicsReader::ModelKind CNodePhysicsReader::kEntityKind{
+    kEntityFolder, "physicsentities", "physicsentity",
+    "CNodePhysicsReader::readEntity: Error parsing entity %s or entitiy not found"};
+const CNodePhysicsReader::ModelKind CNodePhysicsReader::kJointKind{
+    kJointFolder, "jointtemplates", "jointtemplate",
+    "CNodePhysicsReader::readJointTemplateFile: Error parsing joint %s or joint not found"};
+const CNodePhysicsReader::ModelKind CNodePhysicsReader::kComplexKind{
+    kComplexFolder, "complexentities", "complexentity",
+    "CNodePhysicsReader::readComplexEntityFile: Error parsing complex entity %s or entity not found"};
+
+void CNodePhysicsReader::readModelElements(const ModelKind& kind, const TiXmlDocument& document,
+                                           const std::string& file) {
+  FileScope scope(file_, element_, file);
+  const TiXmlNode* parent = document.FirstChildElement(kind.wrapper);
+  if (parent == nullptr) parent = &document;
+  for (const TiXmlElement* e = parent->FirstChildElement(kind.element); e != nullptr;
+       e = e->NextSiblingElement(kind.element)) {
+    if (&kind == &kEntityKind) {
+      PhysicsModelDescription model;
+      if (readEntityElement(*e, model)) entities_[model.name] = std::move(model);
+    } else if (&kind == &kJointKind) {
+      PhysicsModelDescription model;
+      if (readJointTemplateElement(*e, model)) jointTemplates_[model.name] = std::move(model);
+    } else {
+      const char* own = e->Attribute("name");
+      if (own == nullptr || *own == '\0') {
+        report("%s: a complexentity without a name is left out", where().c_str());
+        continue;
+      }
+      ElementScope elementScope(element_, "complexentity " + quoted(own));
+      EntityGroupDescription group;
+      // Its parts become plain physics nodes: a complex entity cannot hold another.
+      readEntityGroup(*e, group, false);
+      complexEntities_[group.name] = std::move(group);
+    }
+  }
+}
+
+bool CNodePhysicsReader::isCached(const ModelKind& kind, const std::string& name) const {
+  if (&kind == &kEntityKind) return entities_.count(name) != 0;
+  if (&kind == &kJointKind) return jointTemplates_.count(name) != 0;
+  return complexEntities_.count(name) != 0;
+}
+
+void CNodePhysicsReader::readModelFile(const ModelKind& kind, const std::string& name) {
+  const std::string file = modelFile(kind.folder, name);
+  if (file == readWithoutModel_) {
+    // Just read by the presence check, which found no such model in it.
+    readWithoutModel_.clear();
+    report("%s does not define %s \"%s\"", file.c_str(), kind.element, name.c_str());
+    return;
+  }
   TiXmlDocument document;
   if (!PhysicsXml::isPlainName(name) || !loadXmlResource(document, file)) {
-    report(failure, name.c_str());
+    report(kind.failure, name.c_str());
     if (PhysicsXml::isPlainName(name)) reportParseDetail(document, file);
-    return false;
+    return;
   }
-  FileScope scope(file_, element_, file);
-  const TiXmlNode* parent = document.FirstChildElement(wrapper);
-  if (parent == nullptr) parent = &document;
-  for (const TiXmlElement* e = parent->FirstChildElement(element); e != nullptr; e = e->NextSiblingElement(element)) {
-    read(*e);
+  readModelElements(kind, document, file);
+  if (!isCached(kind, name)) report("%s does not define %s \"%s\"", file.c_str(), kind.element, name.c_str());
+}
+
+bool CNodePhysicsReader::hasModel(const ModelKind& kind, const std::string& name) {
+  readWithoutModel_.clear();
+  if (isCached(kind, name)) return true;
+  if (!PhysicsXml::isPlainName(name)) return false;
+  // A file that is there is read now, once: the get that follows finds its
+  // models cached.
+  const std::string file = modelFile(kind.folder, name);
+  TiXmlDocument document;
+  const XmlResource found = loadXmlResourceIfPresent(document, file);
+  if (found == XmlResource::Absent) return false;
+  if (found == XmlResource::Loaded) {
+    readModelElements(kind, document, file);
+    if (!isCached(kind, name)) readWithoutModel_ = file;
   }
+  // One that does not load is read again by the get, which says why.
   return true;
 }
 
-void CNodePhysicsReader::readEntity(const std::string& name) {
-  const std::string file = modelFile(kEntityFolder, name);
-  const bool read = readModelFile(file, "physicsentities", "physicsentity",
-                                  "CNodePhysicsReader::readEntity: Error parsing entity %s or entitiy not found", name,
-                                  [this](const TiXmlElement& e) {
-                                    PhysicsModelDescription model;
-                                    if (readEntityElement(e, model)) entities_[model.name] = std::move(model);
-                                  });
-  if (read && entities_.count(name) == 0) report("%s does not define physicsentity \"%s\"", file.c_str(), name.c_str());
-}
+bool CNodePhysicsReader::hasEntityModel(const std::string& name) { return hasModel(kEntityKind, name); }
 
-void CNodePhysicsReader::readJointTemplateFile(const std::string& name) {
-  const std::string file = modelFile(kJointFolder, name);
-  const bool read =
-      readModelFile(file, "jointtemplates", "jointtemplate",
-                    "CNodePhysicsReader::readJointTemplateFile: Error parsing joint %s or joint not found", name,
-                    [this](const TiXmlElement& e) {
-                      PhysicsModelDescription model;
-                      if (readJointTemplateElement(e, model)) jointTemplates_[model.name] = std::move(model);
-                    });
-  if (read && jointTemplates_.count(name) == 0)
-    report("%s does not define jointtemplate \"%s\"", file.c_str(), name.c_str());
-}
+bool CNodePhysicsReader::hasComplexEntity(const std::string& name) { return hasModel(kComplexKind, name); }
 
-void CNodePhysicsReader::readComplexEntityFile(const std::string& name) {
-  const std::string file = modelFile(kComplexFolder, name);
-  const bool read =
-      readModelFile(file, "complexentities", "complexentity",
-                    "CNodePhysicsReader::readComplexEntityFile: Error parsing complex entity %s or entity not found",
-                    name, [this](const TiXmlElement& e) {
-                      const char* own = e.Attribute("name");
-                      if (own == nullptr || *own == '\0') {
-                        report("%s: a complexentity without a name is left out", where().c_str());
-                        return;
-                      }
-                      ElementScope scope(element_, "complexentity " + quoted(own));
-                      EntityGroupDescription group;
-                      // Its parts become plain physics nodes: a complex entity
-                      // cannot hold another.
-                      readEntityGroup(e, group, false);
-                      complexEntities_[group.name] = std::move(group);
-                    });
-  if (read && complexEntities_.count(name) == 0)
-    report("%s does not define complexentity \"%s\"", file.c_str(), name.c_str());
-}
+void CNodePhysicsReader::readEntity(const std::string& name) { readModelFile(kEntityKind, name); }
+
+void CNodePhysicsReader::readJointTemplateFile(const std::string& name) { readModelFile(kJointKind, name); }
+
+void CNodePhysicsReader::readComplexEntityFile(const std::string& name) { readModelFile(kComplexKind, name); }
 
 EntityGroupDescription CNodePhysicsReader::loadLevel(std::int32_t level) {
   char file[64];

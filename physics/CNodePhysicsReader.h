@@ -17,6 +17,7 @@
 
 #include "physics/PhysicsDescriptions.h"
 
+class TiXmlDocument;
 class TiXmlElement;
 
 namespace RenderEngine {
@@ -110,11 +111,12 @@ class CNodePhysicsReader {
   static const std::map<std::string, std::int32_t>& layerTable();
 
  protected:
-  // Whether a name is a cached model or has a file of its kind; reads nothing
-  // and prints nothing, so a level can tell entities from complex entities
-  // without a failed read of the wrong kind.
-  bool hasEntityModel(const std::string& name) const;
-  bool hasComplexEntity(const std::string& name) const;
+  // Whether a name is a cached model or has a file of its kind. A file that
+  // is there is read into the caches at once, as the get that follows would
+  // read it; a name without one prints nothing, so a level can tell entities
+  // from complex entities without a failed read of the wrong kind.
+  bool hasEntityModel(const std::string& name);
+  bool hasComplexEntity(const std::string& name);
   // The container for a complex entity: a physics node per placed entity (its
   // visual from createVisual), then a joint per joint from createJoint. An
   // entity that cannot be built keeps its place, so the joints still join the
@@ -139,11 +141,17 @@ class CNodePhysicsReader {
   // The file being read and the element in it, for the messages.
   std::string where() const;
   float scaledLength(double value) const;
-  // The children of the document's wrapper element, or the top-level elements.
-  // False when the file does not load (reported).
-  template <class Read>
-  bool readModelFile(const std::string& file, const char* wrapper, const char* element, const char* failure,
-                     const std::string& name, Read read);
+  struct ModelKind;
+  static const ModelKind kEntityKind;
+  static const ModelKind kJointKind;
+  static const ModelKind kComplexKind;
+  // The models of the document's wrapper element, or of its top-level
+  // elements, into the cache of their kind.
+  void readModelElements(const ModelKind& kind, const TiXmlDocument& document, const std::string& file);
+  // The file named after name read into the caches; what went wrong is reported.
+  void readModelFile(const ModelKind& kind, const std::string& name);
+  bool hasModel(const ModelKind& kind, const std::string& name);
+  bool isCached(const ModelKind& kind, const std::string& name) const;
 
   std::map<std::string, PhysicsModelDescription> entities_;
   std::map<std::string, PhysicsModelDescription> jointTemplates_;
@@ -151,4 +159,6 @@ class CNodePhysicsReader {
   std::int32_t scale_ = 1;
   std::string file_;
   std::string element_;
+  // A file the last presence check read without finding its model in it.
+  std::string readWithoutModel_;
 };

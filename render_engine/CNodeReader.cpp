@@ -277,17 +277,17 @@ void CNodeReader::readHeader(SceneInput& in) {
   }
 }
 
-void CNodeReader::readNodes(SceneInput& in) {
+// Walks the node records in file order, decoding each into its record and
+// handing it on: onSprite(record), onText(record) and onNode(type, record).
+template <class Sprite, class Text, class Node>
+void CNodeReader::walkNodeRecords(SceneInput& in, Sprite onSprite, Text onText, Node onNode) {
   in.setSection("node records");
-  std::size_t total = 0;
   std::size_t bytes = 0;
   for (int type = 1; type < kSceneTypeSlots; ++type) {
-    total += static_cast<std::size_t>(counts_[type]);
     bytes += static_cast<std::size_t>(counts_[type]) * static_cast<std::size_t>(sceneRecordSize(type));
   }
   // Every record must be there before anything is made.
   if (bytes > in.remaining()) in.truncated();
-  nodes_.reserve(total);
   for (int type = 1; type < kSceneTypeSlots; ++type) {
     for (int i = 0; i < counts_[type]; ++i) {
       switch (type) {
@@ -296,10 +296,7 @@ void CNodeReader::readNodes(SceneInput& in) {
           r.node = decodeNodeRecord(in);
           r.textureNumber = in.i16();
           in.take(2);
-          auto* sprite = new RenderEngine::CSprite(r.textureNumber, truncatedSize(r.node.boxSize[0]),
-                                                   truncatedSize(r.node.boxSize[1]));
-          nodes_.push_back(sprite);
-          applySpriteRecord(sprite, r);
+          onSprite(r);
           break;
         }
         case kSceneTypeText: {
@@ -313,26 +310,72 @@ void CNodeReader::readNodes(SceneInput& in) {
           if (r.fontIndex < 0 || r.fontIndex >= kSceneFontCount) {
             throw text("Error : Bad font index ", r.fontIndex, " (0 to 12)");
           }
-          const FontTableEntry& font = sceneFontTable[r.fontIndex];
-          CNode* node = r.node.tag == kPlainTextTag
-                            ? new RenderEngine::CNodeText(font.file, font.size, r.textId)
-                            : new RenderEngine::CNodeText(font.file, font.size, font.size <= 16 ? 1 : 2, r.textId);
-          nodes_.push_back(node);
-          applyTextRecord(node, r);
+          onText(r);
           break;
         }
-        default: {
-          SceneNodeRecord r = decodeNodeRecord(in);
-          CNode* node = type == kSceneTypeOptionList ? new RenderEngine::COptionalNodeList()
-                        : type == kSceneTypeButton   ? new RenderEngine::CButton()
-                                                     : new CNode();
-          nodes_.push_back(node);
-          applyNodeRecord(node, r);
+        default:
+          onNode(type, decodeNodeRecord(in));
           break;
-        }
       }
     }
   }
+}
+
+void CNodeReader::readNodes(SceneInput& in) {
+  std::size_t total = 0;
+  for (int type = 1; type < kSceneTypeSlots; ++type) total += static_cast<std::size_t>(counts_[type]);
+  nodes_.reserve(total);
+  walkNodeRecords(
+      in,
+      [this](const SceneSpriteRecord& r) {
+        auto* sprite = new RenderEngine::CSprite(r.textureNumber, truncatedSize(r.node.boxSize[0]),
+                                                 truncatedSize(r.node.boxSize[1]));
+        nodes_.push_back(sprite);
+        applySpriteRecord(sprite, r);
+      },
+      [this](const SceneTextRecord& r) {
+        const FontTableEntry& font = sceneFontTable[r.fontIndex];
+        CNode* node = r.node.tag == kPlainTextTag
+                          ? new RenderEngine::CNodeText(font.file, font.size, r.textId)
+                          : new RenderEngine::CNodeText(font.file, font.size, font.size <= 16 ? 1 : 2, r.textId);
+        nodes_.push_back(node);
+        applyTextRecord(node, r);
+      },
+      [this](int type, const SceneNodeRecord& r) {
+        CNode* node = type == kSceneTypeOptionList ? new RenderEngine::COptionalNodeList()
+                      : type == kSceneTypeButton   ? new RenderEngine::CButton()
+                                                   : new CNode();
+        nodes_.push_back(node);
+        applyNodeRecord(node, r);
+      });
+}
+
+SceneResources CNodeReader::scanResources() {
+  SceneResources found;
+  std::string bytes;
+  if (readRegularFile(resolveResourcePath("models/" + name_), kMaxSceneFileBytes, bytes) != FileStatus::Ok) {
+    return found;
+  }
+  try {
+    std::fill(std::begin(counts_), std::end(counts_), std::int16_t{0});
+    SceneInput in(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+    readHeader(in);
+    walkNodeRecords(
+        in,
+        [&found](const SceneSpriteRecord& r) {
+          found.pictures.push_back({r.textureNumber, truncatedSize(r.node.boxSize[0])});
+        },
+        [&found](const SceneTextRecord& r) {
+          const FontTableEntry& font = sceneFontTable[r.fontIndex];
+          const int outline = r.node.tag == kPlainTextTag ? -1 : (font.size <= 16 ? 1 : 2);
+          found.fonts.push_back({font.file, font.size, outline});
+        },
+        [](int, const SceneNodeRecord&) {});
+  } catch (const std::string&) {
+    // A damaged file: its read will say so; nothing is made ahead for it.
+    found = SceneResources{};
+  }
+  return found;
 }
 
 void CNodeReader::applyNodeRecord(CNode* node, const SceneNodeRecord& record) {

@@ -110,6 +110,23 @@ class SceneInput {
   const char* section_ = "header";
 };
 
+// What a scene's nodes will take, read from its records without making a
+// node: the picture of each sprite (with the sprite's width) and the font of
+// each text node (outline -1: a plain font).
+struct ScenePicture {
+  int textureNumber = 0;
+  int width = 0;
+};
+struct SceneFont {
+  std::string file;
+  int size = 0;
+  int outline = 0;
+};
+struct SceneResources {
+  std::vector<ScenePicture> pictures;
+  std::vector<SceneFont> fonts;
+};
+
 class CNodeReader {
  public:
   // The scene's name under "models/", such as "hud.bin".
@@ -125,6 +142,10 @@ class CNodeReader {
   RenderEngine::CNode* readFile(const std::string& path);
   RenderEngine::CNode* readBytes(const std::uint8_t* data, std::size_t size);
 
+  // The pictures and fonts the scene's nodes take, without making anything.
+  // Empty for a file that does not read as far as the end of its node records.
+  SceneResources scanResources();
+
   // The message of the last failure ("" after a good read), without "ERROR: ".
   const std::string& getError() const { return error_; }
   // Whether failures are printed (they always are in the game).
@@ -133,6 +154,8 @@ class CNodeReader {
   // The steps of a read, in order.
   void readHeader(SceneInput& in);
   void readNodes(SceneInput& in);
+  template <class Sprite, class Text, class Node>
+  void walkNodeRecords(SceneInput& in, Sprite onSprite, Text onText, Node onNode);
   void readHierarchy(SceneInput& in);
   void readAnimations(SceneInput& in);
   void readOptionLists(SceneInput& in);

@@ -14,6 +14,7 @@ bool gSkipLargeTextures = true;
 
 void CSprite::setSkipLargeTextures(bool skip) { gSkipLargeTextures = skip; }
 bool CSprite::isSkipLargeTextures() { return gSkipLargeTextures; }
+bool CSprite::takesTextureWhenDrawn(int width) { return width > kLargeTextureWidth && gSkipLargeTextures; }
 
 CSprite::CSprite(const std::string& textureName) : textureName_(textureName) {
   acquireTexture(TextureManager::instance().getTextureWidth(textureName_), false);
@@ -51,7 +52,7 @@ std::string CSprite::textureKey() const {
 }
 
 void CSprite::acquireTexture(int widthForTest, bool keepGivenSize) {
-  if (widthForTest > kLargeTextureWidth && gSkipLargeTextures) {
+  if (takesTextureWhenDrawn(widthForTest)) {
     if (!keepGivenSize) width_ = height_ = 0;
     // Positions from the kept size, so bounds and hit tests are defined before
     // the first draw loads the texture.

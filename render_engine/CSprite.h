@@ -44,6 +44,8 @@ class CSprite : public CNode {
 
   static void setSkipLargeTextures(bool skip);
   static bool isSkipLargeTextures();
+  // Whether a sprite of this width takes its texture only when first drawn.
+  static bool takesTextureWhenDrawn(int width);
 
  protected:
   // For kinds that set their texture and size themselves (video).

@@ -20,6 +20,8 @@
 #include <string>
 #include <vector>
 
+#include "render_engine/PixelBuffer.h"
+
 namespace RenderEngine {
 
 // The text style passed by value between text nodes, fonts and the game.
@@ -221,16 +223,18 @@ class CFont {
   // rectangle (s0, t0, s1, t1) in texels.
   void packBitmap(const std::uint8_t* bitmap, int w, int r, int (&rect)[4]);
   // Lays the packed glyphs into a luminance-alpha buffer of width x height.
-  void composeFill(std::vector<std::uint8_t>& out, int width, int height) const;
+  PixelBuffer composeFill(int width, int height) const;
   // The fill atlas at the size the packed glyphs need; throws when too large.
-  void buildFill(std::vector<std::uint8_t>& fill, int& width, int& height) const;
+  PixelBuffer buildFill(int& width, int& height) const;
   // Normalises the texture coordinates, keeps the pixels when asked, and
   // frees the packer's glyphs.
-  void finishAtlas(int width, int height, std::vector<std::uint8_t>& fill);
-  // The texture size the packed glyphs need (powers of two).
+  void finishAtlas(int width, int height, const PixelBuffer& fill);
+  // A copy of an atlas for getAtlasPixels, when they are kept; else empty.
+  static std::vector<std::uint8_t> keptCopy(const PixelBuffer& pixels, int width, int height);
+  // The texture size the packed glyphs need (TextureSides.h).
   void atlasSize(int& width, int& height) const;
   void normaliseTexCoords(int width, int height);
-  void uploadTexture(GLuint name, const std::vector<std::uint8_t>& pixels, int width, int height);
+  void uploadTexture(GLuint name, const std::uint8_t* pixels, int width, int height);
   void clearGlyphTable();
   void deleteTextureName(GLuint& name);
   // Vertices of the laid-out text into the scratch buffers; returns the vertex

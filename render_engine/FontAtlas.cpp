@@ -111,27 +111,32 @@ void CFont::packBitmap(const std::uint8_t* bitmap, int w, int r, int (&rect)[4])
 }
 
 void CFont::atlasSize(int& width, int& height) const {
-  width = nextPowerOfTwo(std::max(packer_.widestRow, packer_.cursorX));
-  height = nextPowerOfTwo(std::max(packer_.cursorY, packer_.bottom));
+  // Snug where the driver takes any size: the glyphs' padding and the empty
+  // texels past them read the same to the filter as a power of two's.
+  width = textureSideFor(std::max(packer_.widestRow, packer_.cursorX), textureSides());
+  height = textureSideFor(std::max(packer_.cursorY, packer_.bottom), textureSides());
 }
 
-void CFont::composeFill(std::vector<std::uint8_t>& out, int width, int height) const {
-  // Luminance 255, alpha 0: one row written, then copied down.
+PixelBuffer CFont::composeFill(int width, int height) const {
+  // Luminance 255, alpha 0: one row written, then copied down; nothing is
+  // cleared first, every byte is written once.
   const std::size_t rowBytes = static_cast<std::size_t>(width) * 2;
-  out.resize(rowBytes * height);
+  PixelBuffer out(static_cast<std::uint8_t*>(std::malloc(rowBytes * static_cast<std::size_t>(height))));
+  if (!out) throw std::runtime_error("font atlas: out of memory");
   for (std::size_t i = 0; i < rowBytes; i += 2) {
     out[i] = 255;
     out[i + 1] = 0;
   }
-  for (int y = 1; y < height; ++y) std::memcpy(out.data() + rowBytes * y, out.data(), rowBytes);
+  for (int y = 1; y < height; ++y) std::memcpy(out.get() + rowBytes * y, out.get(), rowBytes);
   const int p = packer_.padding;
   for (const PackedGlyph& g : packedGlyphs_) {
     const std::uint8_t* src = packedBitmaps_.data() + g.offset;
     for (int row = 0; row < g.rows; ++row) {
-      std::uint8_t* dst = out.data() + (static_cast<std::size_t>(g.y + p + row) * width + g.x + p) * 2 + 1;
+      std::uint8_t* dst = out.get() + (static_cast<std::size_t>(g.y + p + row) * width + g.x + p) * 2 + 1;
       for (int col = 0; col < g.width; ++col) dst[col * 2] = src[row * g.width + col];
     }
   }
+  return out;
 }
 
 void CFont::normaliseTexCoords(int width, int height) {
@@ -145,28 +150,32 @@ void CFont::normaliseTexCoords(int width, int height) {
   atlasHeight_ = height;
 }
 
-void CFont::uploadTexture(GLuint name, const std::vector<std::uint8_t>& pixels, int width, int height) {
+void CFont::uploadTexture(GLuint name, const std::uint8_t* pixels, int width, int height) {
   const TextureGlBackend& gl = TextureGlBackend::current();
   gl.pixelStorei(GL_UNPACK_ALIGNMENT, 1);
   bindTextureCached(name);
   gl.texParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
   gl.texParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-  gl.texImage2D(GL_TEXTURE_2D, 0, GL_LUMINANCE_ALPHA, width, height, 0, GL_LUMINANCE_ALPHA, GL_UNSIGNED_BYTE,
-                pixels.data());
+  gl.texImage2D(GL_TEXTURE_2D, 0, GL_LUMINANCE_ALPHA, width, height, 0, GL_LUMINANCE_ALPHA, GL_UNSIGNED_BYTE, pixels);
   gl.pixelStorei(GL_UNPACK_ALIGNMENT, 4);
 }
 
-void CFont::buildFill(std::vector<std::uint8_t>& fill, int& width, int& height) const {
+PixelBuffer CFont::buildFill(int& width, int& height) const {
   atlasSize(width, height);
   if (width > kMaxAtlasSide || height > kMaxAtlasSide || width == 0 || height == 0) {
     throw std::runtime_error("font atlas too large");
   }
-  composeFill(fill, width, height);
+  return composeFill(width, height);
 }
 
-void CFont::finishAtlas(int width, int height, std::vector<std::uint8_t>& fill) {
+std::vector<std::uint8_t> CFont::keptCopy(const PixelBuffer& pixels, int width, int height) {
+  if (!gKeepAtlasPixels) return {};
+  return std::vector<std::uint8_t>(pixels.get(), pixels.get() + static_cast<std::size_t>(width) * height * 2);
+}
+
+void CFont::finishAtlas(int width, int height, const PixelBuffer& fill) {
   normaliseTexCoords(width, height);
-  if (gKeepAtlasPixels) atlasPixels_ = std::move(fill);
+  atlasPixels_ = keptCopy(fill, width, height);
   packedGlyphs_.clear();
   packedBitmaps_.clear();
   packedBitmaps_.shrink_to_fit();
@@ -175,9 +184,8 @@ void CFont::finishAtlas(int width, int height, std::vector<std::uint8_t>& fill) 
 void CFont::uploadAtlas() {
   int width = 0;
   int height = 0;
-  std::vector<std::uint8_t> fill;
-  buildFill(fill, width, height);
-  uploadTexture(atlasTexture_, fill, width, height);
+  const PixelBuffer fill = buildFill(width, height);
+  uploadTexture(atlasTexture_, fill.get(), width, height);
   finishAtlas(width, height, fill);
 }
 
@@ -312,52 +320,54 @@ void COutlinedFont::reload(int mode) {
 void COutlinedFont::uploadAtlas() {
   int width = 0;
   int height = 0;
-  std::vector<std::uint8_t> fill;
-  buildFill(fill, width, height);
+  const PixelBuffer fill = buildFill(width, height);
   const int o = outlineWidth_;
+  const int p = packer_.padding;
   const std::size_t texels = static_cast<std::size_t>(width) * height;
-  // Every covered texel adds its alpha to the square of side 2o + 1 around it
-  // (capped at 255): a box sum, done as a row pass and a column pass.
-  std::vector<std::uint32_t> rowSums(texels, 0);
-  for (int y = o; y < height - o; ++y) {
-    const std::uint8_t* src = fill.data() + static_cast<std::size_t>(y) * width * 2 + 1;
-    std::uint32_t* dst = rowSums.data() + static_cast<std::size_t>(y) * width;
-    for (int x = o; x < width - o; ++x) {
-      const std::uint32_t a = src[x * 2];
-      if (a == 0) continue;
-      for (int dx = -o; dx <= o; ++dx) dst[x + dx] += a;
-    }
-  }
-  std::vector<std::uint8_t> outline(texels * 2, 0);
-  std::vector<std::uint32_t> column(static_cast<std::size_t>(width), 0);
-  for (int y = 0; y < height; ++y) {
-    // column[x] = sum of rowSums over rows y - o .. y + o.
-    if (y == 0) {
-      for (int yy = 0; yy <= std::min(o, height - 1); ++yy) {
-        for (int x = 0; x < width; ++x) column[x] += rowSums[static_cast<std::size_t>(yy) * width + x];
-      }
-    } else {
-      const int add = y + o;
-      const int drop = y - o - 1;
-      for (int x = 0; x < width; ++x) {
-        if (add < height) column[x] += rowSums[static_cast<std::size_t>(add) * width + x];
-        if (drop >= 0) column[x] -= rowSums[static_cast<std::size_t>(drop) * width + x];
+  // Away from the glyphs the outline is empty (luminance and alpha 0).
+  PixelBuffer outline(static_cast<std::uint8_t*>(std::calloc(texels * 2, 1)));
+  if (!outline) throw std::runtime_error("font atlas: out of memory");
+  // Every covered texel adds its alpha to the square of side 2o + 1 around
+  // it (capped at 255). A glyph's padding (o + 1) is wider than the outline,
+  // so each square stays inside its glyph's rectangle and no two glyphs'
+  // squares meet: the box sum is taken glyph by glyph, over its rectangle
+  // only, as a row pass and a column pass.
+  std::vector<std::uint32_t> rowSums;
+  for (const PackedGlyph& g : packedGlyphs_) {
+    if (g.width == 0 || g.rows == 0) continue;
+    const int w = g.width + 2 * p;
+    const int h = g.rows + 2 * p;
+    rowSums.assign(static_cast<std::size_t>(w) * h, 0);
+    for (int row = 0; row < g.rows; ++row) {
+      const std::uint8_t* src = fill.get() + (static_cast<std::size_t>(g.y + p + row) * width + g.x + p) * 2 + 1;
+      std::uint32_t* dst = rowSums.data() + static_cast<std::size_t>(p + row) * w + p;
+      for (int col = 0; col < g.width; ++col) {
+        const std::uint32_t a = src[col * 2];
+        if (a == 0) continue;
+        for (int dx = -o; dx <= o; ++dx) dst[col + dx] += a;
       }
     }
-    std::uint8_t* out = outline.data() + static_cast<std::size_t>(y) * width * 2;
-    const std::uint8_t* in = fill.data() + static_cast<std::size_t>(y) * width * 2;
-    for (int x = 0; x < width; ++x) {
-      if (column[x] == 0) continue;
-      const std::uint32_t sum = std::min<std::uint32_t>(255, column[x]);
-      const std::uint32_t a = in[x * 2 + 1];
-      out[x * 2] = 255;
-      // Never below zero: a wrapped byte would show a solid outline texel.
-      out[x * 2 + 1] = static_cast<std::uint8_t>(sum > a ? sum - a : 0);
+    for (int y = 0; y < h; ++y) {
+      const int top = std::max(0, y - o);
+      const int bottom = std::min(h - 1, y + o);
+      const std::size_t at = (static_cast<std::size_t>(g.y + y) * width + g.x) * 2;
+      const std::uint8_t* in = fill.get() + at;
+      std::uint8_t* out = outline.get() + at;
+      for (int x = 0; x < w; ++x) {
+        std::uint32_t sum = 0;
+        for (int yy = top; yy <= bottom; ++yy) sum += rowSums[static_cast<std::size_t>(yy) * w + x];
+        if (sum == 0) continue;
+        sum = std::min<std::uint32_t>(255, sum);
+        const std::uint32_t a = in[x * 2 + 1];
+        out[x * 2] = 255;
+        // Never below zero: a wrapped byte would show a solid outline texel.
+        out[x * 2 + 1] = static_cast<std::uint8_t>(sum > a ? sum - a : 0);
+      }
     }
   }
-  uploadTexture(outlineTexture_, outline, width, height);
-  uploadTexture(atlasTexture_, fill, width, height);
-  if (gKeepAtlasPixels) outlinePixels_ = std::move(outline);
+  uploadTexture(outlineTexture_, outline.get(), width, height);
+  uploadTexture(atlasTexture_, fill.get(), width, height);
+  outlinePixels_ = keptCopy(outline, width, height);
   finishAtlas(width, height, fill);
 }
 

@@ -1,6 +1,8 @@
 #include "render_engine/Texture.h"
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "render_engine/FrameDrawing.h"
@@ -26,6 +28,20 @@ void glPixelStoreiEntry(GLenum pname, GLint value) { glPixelStorei(pname, value)
 GLenum glGetErrorEntry() { return glGetError(); }
 void glFlushEntry() { glFlush(); }
 
+// OpenGL 2.0 takes any size, as does the extension before it. Asked once a
+// context answers.
+bool glTakesAnySize() {
+  static int answer = -1;
+  if (answer < 0) {
+    const auto* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+    if (version == nullptr) return false;
+    const auto* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+    answer = std::atoi(version) >= 2 ||
+             (extensions != nullptr && std::strstr(extensions, "GL_ARB_texture_non_power_of_two") != nullptr);
+  }
+  return answer == 1;
+}
+
 TextureGlBackend& backend() {
   static TextureGlBackend b = TextureGlBackend::defaultBackend();
   return b;
@@ -36,7 +52,7 @@ TextureGlBackend& backend() {
 TextureGlBackend TextureGlBackend::defaultBackend() {
   return TextureGlBackend{&glGenTexturesEntry, &glDeleteTexturesEntry, &glBindTextureEntry,
                           &glTexParameteriEntry, &glTexImage2DEntry, &glPixelStoreiEntry,
-                          &glGetErrorEntry, &glFlushEntry};
+                          &glGetErrorEntry, &glFlushEntry, &glTakesAnySize};
 }
 TextureGlBackend TextureGlBackend::headless() {
   TextureGlBackend b{};
@@ -60,6 +76,11 @@ TextureGlBackend TextureGlBackend::set(const TextureGlBackend& b) {
   return old;
 }
 const TextureGlBackend& TextureGlBackend::current() { return backend(); }
+
+TextureSides textureSides() {
+  const TextureGlBackend& gl = backend();
+  return gl.takesAnySize != nullptr && gl.takesAnySize() ? TextureSides::Snug : TextureSides::PowerOfTwo;
+}
 
 std::int64_t boundTexture() { return g_boundTexture; }
 void invalidateBoundTexture() { g_boundTexture = kNoBoundTexture; }
@@ -97,7 +118,7 @@ bool CTexture::loadFromPng(const std::string& resolvedPath) {
   int textureHeight = 0;
   int imageWidth = 0;
   int imageHeight = 0;
-  PixelBuffer pixels = loadPngImage(resolvedPath, textureWidth, textureHeight, imageWidth, imageHeight);
+  PixelBuffer pixels = loadPngImage(resolvedPath, textureWidth, textureHeight, imageWidth, imageHeight, textureSides());
   if (!pixels) {
     // Nothing usable: no GL call with sizes the decoder never produced.
     deleteGlTexture();

@@ -1,13 +1,15 @@
 #pragma once
 // Reference-counted textures. A texture holds one OpenGL texture made from a PNG
-// picture (or from raw movie-frame pixels); its sides are powers of two and the
-// picture sits in the top-left corner.
+// picture (or from raw movie-frame pixels); the picture sits in its top-left
+// corner, its sides are powers of two, or snug where the driver takes any
+// size (TexturePng.h, TextureSides).
 #include <GL/gl.h>
 
 #include <cstdint>
 #include <string>
 
 #include "render_engine/IRenderEngineItem.h"
+#include "render_engine/TextureSides.h"
 
 namespace RenderEngine {
 
@@ -83,6 +85,9 @@ void invalidateBoundTexture();
 // sets both filters to the texture filter (GL_LINEAR). Returns whether it bound.
 bool bindTextureCached(GLuint name);
 
+// How the current backend's textures are sized.
+TextureSides textureSides();
+
 // The OpenGL entry points the textures call, so that texture management runs
 // and is tested without a GL context. defaultBackend() calls OpenGL.
 struct TextureGlBackend {
@@ -94,6 +99,8 @@ struct TextureGlBackend {
   void (*pixelStorei)(GLenum, GLint);
   GLenum (*getError)();
   void (*flush)();
+  // Whether textures of any size are taken; null: powers of two only.
+  bool (*takesAnySize)() = nullptr;
 
   static TextureGlBackend defaultBackend();
   // Calls nothing: for tools and headless runs that load textures without a

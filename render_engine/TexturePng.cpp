@@ -4,7 +4,9 @@
 
 #include "app/DataFiles.h"
 
+#include <algorithm>
 #include <csetjmp>
+#include <cstring>
 #include <cstdio>
 #include <vector>
 
@@ -16,6 +18,12 @@ int nextPowerOfTwo(int n) {
   int p = 1;
   while (p < n) p <<= 1;
   return p;
+}
+
+int textureSideFor(int n, TextureSides sides) {
+  const int p = nextPowerOfTwo(n);
+  if (sides == TextureSides::PowerOfTwo || p == n || p == 0) return p;
+  return std::min(n + 1, p);
 }
 
 namespace {
@@ -37,6 +45,7 @@ struct PngReader {
   int imageHeight = 0;
   int textureWidth = 0;
   int textureHeight = 0;
+  TextureSides sides = TextureSides::PowerOfTwo;
 
   ~PngReader() {
     if (png != nullptr) png_destroy_read_struct(&png, info != nullptr ? &info : nullptr, nullptr);
@@ -95,14 +104,16 @@ bool decode(PngReader& r) {
 
   r.imageWidth = static_cast<int>(width);
   r.imageHeight = static_cast<int>(height);
-  r.textureWidth = nextPowerOfTwo(r.imageWidth);
-  r.textureHeight = nextPowerOfTwo(r.imageHeight);
+  r.textureWidth = textureSideFor(r.imageWidth, r.sides);
+  r.textureHeight = textureSideFor(r.imageHeight, r.sides);
   const std::size_t stride = static_cast<std::size_t>(r.textureWidth) * 4u;
-  // calloc: the padding must be zero, and large zeroed blocks cost nothing
-  // until they are written.
-  r.pixels.reset(static_cast<std::uint8_t*>(std::calloc(stride * static_cast<std::size_t>(r.textureHeight), 1)));
+  const std::size_t pictureRow = static_cast<std::size_t>(r.imageWidth) * 4u;
+  r.pixels.reset(static_cast<std::uint8_t*>(std::malloc(stride * static_cast<std::size_t>(r.textureHeight))));
   if (!r.pixels) return false;
-  // The rows are decoded straight into their place in the texture buffer.
+  // Only the padding is cleared: the picture's rows are decoded straight
+  // into their place in the texture buffer.
+  for (png_uint_32 y = 0; y < height; ++y) std::memset(r.pixels.get() + stride * y + pictureRow, 0, stride - pictureRow);
+  std::memset(r.pixels.get() + stride * height, 0, stride * (static_cast<std::size_t>(r.textureHeight) - height));
   r.rows.resize(height);
   for (png_uint_32 y = 0; y < height; ++y) r.rows[y] = r.pixels.get() + stride * y;
   png_read_image(r.png, r.rows.data());
@@ -112,9 +123,10 @@ bool decode(PngReader& r) {
 }  // namespace
 
 PixelBuffer loadPngImage(const std::string& path, int& textureWidth, int& textureHeight, int& imageWidth,
-                         int& imageHeight) {
+                         int& imageHeight, TextureSides sides) {
   textureWidth = textureHeight = imageWidth = imageHeight = 0;
   PngReader r;
+  r.sides = sides;
   bool ok = false;
   FileStatus status = FileStatus::Ok;
   r.file = openRegularFile(path, status);

@@ -59,8 +59,12 @@ struct SoundSlot {
   bool stereo = false;
   bool streaming = false;
   bool fixedBuffers = false;
-  std::vector<std::uint8_t> pcm;
   std::unique_ptr<PlaybackClock> clock;
+  // A long sound still being decoded: its first part is queued, the rest
+  // is decoded on the frames that follow and queued a piece at a time.
+  std::unique_ptr<soundfile::PartialDecoder> rest;
+  soundfile::PcmBlock restPcm;  // decoded, not yet queued
+  std::size_t queuedBytes = 0;
 };
 
 // A registered name per sound id; unnamed entries are movie slots.
@@ -145,8 +149,10 @@ void freeSlotObjects(SoundSlot& slot) {
   slot.freeBuffers.clear();
   slot.streaming = false;
   slot.fixedBuffers = false;
-  slot.pcm.clear();
-  slot.pcm.shrink_to_fit();
+  slot.rest.reset();
+  slot.restPcm.clear();
+  slot.restPcm.shrink_to_fit();
+  slot.queuedBytes = 0;
   if (slot.clock) {
     destroyClock(slot.clock.release());
   }
@@ -170,6 +176,141 @@ std::uint32_t createSlot() {
   EngineState& s = st();
   s.slots.emplace_back();
   return static_cast<std::uint32_t>(s.slots.size() - 1);
+}
+
+// A failed step of loading frees what the earlier ones made: the slot stays unloaded.
+std::uint32_t failLoad(SoundSlot& slot) {
+  freeSlotObjects(slot);
+  drainErrors();
+  return kNoSound;
+}
+
+// The slot's source and its first buffer, holding the given sound.
+bool makeSourceAndBuffer(SoundSlot& slot, int alFormat, const void* pcm, std::size_t bytes, int frequency) {
+  slot.stereo = isStereoFormat(alFormat);
+  alGenSources(1, &slot.source);
+  if (checkError("error binding")) {
+    slot.source = 0;
+    failLoad(slot);
+    return false;
+  }
+  alGenBuffers(1, &slot.currentBuffer);
+  if (checkError("error gen")) {
+    slot.currentBuffer = 0;
+    failLoad(slot);
+    return false;
+  }
+  alBufferData(slot.currentBuffer, alFormat, pcm, static_cast<ALsizei>(bytes), frequency);
+  if (checkError("error filling buffer data")) {
+    failLoad(slot);
+    return false;
+  }
+  slot.queuedBytes = bytes;
+  return true;
+}
+
+// A long Ogg sound is loaded in parts: its first seconds now, so that it can
+// play at once, the rest decoded on the following frames (AudioEngine::update)
+// and queued behind them, a piece at a time; what is heard is the whole sound,
+// as from one buffer, looping included.
+constexpr double kFirstPartSeconds = 2.0;
+constexpr std::size_t kPieceBytes = 256u << 10;  // queued as one buffer
+// Decoded per frame: over a second of 22 kHz stereo, a third of 44 kHz
+// stereo, at one or two milliseconds of processor time.
+constexpr std::size_t kFrameSliceBytes = 64u << 10;
+// Queued sound ahead of the playing position below which the rest is decoded
+// at once, whatever it costs: a gap or an early loop would be heard.
+constexpr double kMinSecondsAhead = 0.5;
+
+std::size_t bytesPerSecond(const soundfile::PartialDecoder& d) {
+  return static_cast<std::size_t>(d.frequency()) * static_cast<std::size_t>(d.frameBytes());
+}
+
+// Queues the decoded part not yet queued as one more buffer.
+bool queueRestPiece(SoundSlot& slot) {
+  if (slot.restPcm.empty()) return true;
+  ALuint buffer = 0;
+  alGenBuffers(1, &buffer);
+  if (checkError("error gen")) return false;
+  alBufferData(buffer, slot.rest->alFormat(), slot.restPcm.data(), static_cast<ALsizei>(slot.restPcm.size()),
+               slot.rest->frequency());
+  if (checkError("error filling buffer data")) {
+    alDeleteBuffers(1, &buffer);
+    return false;
+  }
+  if (slot.bufferNames.size() == 1 && slot.bufferNames[0] == 0) slot.bufferNames.clear();
+  slot.bufferNames.push_back(buffer);
+  alSourceQueueBuffers(slot.source, 1, &buffer);
+  if (checkError("error queue source buffers")) return false;
+  slot.queuedBytes += slot.restPcm.size();
+  slot.restPcm.clear();
+  return true;
+}
+
+double secondsAhead(const SoundSlot& slot) {
+  ALint state = 0;
+  alGetSourcei(slot.source, AL_SOURCE_STATE, &state);
+  const double queued = static_cast<double>(slot.queuedBytes) / static_cast<double>(bytesPerSecond(*slot.rest));
+  if (state != AL_PLAYING) return queued;
+  ALfloat offset = 0;
+  alGetSourcef(slot.source, AL_SEC_OFFSET, &offset);
+  return queued - static_cast<double>(offset);
+}
+
+// One frame's share of the rest of a sound; all of it when the queued part
+// is about to run out.
+void continueLoading(SoundSlot& slot) {
+  const bool hurry = secondsAhead(slot) < kMinSecondsAhead;
+  do {
+    slot.rest->decode(slot.restPcm, kFrameSliceBytes);
+    if (slot.restPcm.size() >= kPieceBytes || slot.rest->finished()) {
+      if (!queueRestPiece(slot)) {
+        // OpenAL refused a piece: the sound keeps what is queued.
+        drainErrors();
+        slot.restPcm.clear();
+        break;
+      }
+    }
+  } while (hurry && !slot.rest->finished());
+  if (slot.rest->finished()) {
+    // Past the limits (a stream longer than it said): what is queued plays.
+    if (!slot.rest->error().empty()) std::printf("AudioEngine ERROR : %s\n", slot.rest->error().c_str());
+    slot.rest.reset();
+    slot.restPcm.clear();
+    slot.restPcm.shrink_to_fit();
+  }
+}
+
+std::uint32_t loadInParts(std::uint32_t id, const std::string& name, const std::string& path,
+                          const soundfile::SoundLimits& limits) {
+  auto decoder = std::make_unique<soundfile::PartialDecoder>(path, limits);
+  if (checkError("error loading")) return kNoSound;
+  soundfile::PcmBlock first;
+  if (decoder->isValid()) {
+    decoder->decode(first, static_cast<std::size_t>(kFirstPartSeconds * static_cast<double>(bytesPerSecond(*decoder))));
+  }
+  if (!decoder->error().empty()) {
+    std::printf("AudioEngine ERROR : %s\n", decoder->error().c_str());
+    first.clear();
+  }
+  if (first.empty()) {
+    std::printf("AudioEngine ERROR : unable to load sound %u %s\n", id, name.c_str());
+    return kNoSound;
+  }
+  SoundSlot& slot = st().slots[id];
+  if (!makeSourceAndBuffer(slot, decoder->alFormat(), first.data(), first.size(), decoder->frequency())) {
+    return kNoSound;
+  }
+  if (decoder->finished()) {
+    // A short sound: one buffer, as any other.
+    alSourcei(slot.source, AL_BUFFER, static_cast<ALint>(slot.currentBuffer));
+    if (checkError("error assigning buffer to source")) return failLoad(slot);
+    return id;
+  }
+  alSourceQueueBuffers(slot.source, 1, &slot.currentBuffer);
+  if (checkError("error assigning buffer to source")) return failLoad(slot);
+  slot.rest = std::move(decoder);
+  return id;
 }
 
 }  // namespace
@@ -302,7 +443,8 @@ bool isLoaded(std::uint32_t id) { return loadedSlot(id) != nullptr; }
 
 std::size_t getDecodedSoundBytes() {
   std::size_t held = 0;
-  for (const SoundSlot& slot : st().slots) held += slot.pcm.size();
+  // OpenAL's copies, and the decoded part of a long sound not queued yet.
+  for (const SoundSlot& slot : st().slots) held += slot.queuedBytes + slot.restPcm.size();
   return held;
 }
 
@@ -324,43 +466,29 @@ std::uint32_t loadSound(const std::string& name) {
   if (checkError("error before loading (?]")) return kNoSound;
 
   const std::string path = resolveResourcePath("win32_audio/" + name);
-  soundfile::DecodedSound sound;
   soundfile::SoundLimits limits;
   limits.perSound = maxSoundBytes;
   limits.budget = soundBudgetBytes;
   limits.held = getDecodedSoundBytes();
+  if (soundfile::extensionOf(path) == "ogg") return loadInParts(id, name, path, limits);
+  soundfile::DecodedSound sound;
   if (!soundfile::decodeSound(path, sound, limits)) std::printf("AudioEngine ERROR : %s\n", sound.error.c_str());
   if (checkError("error loading")) return kNoSound;
   if (sound.pcm.empty()) {
     std::printf("AudioEngine ERROR : unable to load sound %u %s\n", id, name.c_str());
     return kNoSound;
   }
-
   SoundSlot& slot = s.slots[id];
-  slot.stereo = isStereoFormat(sound.alFormat);
-  // A failed step frees what the earlier ones made: the slot stays unloaded.
-  auto fail = [&slot] {
-    freeSlotObjects(slot);
-    drainErrors();
-    return kNoSound;
-  };
-  alGenSources(1, &slot.source);
-  if (checkError("error binding")) {
-    slot.source = 0;
-    return fail();
-  }
-  alGenBuffers(1, &slot.currentBuffer);
-  if (checkError("error gen")) {
-    slot.currentBuffer = 0;
-    return fail();
-  }
-  alBufferData(slot.currentBuffer, sound.alFormat, sound.pcm.data(), static_cast<ALsizei>(sound.pcm.size()),
-               sound.frequency);
-  if (checkError("error filling buffer data")) return fail();
+  if (!makeSourceAndBuffer(slot, sound.alFormat, sound.pcm.data(), sound.pcm.size(), sound.frequency)) return kNoSound;
   alSourcei(slot.source, AL_BUFFER, static_cast<ALint>(slot.currentBuffer));
-  if (checkError("error assigning buffer to source")) return fail();
-  slot.pcm = std::move(sound.pcm);
+  if (checkError("error assigning buffer to source")) return failLoad(slot);
+  // OpenAL holds its own copy: the decoded block goes here.
   return id;
+}
+
+bool isLoadingInParts(std::uint32_t id) {
+  const SoundSlot* slot = loadedSlot(id);
+  return slot != nullptr && slot->rest != nullptr;
 }
 
 void unloadSound(std::uint32_t id) {
@@ -547,6 +675,10 @@ void update(int ms) {
   for (PlaybackClock* clock : st().clocks) {
     if (clock->isRunning()) clock->update(ms, getSourceOffsetMs(clock->getSoundId()));
   }
+  if (!hasDevice()) return;
+  for (SoundSlot& slot : st().slots) {
+    if (slot.rest != nullptr && slot.source != 0) continueLoading(slot);
+  }
 }
 
 void resumeContext() {
@@ -613,7 +745,7 @@ int queueStreamData(std::uint32_t id, const void* pcm, int byteCount, int alForm
   } else if (!slot->streaming || slot->fixedBuffers != fixedBuffers) {
     return -1;  // a loaded sound or a stream of the other kind
   }
-  slot->pcm.clear();
+  slot->rest.reset();
 
   ALuint name = 0;
   if (!slot->fixedBuffers) {
@@ -713,7 +845,7 @@ int queueSingleBuffer(std::uint32_t id, const void* pcm, int blockBytes, int alF
     }
     slot->ringIndex = 0;
     slot->streaming = false;
-    slot->pcm.clear();
+    slot->rest.reset();
     slot->clock.reset(createClock(id));
     slot->stereo = isStereoFormat(alFormat);
   } else if (slot->streaming || !slot->clock || slot->bufferNames.empty() || slot->bufferNames[0] == 0) {

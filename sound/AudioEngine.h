@@ -68,6 +68,9 @@ void unloadAll();
 std::uint32_t getSoundId(const std::string& name);  // registers an unknown name
 std::uint32_t addSlot();  // an unnamed slot (a movie's sound track), played as music
 bool isLoaded(std::uint32_t id);
+// Whether a long sound loaded in parts still has parts to decode (update
+// decodes and queues them, a frame's share at a time).
+bool isLoadingInParts(std::uint32_t id);
 std::uint32_t getSoundCount();
 bool hasDevice();
 

@@ -10,6 +10,7 @@
 
 #include "app/DataFiles.h"
 #include "sound/aural/AudioDecoder.h"
+#include "sound/aural/DataSource.h"
 
 namespace soundfile {
 
@@ -80,7 +81,7 @@ int frameBytes(int alFormat) {
 }
 
 // A WAV decoder knows its exact sample bytes (cut to what the file holds).
-bool readWav(cAural::cWavDecoder& wav, std::vector<std::uint8_t>& pcm, int frame, const SoundLimits& limits,
+bool readWav(cAural::cWavDecoder& wav, PcmBlock& pcm, int frame, const SoundLimits& limits,
              std::string& why) {
   const std::int32_t size = wav.getDataSize() - wav.getDataSize() % frame;
   if (!fits(static_cast<std::size_t>(size), limits, why)) return false;
@@ -98,7 +99,7 @@ bool readWav(cAural::cWavDecoder& wav, std::vector<std::uint8_t>& pcm, int frame
 // An Ogg stream's length comes from its last page: a length past the limits
 // is refused before anything is decoded. A damaged last page can claim too
 // little, so the block grows with what really decodes, and stops at the limit.
-bool readOgg(cAural::cOggDecoder& ogg, std::vector<std::uint8_t>& pcm, int frame, const SoundLimits& limits,
+bool readOgg(cAural::cOggDecoder& ogg, PcmBlock& pcm, int frame, const SoundLimits& limits,
              std::string& why) {
   const std::int64_t declared = static_cast<std::int64_t>(ogg.getTotalSize()) * 2;
   if (declared > 0 && !fits(static_cast<std::size_t>(declared), limits, why)) return false;
@@ -212,6 +213,78 @@ void decodeFile(const std::string& path, DecodedSound& out, std::size_t maxBytes
   SoundLimits limits;
   limits.perSound = maxBytes;
   if (!decodeSound(path, out, limits)) std::printf("AudioEngine ERROR : %s\n", out.error.c_str());
+}
+
+PartialDecoder::PartialDecoder(const std::string& path, const SoundLimits& limits)
+    : path_(path), limits_(limits), maxBytes_(std::min(limits.perSound, budgetLeft(limits))) {
+  finished_ = true;
+  std::string why;
+  if (!checkFile(path, limits, why)) {
+    error_ = "error loading file " + path + ": " + why;
+    return;
+  }
+  auto* source = new cAural::cFileSource(path.c_str());
+  if (!source->isValid()) {
+    source->release();
+    error_ = "error loading file " + path + ": " + describeFileStatus(FileStatus::Failed);
+    return;
+  }
+  auto* ogg = new cAural::cOggDecoder(source);
+  if (!ogg->isValid()) {
+    why = ogg->getProblem();
+  } else if (ogg->getChannelCount() > 2) {
+    // More than two channels would be played as stereo, garbled.
+    why = std::to_string(ogg->getChannelCount()) + " channels (1 or 2 only)";
+  } else {
+    const std::int64_t declared = static_cast<std::int64_t>(ogg->getTotalSize()) * 2;
+    if (declared > 0) fits(static_cast<std::size_t>(declared), limits, why);
+  }
+  if (!why.empty()) {
+    ogg->release();
+    source->release();
+    error_ = "error decoding file " + path + ": " + why;
+    return;
+  }
+  source_ = source;
+  decoder_ = ogg;
+  alFormat_ = alFormatOf(ogg->getFormat());
+  frequency_ = ogg->getFrequency();
+  frameBytes_ = soundfile::frameBytes(alFormat_);
+  finished_ = false;
+}
+
+PartialDecoder::~PartialDecoder() {
+  if (decoder_ != nullptr) decoder_->release();
+  if (source_ != nullptr) source_->release();
+}
+
+std::size_t PartialDecoder::decode(PcmBlock& out, std::size_t maxBytes) {
+  if (finished_ || decoder_ == nullptr) return 0;
+  const std::size_t start = out.size();
+  std::size_t got = start;
+  while (got - start < maxBytes) {
+    out.resize(got + kChunk);  // not cleared: the decoder writes it
+    const std::int32_t n = decoder_->readAudioData(out.data() + got, kChunk);
+    if (n == OV_HOLE && ++holes_ < 1000) continue;  // a gap in the stream: decoding goes on
+    if (n <= 0) {
+      finished_ = true;
+      break;
+    }
+    got += static_cast<std::size_t>(n);
+    if (decoded_ + got - start > maxBytes_) {
+      error_ = "error decoding file " + path_ + ": " +
+               refusal("more than " + sizeText(maxBytes_), limits_, maxBytes_ == limits_.perSound);
+      finished_ = true;
+      got = start;
+      break;
+    }
+  }
+  // The decoder hands out whole frames; whole frames only, all the same.
+  std::size_t added = got - start;
+  added -= added % static_cast<std::size_t>(frameBytes_);
+  out.resize(start + added);
+  decoded_ += added;
+  return added;
 }
 
 }  // namespace soundfile

@@ -43,6 +43,7 @@ class PlayGame : public QMRGame {
  public:
   PlayGame() : installed(installInstance(this)) {}
   using GameLoop::getSequence;
+  using QMRGame::loadOverlayScenes;
   const bool installed;
 };
 
@@ -266,7 +267,9 @@ void run(PlayGame& game, InGameSequence& play, const std::vector<Tap>& script, c
                              std::to_string(t.y) + (play.getActions() > before ? " (counted)" : ""));
       }
     }
+    if (options.beforeUpdate) options.beforeUpdate();
     game.update(kFrameMs);
+    if (options.afterUpdate) options.afterUpdate();
     if (realTime) {
       nextFrame += std::chrono::milliseconds(kFrameMs);
       std::this_thread::sleep_until(nextFrame);
@@ -322,7 +325,7 @@ struct Replayer::Impl {
   bool hadTutorials = false;
 };
 
-Replayer::Replayer(int level) : impl_(new Impl) {
+Replayer::Replayer(int level, const StartHooks& startHooks) : impl_(new Impl) {
   Impl& m = *impl_;
   m.level = level;
   LevelsManager::resetInstance();
@@ -340,6 +343,9 @@ Replayer::Replayer(int level) : impl_(new Impl) {
   PlayGame& game = *m.game;
   game.start();
   for (int i = 0; i < 100 && game.isLoading(); ++i) game.update(kFrameMs);
+  // A player reaches a level after the logo's frames, which read the
+  // banner's and the pop-up's scenes: so does the play here.
+  game.loadOverlayScenes();
   clearBanner();
   m.play = dynamic_cast<InGameSequence*>(game.getSequence(QMRGame::kInGame));
   if (m.play == nullptr || game.isLoading()) {
@@ -349,6 +355,7 @@ Replayer::Replayer(int level) : impl_(new Impl) {
   // The scenery's effect is made anew with the scenery, as every retry makes it.
   QMRBackgroundFX::resetInstance();
   seedRandom(kRunSeed);
+  if (startHooks.before) startHooks.before();
   if (LevelsManager::getInstance().findLevel(level) != nullptr) {
     game.startLevel(level);
   } else {
@@ -356,6 +363,7 @@ Replayer::Replayer(int level) : impl_(new Impl) {
     m.play->prepareLevel(level, 1, 0);
     game.setCurrentSequence(QMRGame::kInGame);
   }
+  if (startHooks.after) startHooks.after();
   // The switch skips the next frame: spend it before the first counted one.
   game.update(kFrameMs);
   if (m.play->getLevel().entities.empty() || m.play->getActors().empty()) {

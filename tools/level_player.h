@@ -75,6 +75,15 @@ struct PlayOptions {
   std::function<void(InGameSequence&, int)> onFrame;
   // Sees the level screen as the run left it.
   std::function<void(InGameSequence&)> atEnd;
+  // Called around each frame's update (the benchmarks time them).
+  std::function<void()> beforeUpdate;
+  std::function<void()> afterUpdate;
+};
+
+// Called around the level's start as the map starts it (the benchmarks time it).
+struct StartHooks {
+  std::function<void()> before;
+  std::function<void()> after;
 };
 
 // One level built once and played as often as asked: the first run plays
@@ -86,7 +95,7 @@ struct PlayOptions {
 // object may exist meanwhile; the sound is shut down when it goes.
 class Replayer {
  public:
-  explicit Replayer(int level);
+  explicit Replayer(int level, const StartHooks& startHooks = {});
   ~Replayer();
   Replayer(const Replayer&) = delete;
   Replayer& operator=(const Replayer&) = delete;

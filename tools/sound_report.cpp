@@ -53,7 +53,7 @@ bool decode(const std::string& path, Pcm& out, std::string& why) {
   out.channels = d.alFormat == AL_FORMAT_STEREO8 || d.alFormat == AL_FORMAT_STEREO16 ? 2 : 1;
   const bool eight = d.alFormat == AL_FORMAT_MONO8 || d.alFormat == AL_FORMAT_STEREO8;
   out.format = std::string(eight ? "8" : "16") + "-bit " + (out.channels == 2 ? "stereo" : "mono");
-  const std::vector<std::uint8_t>& all = d.pcm;
+  const soundfile::PcmBlock& all = d.pcm;
   const std::size_t bytes = eight ? 1 : 2;
   const std::size_t frame = bytes * out.channels;
   std::vector<float> first;

@@ -6,10 +6,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <string>
 
 #include "app/LocalizedText.h"
 #include "app/Options.h"
 #include "app/Settings.h"
+#include "app/StartupTrace.h"
 #include "game/host/QMRGameSequenceInterface.h"
 #include "game/menus/MainMenuSequence.h"
 #include "game/menus/QMRHonorSequence.h"
@@ -38,30 +40,6 @@ QMRGameSequenceInterface* asGameSequence(GameSequenceInterface* s) {
 }
 }  // namespace
 
-namespace {
-// QM_TRACE_START=1: a line at the steps of start-up and when a screen is drawn
-// for the first time after a switch, for the start-up probe (milliseconds on
-// the monotonic clock).
-bool traceStart() {
-  static const bool trace = [] {
-    const char* v = std::getenv("QM_TRACE_START");
-    return v != nullptr && v[0] != '\0' && v[0] != '0';
-  }();
-  return trace;
-}
-void traceLine(const char* what, int sequence) {
-  timespec now{};
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  const long long ms = static_cast<long long>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
-  if (sequence >= 0) {
-    std::printf("startup: sequence %d drawn at %lld\n", sequence, ms);
-  } else {
-    std::printf("startup: %s at %lld\n", what, ms);
-  }
-  std::fflush(stdout);
-}
-}  // namespace
-
 QMRGame* QMRGame::getInstance() {
   (void)g_factoryRegistered;
   return dynamic_cast<QMRGame*>(GameLoop::getInstance());
@@ -78,7 +56,7 @@ QMRGame::~QMRGame() {
 }
 
 void QMRGame::init() {
-  if (traceStart()) traceLine("init", -1);
+  startuptrace::line("init");
   setDeviceState(1, 0);
   clearSettings();
   loadSettings();
@@ -91,14 +69,25 @@ void QMRGame::init() {
   addSequence(new InGameSequence());
   addSequence(new QMRHonorSequence());
   prepareOverlays();
+  // Read on the logo's frames, one piece a frame, rather than all in the
+  // frame that first needs them: the overlays' fonts and pictures, then their
+  // scenes, then the menu's.
+  for (const char* scene : {QMRTextBanner::kWindowScene, QMRTextBanner::kBannerScene, QMRAchievementPopup::kScene}) {
+    warmup_.addScene(scene, false);
+  }
+  warmup_.addStep([this] { loadOverlayScenes(); });
+  warmup_.addScene(MainMenuSequence::kMenuScene, true);
+  // The help page's picture is made when the page is first shown.
+  warmup_.addScene(MainMenuSequence::kHelpScene, false);
+  warmupHeld_ = true;
   stopVideo();
-  if (traceStart()) traceLine("sound", -1);
+  startuptrace::line("sound");
   AudioEngine::init();
   AudioEngine::setMusicVolume(MainMenuSequence::volumeFromOption(getOptionValue(OPTION_MUSIC_VOLUME),
                                                                  getOptionMax(OPTION_MUSIC_VOLUME)));
   AudioEngine::setSoundVolume(MainMenuSequence::volumeFromOption(getOptionValue(OPTION_SOUND_VOLUME),
                                                                  getOptionMax(OPTION_SOUND_VOLUME)));
-  if (traceStart()) traceLine("init done", -1);
+  startuptrace::line("init done");
 }
 
 void QMRGame::prepareOverlays() {
@@ -106,6 +95,8 @@ void QMRGame::prepareOverlays() {
   overlaysMade_ = true;
   overlayScenesPending_ = true;
 }
+
+void QMRGame::loadOverlayScenes() { overlaysReady(); }
 
 bool QMRGame::overlaysReady() {
   if (!overlaysMade_) return false;
@@ -167,6 +158,26 @@ void QMRGame::updateCurrentSequence(int ms) {
   GameLoop::updateCurrentSequence(ms);
   updateOverlays(ms);
   updateCursor(ms);
+  stepWarmup();
+}
+
+void QMRGame::stepWarmup() {
+  if (!warmupHeld_) return;
+  auto* menu = dynamic_cast<MainMenuSequence*>(getSequence(kMainMenu));
+  if (menu != nullptr && menu->areScenesBuilt()) {
+    // The menu's nodes hold what they took; the rest goes.
+    warmup_.release();
+    warmupHeld_ = false;
+    return;
+  }
+  if (getCurrentIndex() == kLogo || getCurrentIndex() == kMainMenu) {
+    warmup_.step();
+  } else {
+    // A level or the honour board came before the menu (started directly):
+    // what was made ahead is for screens not coming now.
+    warmup_.release();
+    warmupHeld_ = false;
+  }
 }
 
 void QMRGame::drawCurrentSequence() {
@@ -217,8 +228,12 @@ void QMRGame::bannerTouchEnded(int x, int y) {
   if (overlaysReady()) QMRTextBanner::instance()->touchEnded(x, y);
 }
 
+// Until the scenes are read nothing is shown: frames neither read them nor
+// update or draw anything (the warm-up reads them on a spare frame).
+bool QMRGame::overlayScenesRead() const { return overlaysMade_ && !overlayScenesPending_; }
+
 void QMRGame::updateOverlays(int ms) {
-  if (!overlaysReady()) return;
+  if (!overlayScenesRead()) return;
   QMRTextBanner::instance()->update(ms);
   QMRAchievementPopup::instance()->update(ms);
 }
@@ -226,7 +241,7 @@ void QMRGame::updateOverlays(int ms) {
 void QMRGame::updateCursor(int ms) { MouseCursor::getInstance()->update(ms); }
 
 void QMRGame::drawOverlays() {
-  if (!overlaysReady()) return;
+  if (!overlayScenesRead()) return;
   QMRTextBanner* banner = QMRTextBanner::instance();
   QMRAchievementPopup* popup = QMRAchievementPopup::instance();
   if (banner->isShown()) banner->draw(true, true);
@@ -359,8 +374,20 @@ void QMRGame::skipNextFrame() { GameLoop::skipNextFrame(); }
 void QMRGame::requestFullscreen(bool on) { GameLoop::requestFullscreen(on); }
 void QMRGame::quit() { GameLoop::quit(); }
 
+// QM_TRACE_START=1: a line when a screen is drawn for the first time after a
+// switch, and when the menu first shows a screen a player can click.
 void QMRGame::traceFirstDraw() {
-  if (!traceStart() || getCurrentIndex() == tracedIndex_ || isLoadingScreenShown()) return;
-  tracedIndex_ = getCurrentIndex();
-  traceLine("", tracedIndex_);
+  if (!startuptrace::enabled() || isLoadingScreenShown()) return;
+  if (getCurrentIndex() != tracedIndex_) {
+    tracedIndex_ = getCurrentIndex();
+    const std::string what = "sequence " + std::to_string(tracedIndex_) + " drawn";
+    startuptrace::line(what.c_str());
+  }
+  if (!menuClickableTraced_ && getCurrentIndex() == kMainMenu) {
+    auto* menu = dynamic_cast<MainMenuSequence*>(getSequence(kMainMenu));
+    if (menu != nullptr && menu->getScreen() != 0) {
+      menuClickableTraced_ = true;
+      startuptrace::line("menu clickable");
+    }
+  }
 }

@@ -7,6 +7,7 @@
 // everything below it reaches above the screens, installed when it is made.
 #include "app/GameLoop.h"
 #include "game/host/GameHost.h"
+#include "render_engine/ResourceWarmup.h"
 
 namespace RenderEngine {
 class CSpriteVideo;
@@ -76,6 +77,9 @@ class QMRGame : public GameLoop, public GameHost {
   // The banner and the pop-up may read their scenes from now on (init does
   // this; the scenes are read at the first use of either).
   void prepareOverlays();
+  // Reads the banner's and the pop-up's scenes now, if not read yet (the
+  // warm-up does this on one of the logo's frames).
+  void loadOverlayScenes();
 
   // The overlays as the frame and the touches drive them (a test watches
   // these): the cursor hears every press and move first; the banner takes
@@ -97,11 +101,19 @@ class QMRGame : public GameLoop, public GameHost {
   void routeTouch(int pressState, int count, const TouchPoint points[kMaxTouches], BannerHandler banner,
                   ScreenHandler screen);
   // The banner's and the pop-up's scenes are read at their first use after
-  // init, not in init: init runs before the first frame, and the first
-  // frame's drawing has time to spare. False before init.
+  // init or on a spare frame of the logo's (the warm-up), not in init. False
+  // before init.
   bool overlaysReady();
+  bool overlayScenesRead() const;
   void unloadOverlayTextures();
   void traceFirstDraw();
+
+  // Made ahead on the logo's frames: the overlays' scenes, the menu's fonts
+  // and pictures (held until the menu has built its scenes).
+  void stepWarmup();
+  RenderEngine::ResourceWarmup warmup_;
+  bool warmupHeld_ = false;
+  bool menuClickableTraced_ = false;
 
   GameHost* previousHost_ = nullptr;
   RenderEngine::CSpriteVideo* video_ = nullptr;

@@ -15,7 +15,7 @@ QMRAchievementPopup* QMRAchievementPopup::instance() {
 QMRAchievementPopup::QMRAchievementPopup() = default;
 
 void QMRAchievementPopup::loadScene() {
-  ExportCNode::CNodeReader reader("success_achievement.bin");
+  ExportCNode::CNodeReader reader(kScene);
   loadSceneFrom(reader.read());
 }
 

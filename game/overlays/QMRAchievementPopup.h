@@ -8,6 +8,7 @@
 
 class QMRAchievementPopup : public RenderEngine::CNode {
  public:
+  static constexpr const char* kScene = "success_achievement.bin";
   static constexpr int kTitleTag = 540;
   static constexpr int kBadgeTag = 539;
   static constexpr std::size_t kMaxQueued = 32;

@@ -97,9 +97,9 @@ void QMRTextBanner::loadScene() {
   // Read once: an application object started again in the same process (a
   // tool playing level after level) finds the banner ready.
   if (resultScreen_ != nullptr) return;
-  ExportCNode::CNodeReader windows("boutons-fenetres.bin");
+  ExportCNode::CNodeReader windows(kWindowScene);
   CNode* windowScene = windows.read();
-  ExportCNode::CNodeReader banner("bandeau.bin");
+  ExportCNode::CNodeReader banner(kBannerScene);
   loadScenes(banner.read(), windowScene);
 }
 

@@ -49,6 +49,8 @@ class QMRResultScreen : public RenderEngine::CNode {
 
 class QMRTextBanner : public RenderEngine::CNode {
  public:
+  static constexpr const char* kBannerScene = "bandeau.bin";
+  static constexpr const char* kWindowScene = "boutons-fenetres.bin";
   static constexpr int kTextTag = 60;
   static constexpr int kKindTag = 37;
   static constexpr int kButtonCount = 3;

@@ -96,6 +96,28 @@ TEST(FrameLimiterTest, SleepsTheRestOfTheFrameAndSkipsTheSecondUpdate) {
   EXPECT_EQ(elapsed, 34);
 }
 
+TEST(FrameLimiterTest, AFrameAfterOneThatShowedNothingDoesNotWait) {
+  int now = 1000;
+  std::vector<int> sleeps;
+  FrameLimiter limiter([&] { return now; }, [&](int ms) {
+    sleeps.push_back(ms);
+    now += ms;
+  });
+  limiter.start();
+  int elapsed = -1;
+  now += 4;
+  ASSERT_TRUE(limiter.step(elapsed, false));
+  EXPECT_TRUE(sleeps.empty());
+  EXPECT_EQ(elapsed, 4);  // only the time that really passed
+  now += 3;
+  EXPECT_FALSE(limiter.step(elapsed, false));  // the second frame's update is still skipped
+  EXPECT_TRUE(sleeps.empty());
+  now += 2;
+  ASSERT_TRUE(limiter.step(elapsed, true));  // after a picture: the rest of the frame is waited
+  EXPECT_EQ(sleeps, (std::vector<int>{31}));
+  EXPECT_EQ(elapsed, 33);
+}
+
 TEST(Keys, AltF4QuitsModifiersAloneAreIgnored) {
   char code = 0;
   EXPECT_EQ(window::routeSpecialKey(GLUT_KEY_F4, GLUT_ACTIVE_ALT, code), window::SpecialKeyAction::Quit);

@@ -118,6 +118,38 @@ TEST_F(FontAtlasTest, PacksEveryGlyphInsideTheTextureWithoutOverlapAtEverySceneS
   }
 }
 
+// The outline atlas, glyph by glyph, is exactly the square sum over the whole
+// fill atlas: every texel with a covered neighbour within the outline width
+// gets luminance 255 and the capped sum less its own fill alpha.
+TEST_F(FontAtlasTest, TheOutlineIsTheCappedSquareSumOfTheFillLessTheFill) {
+  for (const int outlineWidth : {1, 2, 3}) {
+    COutlinedFont f;
+    f.load("Arial Black.ttf", 30, outlineWidth);
+    const int w = f.getAtlasWidth();
+    const int h = f.getAtlasHeight();
+    const std::vector<std::uint8_t>& fill = f.getAtlasPixels();
+    const std::vector<std::uint8_t>& outline = f.getOutlinePixels();
+    ASSERT_EQ(outline.size(), static_cast<std::size_t>(w) * h * 2);
+    const int o = outlineWidth;
+    for (int y = 0; y < h; ++y) {
+      for (int x = 0; x < w; ++x) {
+        unsigned sum = 0;
+        for (int yy = std::max(o, y - o); yy <= std::min(h - 1 - o, y + o); ++yy) {
+          for (int xx = std::max(o, x - o); xx <= std::min(w - 1 - o, x + o); ++xx) {
+            sum += fill[(static_cast<std::size_t>(yy) * w + xx) * 2 + 1];
+          }
+        }
+        const std::size_t at = (static_cast<std::size_t>(y) * w + x) * 2;
+        const unsigned capped = std::min(255u, sum);
+        const unsigned own = fill[at + 1];
+        const unsigned expectedAlpha = sum == 0 ? 0 : (capped > own ? capped - own : 0);
+        ASSERT_EQ(outline[at], sum == 0 ? 0 : 255) << "outline " << o << " texel " << x << "," << y;
+        ASSERT_EQ(outline[at + 1], expectedAlpha) << "outline " << o << " texel " << x << "," << y;
+      }
+    }
+  }
+}
+
 // The packer's steps, on bitmaps of chosen sizes.
 class PackerProbe : public CFont {
  public:
@@ -143,9 +175,9 @@ TEST(FontPacker, TheTextureCoversGlyphsTallerThanTheLineAndWiderThanThePitch) {
   probe.atlasSize(width, height);
   EXPECT_EQ(width, 64);
   EXPECT_EQ(height, 64);
-  std::vector<std::uint8_t> pixels;
-  probe.composeFill(pixels, width, height);  // every byte written inside (ASan)
+  const PixelBuffer pixels = probe.composeFill(width, height);  // every byte written inside (ASan)
   const auto alpha = [&](int x, int y) { return pixels[(static_cast<std::size_t>(y) * width + x) * 2 + 1]; };
+  EXPECT_EQ(pixels[(static_cast<std::size_t>(63) * width + 63) * 2], 255);  // luminance everywhere
   EXPECT_EQ(alpha(40, 3), 200);  // the wide glyph's last column
   EXPECT_EQ(alpha(1, 42), 200);  // the tall glyph's last row
   EXPECT_EQ(alpha(1, 43), 0);    // its padding

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <utility>
 #include <vector>
 
 #include "render_engine/CNodeText.h"
@@ -126,6 +128,48 @@ TEST_F(FontGlTest, PlainAndOutlinedTextInkOnlyWhereTheirGlyphsAre) {
   clearScreen();
   outlined->drawText(40, 100, 0, 0, 0, 0, -1, 0, "HIM");
   EXPECT_EQ(readFrame(), before);
+}
+
+// Text scaled and shifted by fractions of a pixel draws the same from snug
+// atlases (Mesa takes any size) as from power-of-two ones.
+TEST_F(FontGlTest, ScaledTextDrawsTheSameFromSnugAndPowerOfTwoAtlases) {
+  ASSERT_EQ(textureSides(), TextureSides::Snug);
+  const auto drawScaled = [] {
+    clearScreen();
+    glColor4f(1, 1, 1, 1);
+    auto* f = static_cast<COutlinedFont*>(acquireFont("Arial Black.ttf", 40, 2));
+    f->setOutlineColor(1, 0, 0, 1);
+    fontParameters_ p = f->getParameters();
+    p.scale = 0.7137f;
+    f->applyParameters(p);
+    f->drawText(20.3f, 17.6f, 0, 0, 0, 0, -1, 0, "Quillmoor {gx}");
+    p.scale = 1.3371f;
+    f->applyParameters(p);
+    f->drawText(11.45f, 80.2f, 0, 0, 0, 0, -1, 0, "WjyQ@");
+    glFinish();
+    std::vector<unsigned char> pixels = readFrame();
+    const int atlasHeight = f->getAtlasHeight();
+    releaseFont(f);
+    return std::make_pair(pixels, atlasHeight);
+  };
+  const auto snug = drawScaled();
+  TextureGlBackend powerOfTwo = TextureGlBackend::defaultBackend();
+  powerOfTwo.takesAnySize = nullptr;
+  const TextureGlBackend saved = TextureGlBackend::set(powerOfTwo);
+  invalidateBoundTexture();
+  const auto padded = drawScaled();
+  TextureGlBackend::set(saved);
+  invalidateBoundTexture();
+  EXPECT_LT(snug.second, padded.second);  // the snug atlas is smaller
+  int worst = 0;
+  int differ = 0;
+  for (std::size_t i = 0; i < snug.first.size(); ++i) {
+    const int d = std::abs(static_cast<int>(snug.first[i]) - static_cast<int>(padded.first[i]));
+    worst = std::max(worst, d);
+    differ += d != 0 ? 1 : 0;
+  }
+  EXPECT_LE(worst, 1);  // the texture coordinates differ in their last bits
+  EXPECT_LT(differ, 300);
 }
 
 TEST_F(FontGlTest, ATextNodeDrawsItsLocalizedTextFittedInItsRectangle) {

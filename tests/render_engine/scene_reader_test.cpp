@@ -16,6 +16,9 @@
 #include "render_engine/COptionalNodeList.h"
 #include "render_engine/CSprite.h"
 #include "render_engine/FontTestSupport.h"
+#include "render_engine/ResourceWarmup.h"
+#include "render_engine/TextureManager.h"
+#include "tools/texture_writer.h"
 #include "tools/scene_source.h"
 #include "tools/scene_tree.h"
 #include "tools/scene_writer.h"
@@ -24,6 +27,7 @@ using namespace RenderEngine;
 using ExportCNode::CNodeReader;
 using SceneWriter::Look;
 using SceneWriter::SceneFileWriter;
+using fonttest::Recorder;
 
 namespace {
 
@@ -469,4 +473,77 @@ TEST_F(SceneReader, DataScenesReadAsTheirSourcesDescribe) {
     EXPECT_EQ(SceneTree::printTree(readTree.get()), SceneTree::printTree(expected.get())) << entry.path();
   }
   EXPECT_GT(seen, 0);
+}
+
+// What a scene will take, read without making a node: each sprite's picture
+// with its width, each text's font (plain for the plain-text tag, else
+// outlined); nothing from a file cut inside its records, or missing.
+TEST_F(SceneReader, ScanListsThePicturesAndFontsTheNodesWillTake) {
+  const std::string bytes = everyFeature().bytes();
+  std::filesystem::create_directories("models");
+  std::ofstream("models/every.bin", std::ios::binary) << bytes;
+  const ExportCNode::SceneResources found = CNodeReader("every.bin").scanResources();
+  ASSERT_EQ(found.pictures.size(), 1u);
+  EXPECT_EQ(found.pictures[0].textureNumber, 300);
+  EXPECT_EQ(found.pictures[0].width, 64);
+  ASSERT_EQ(found.fonts.size(), 3u);
+  EXPECT_EQ(found.fonts[0].file, ExportCNode::sceneFontTable[1].file);  // the plain text
+  EXPECT_EQ(found.fonts[0].size, ExportCNode::sceneFontTable[1].size);
+  EXPECT_EQ(found.fonts[0].outline, -1);
+  EXPECT_EQ(found.fonts[1].size, ExportCNode::sceneFontTable[5].size);
+  EXPECT_EQ(found.fonts[1].outline, 2);
+  std::ofstream("models/cut.bin", std::ios::binary) << bytes.substr(0, bytes.size() / 2);
+  const ExportCNode::SceneResources cut = CNodeReader("cut.bin").scanResources();
+  EXPECT_TRUE(cut.pictures.empty() && cut.fonts.empty());
+  const ExportCNode::SceneResources missing = CNodeReader("missing.bin").scanResources();
+  EXPECT_TRUE(missing.pictures.empty() && missing.fonts.empty());
+}
+
+// Made ahead one piece a step, held, then found made by the scene built
+// afterwards: nothing is uploaded twice, and the release leaves the scene's
+// own holds.
+TEST_F(SceneReader, AWarmupMakesAScenesFontsAndPicturesOnePerStep) {
+  std::filesystem::create_directories("textures");
+  std::filesystem::create_directories("models");
+  texwriter::writeFile("textures/tex.dat", {});
+  ASSERT_TRUE(texwriter::writePng("textures/501.bin", texwriter::Picture(40, 20, texwriter::Rgba{9, 9, 9, 255}), {}));
+  ASSERT_TRUE(texwriter::writePng("textures/502.bin", texwriter::Picture(900, 20, texwriter::Rgba{9, 9, 9, 255}), {}));
+  SceneFileWriter w;
+  const int root = w.addNode(1, at(0, 0));
+  const int small = w.addSprite(SceneWriter::spriteRecord(Look(), 501, 40, 20, 0, 0));
+  const int large = w.addSprite(SceneWriter::spriteRecord(Look(), 502, 900, 20, 0, 0));
+  const int text = w.addText(SceneWriter::textRecord(Look(), 40, 20, 0x50064, 0, 0, 0, 0));
+  const int again = w.addText(SceneWriter::textRecord(Look(), 40, 20, 0x50065, 0, 0, 0, 0));  // the same font
+  w.setRoot(root);
+  w.addChildren(root, {small, large, text, again});
+  std::ofstream("models/warm.bin", std::ios::binary) << w.bytes();
+
+  RenderEngine::ResourceWarmup warmup;
+  warmup.addScene("warm.bin", false);  // the large picture is left to its sprite's first draw
+  int steps = 0;
+  while (warmup.step()) ++steps;
+  EXPECT_EQ(steps, 2);  // one font, one picture
+  EXPECT_TRUE(warmup.isDone());
+  EXPECT_EQ(Recorder::get().uploads, 3);  // the outlined font's two atlases, the picture
+  ASSERT_NE(RenderEngine::TextureManager::instance().findStored("501"), nullptr);
+  EXPECT_EQ(RenderEngine::TextureManager::instance().findStored("502"), nullptr);
+
+  CNodeReader reader("warm.bin");
+  std::unique_ptr<CNode> scene(reader.read());
+  EXPECT_EQ(Recorder::get().uploads, 3);  // found made
+  warmup.release();
+  RenderEngine::ITexture* picture = RenderEngine::TextureManager::instance().findStored("501");
+  ASSERT_NE(picture, nullptr);
+  EXPECT_EQ(picture->getRefCount(), 1);  // the sprite's own
+  scene.reset();
+  EXPECT_EQ(RenderEngine::TextureManager::instance().findStored("501"), nullptr);
+
+  RenderEngine::ResourceWarmup all;
+  all.addScene("warm.bin", true);
+  int ran = 0;
+  all.addStep([&ran] { ++ran; });
+  while (all.step()) {
+  }
+  EXPECT_NE(RenderEngine::TextureManager::instance().findStored("502"), nullptr);
+  EXPECT_EQ(ran, 1);
 }

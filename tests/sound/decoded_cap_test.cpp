@@ -184,3 +184,59 @@ TEST(DecodedCap, TheBudgetOfAllSoundsRefusesWithItsOwnReason) {
   EXPECT_EQ(out.pcm.size(), 44100u);
   EXPECT_EQ(out.error, "");
 }
+
+// Decoded a part at a time, an Ogg gives the same bytes as decoded whole; past
+// the cap it stops with the same message.
+TEST(DecodedCap, OggDecodedInPartsIsTheWholeDecodeAndKeepsTheCap) {
+  qmtest::TempDir dir;
+  const std::string path = dir.str() + "/long.ogg";
+  ASSERT_TRUE(soundwriter::writeFile(path, qmtest::sineOgg(6.0, 22050, 2)));
+  soundfile::DecodedSound whole;
+  soundfile::decodeFile(path, whole);
+  ASSERT_EQ(whole.pcm.size(), 4u * 22050 * 6);
+
+  soundfile::PartialDecoder parts(path);
+  ASSERT_TRUE(parts.isValid());
+  EXPECT_EQ(parts.alFormat(), whole.alFormat);
+  EXPECT_EQ(parts.frequency(), whole.frequency);
+  soundfile::PcmBlock joined;
+  int calls = 0;
+  while (!parts.finished() && calls < 1000) {
+    const std::size_t added = parts.decode(joined, 30001);
+    EXPECT_EQ(added % 4, 0u);  // whole frames
+    ++calls;
+  }
+  EXPECT_GT(calls, 10);
+  EXPECT_TRUE(joined == whole.pcm);
+  EXPECT_EQ(parts.decodedBytes(), whole.pcm.size());
+  EXPECT_EQ(parts.decode(joined, 1000), 0u);  // past the end: nothing more
+
+  EXPECT_EQ(parts.error(), "");
+
+  // Past the limit by what the stream says: refused before any decoding.
+  soundfile::SoundLimits limits;
+  limits.perSound = 200000;
+  soundfile::PartialDecoder refused(path, limits);
+  EXPECT_FALSE(refused.isValid());
+  EXPECT_TRUE(refused.finished());
+  EXPECT_THAT(refused.error(), HasSubstr("error decoding file " + path + ": it decodes to "));
+
+  // Claiming a fifth of a second: stopped at the limit while decoding.
+  std::vector<std::uint8_t> shortClaim = qmtest::sineOgg(6.0, 22050, 2);
+  fakeLength(shortClaim, 4410);
+  const std::string claimPath = dir.str() + "/claims-less.ogg";
+  ASSERT_TRUE(soundwriter::writeFile(claimPath, shortClaim));
+  soundfile::PartialDecoder capped(claimPath, limits);
+  ASSERT_TRUE(capped.isValid());
+  soundfile::PcmBlock some;
+  while (!capped.finished()) capped.decode(some, 65536);
+  EXPECT_THAT(capped.error(), HasSubstr("error decoding file " + claimPath + ": it decodes to more than "));
+  EXPECT_LE(capped.decodedBytes(), 200000u);
+  EXPECT_EQ(some.size(), capped.decodedBytes());
+
+  const std::string missing = dir.str() + "/none.ogg";
+  soundfile::PartialDecoder none(missing);
+  EXPECT_FALSE(none.isValid());
+  EXPECT_TRUE(none.finished());
+  EXPECT_THAT(none.error(), HasSubstr("error loading file " + missing + ": "));
+}

@@ -414,3 +414,87 @@ TEST(SoundFiles, ExtensionComesFromTheLastPathComponent) {
   EXPECT_EQ(soundfile::extensionOf("a.ogg/beep"), "");
   EXPECT_EQ(soundfile::extensionOf("x.tar.wav"), "wav");
 }
+
+namespace {
+
+// Stops the source and takes its queue back: the bytes of every buffer it held.
+std::size_t queuedBytesOf(std::uint32_t id) {
+  const ALuint source = sourceOf(id);
+  alSourcei(source, AL_LOOPING, AL_FALSE);  // a looping source has none processed
+  alSourceStop(source);
+  ALint processed = 0;
+  alGetSourcei(source, AL_BUFFERS_PROCESSED, &processed);
+  std::vector<ALuint> names(static_cast<std::size_t>(processed));
+  alSourceUnqueueBuffers(source, processed, names.data());
+  std::size_t bytes = 0;
+  for (ALuint b : names) {
+    ALint size = 0;
+    alGetBufferi(b, AL_SIZE, &size);
+    bytes += static_cast<std::size_t>(size);
+  }
+  return bytes;
+}
+
+std::size_t wholeDecodedBytes(const std::string& path) {
+  soundfile::DecodedSound whole;
+  soundfile::decodeFile(path, whole);
+  return whole.pcm.size();
+}
+
+}  // namespace
+
+// A long Ogg plays at once from its first seconds; the frames that follow
+// decode and queue the rest, and what OpenAL ends up holding is the whole
+// sound, with the looping asked for.
+TEST_F(EngineTest, ALongOggLoadsInPartsOverTheFollowingFrames) {
+  ASSERT_TRUE(soundwriter::writeFile("win32_audio/ig_music3.ogg", qmtest::sineOgg(7.0, 44100, 2)));
+  const std::size_t whole = wholeDecodedBytes("win32_audio/ig_music3.ogg");
+  ASSERT_EQ(whole, 7u * 44100 * 4);
+  ASSERT_EQ(loadSound("ig_music3.ogg"), 41u);
+  EXPECT_TRUE(isLoadingInParts(41));
+  playSound(41, true);
+  int frames = 0;
+  while (isLoadingInParts(41) && frames < 100) {
+    update(33);
+    ++frames;
+  }
+  EXPECT_FALSE(isLoadingInParts(41));
+  EXPECT_GE(frames, 2);  // not all on the first frame
+  EXPECT_TRUE(loops(41));
+  EXPECT_TRUE(isPlaying(41));
+  EXPECT_EQ(queuedBytesOf(41), whole);
+  EXPECT_EQ(alGetError(), AL_NO_ERROR);
+
+  // A short Ogg is one buffer at once, as a WAV.
+  ASSERT_EQ(loadSound("main_menu.ogg"), 46u);
+  EXPECT_FALSE(isLoadingInParts(46));
+  EXPECT_EQ(bufferValue(46, AL_SIZE), 44100 * 4);
+}
+
+// When the queued part is about to run out, the next frame decodes all the
+// rest, whatever it costs: a gap would be heard.
+TEST_F(EngineTest, APartLoadedSoundNearItsQueuedEndIsFinishedAtOnce) {
+  ASSERT_TRUE(soundwriter::writeFile("win32_audio/ig_music3.ogg", qmtest::sineOgg(30.0, 22050, 1)));
+  ASSERT_EQ(loadSound("ig_music3.ogg"), 41u);
+  playSound(41, false);
+  float offset = 0;
+  for (int i = 0; i < 400 && offset < 1.6f; ++i) {  // the null device plays in real time
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    alGetSourcef(sourceOf(41), AL_SEC_OFFSET, &offset);
+  }
+  ASSERT_GE(offset, 1.6f);
+  EXPECT_TRUE(isLoadingInParts(41));
+  update(33);
+  EXPECT_FALSE(isLoadingInParts(41));
+  EXPECT_TRUE(isPlaying(41));
+  EXPECT_EQ(queuedBytesOf(41), wholeDecodedBytes("win32_audio/ig_music3.ogg"));
+  unloadSound(41);
+  // Unloaded with parts still to decode: nothing is left for the frames.
+  ASSERT_EQ(loadSound("ig_music3.ogg"), 41u);
+  EXPECT_TRUE(isLoadingInParts(41));
+  unloadSound(41);
+  EXPECT_FALSE(isLoadingInParts(41));
+  update(33);
+  EXPECT_FALSE(isLoaded(41));
+  EXPECT_EQ(alGetError(), AL_NO_ERROR);
+}

@@ -14,7 +14,7 @@
 #include "tools/loudness.h"
 
 TEST(SampleSounds, EveryTableNameDecodesAndIsDistinct) {
-  std::set<std::vector<std::uint8_t>> seen;
+  std::set<soundfile::PcmBlock> seen;
   std::set<std::pair<int, int>> layouts;  // OpenAL format, rate
   for (std::uint32_t id = 0; id + 1 < AudioEngine::kBuiltInSoundCount; ++id) {
     const std::string name = AudioEngine::soundFileTable[id];

@@ -54,3 +54,26 @@ TEST_F(WaveOutputTest, AnEffectAndAMovieBlockAreHeardForTheirLength) {
   EXPECT_NEAR(spans[0], 0.3, 0.03);
   EXPECT_NEAR(spans[1], 0.5, 0.03);
 }
+
+// A long Ogg loaded in parts while the frames go on is heard whole: one span
+// of its length, no gap where a part was queued.
+TEST_F(WaveOutputTest, ALongOggLoadedInPartsIsHeardWithoutAGap) {
+  ASSERT_TRUE(AudioEngine::hasDevice());
+  ASSERT_TRUE(soundwriter::writeFile("win32_audio/ig_music3.ogg", qmtest::sineOgg(5.0, 44100, 2)));
+  AudioEngine::playSound(41, false);
+  ASSERT_TRUE(AudioEngine::isLoadingInParts(41));
+  for (int i = 0; i < 400 && AudioEngine::isPlaying(41); ++i) {
+    AudioEngine::update(33);
+    std::this_thread::sleep_for(std::chrono::milliseconds(33));
+  }
+  EXPECT_FALSE(AudioEngine::isLoadingInParts(41));
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  AudioEngine::shutdown();
+
+  int rate = 0;
+  const std::vector<float> samples = readRecording(recording_, rate);
+  ASSERT_EQ(rate, 44100);
+  const std::vector<double> spans = soundingSpans(samples, rate);
+  ASSERT_EQ(spans.size(), 1u);
+  EXPECT_NEAR(spans[0], 5.0, 0.05);
+}

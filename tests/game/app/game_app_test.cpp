@@ -69,6 +69,7 @@ class TestGame : public QMRGame {
   TestGame() { EXPECT_TRUE(installInstance(this)); }
   using GameLoop::addSequence;
   using QMRGame::prepareOverlays;
+  using QMRGame::loadOverlayScenes;
 };
 
 // What reaches the overlays and the host, recorded; the banner is shown when
@@ -257,13 +258,14 @@ TEST(GameCursor, FullScreenSwitchAppliesTheCursorModeAgain) {
   window::setGlutCalls(old);
 }
 
-// Start-up reads the overlay scenes with the first frame's drawing, which
-// has time to spare, rather than before the first frame; a message or a
-// pop-up that comes first reads them too. Each case in a process of its own:
-// the overlays are the process's one banner and pop-up.
+// Start-up reads the overlay scenes on a frame with time to spare (the
+// game's warm-up asks for them), not before the first frame; a message or a
+// pop-up that comes first reads them too, while frames that only update and
+// draw the overlays (nothing of them shown yet) do not. Each case in a
+// process of its own: the overlays are the process's one banner and pop-up.
 TEST(GameOverlayStart, ScenesAreReadWithTheFirstOverlayUse) {
   qmtest::TempDir dir;
-  for (int use = 0; use < 3; ++use) {
+  for (int use = 0; use < 4; ++use) {
     const pid_t pid = fork();
     ASSERT_GE(pid, 0);
     if (pid == 0) {
@@ -273,9 +275,15 @@ TEST(GameOverlayStart, ScenesAreReadWithTheFirstOverlayUse) {
       QMRTextBanner* banner = QMRTextBanner::instance();
       game.prepareOverlays();
       int status = popup->getScene() == nullptr && banner->getResultScreen() == nullptr ? 0 : 1;
-      if (use == 0) game.drawOverlay();
+      if (use == 0) {
+        game.drawOverlay();
+        game.updateCurrentSequence(33);
+        if (popup->getScene() != nullptr || banner->getResultScreen() != nullptr) status |= 1;
+        game.loadOverlayScenes();
+      }
       if (use == 1) gameHost().showBannerMessage(BannerMessage{0x20000 + 14, 0, 2, 0});
       if (use == 2) gameHost().showAchievementPopup(0x50000 + 204);
+      if (use == 3) game.loadOverlayScenes();
       if (popup->getScene() == nullptr || banner->getResultScreen() == nullptr) status |= 2;
       std::fflush(stdout);
       _exit(status);
