@@ -6,7 +6,9 @@
 //   BM_EveryLevelOfMap1: the worst frame, the worst 99th percentile and the
 //     slowest level start (startLevel: prepareLevel and the switch) over all
 //     levels, each with its level, and the level that measures heaviest
-//     (the largest mean frame).
+//     (the largest mean frame); for the worst frame also its number, and the
+//     page faults and involuntary switches of the game thread in it. Each
+//     level's figures are printed on the error stream as it is played.
 //   BM_HeaviestLevel: that level played again: its frame maximum, 99th
 //     percentile and mean, and its level start (medians over the plays).
 //   BM_RetryHeaviest: a retry of that level once it is won.
@@ -23,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -61,11 +64,28 @@ std::vector<levelplay::Tap> solution(int level) {
   return levelplay::parseScript(text.str(), nullptr);
 }
 
+// What the game thread did besides its work during a frame: page faults
+// (first touches of fresh memory, counted in its processor time) and
+// involuntary switches (the machine's load taking the core away).
+struct ThreadCounts {
+  long faults = 0;
+  long switches = 0;
+};
+
+ThreadCounts threadCounts() {
+  rusage u{};
+  getrusage(RUSAGE_THREAD, &u);
+  return {u.ru_minflt + u.ru_majflt, u.ru_nivcsw};
+}
+
 struct Play {
   int level = 0;
   bool won = false;
   double startMs = 0;
   std::vector<double> frameMs;  // sorted
+  // The worst frame: its number from the level's first update, and its counts.
+  int worstIndex = -1;
+  ThreadCounts worstCounts;
   double max() const { return frameMs.empty() ? 0 : frameMs.back(); }
   double p99() const {
     return frameMs.empty() ? 0 : frameMs[static_cast<std::size_t>(0.99 * static_cast<double>(frameMs.size() - 1))];
@@ -86,13 +106,27 @@ Play playHere(int level, const std::function<void(InGameSequence&)>& atEnd = nul
   Play play;
   play.level = level;
   double t0 = 0;
+  ThreadCounts c0;
+  double worst = -1;
   levelplay::StartHooks start;
   start.before = [&] { t0 = threadCpuMs(); };
   start.after = [&] { play.startMs = threadCpuMs() - t0; };
   levelplay::PlayOptions options;
   options.atEnd = atEnd;
-  options.beforeUpdate = [&] { t0 = threadCpuMs(); };
-  options.afterUpdate = [&] { play.frameMs.push_back(threadCpuMs() - t0); };
+  options.beforeUpdate = [&] {
+    c0 = threadCounts();
+    t0 = threadCpuMs();
+  };
+  options.afterUpdate = [&] {
+    const double ms = threadCpuMs() - t0;
+    const ThreadCounts c = threadCounts();
+    if (ms > worst) {
+      worst = ms;
+      play.worstIndex = static_cast<int>(play.frameMs.size());
+      play.worstCounts = {c.faults - c0.faults, c.switches - c0.switches};
+    }
+    play.frameMs.push_back(ms);
+  };
   levelplay::Replayer replayer(level, start);
   const levelplay::PlayResult result = replayer.play(solution(level), options);
   play.won = result.outcome == "won";
@@ -113,7 +147,8 @@ Play playTimed(int level) {
     close(fds[0]);
     const Play p = playHere(level);
     std::ostringstream out;
-    out << p.won << ' ' << p.startMs << ' ' << p.frameMs.size();
+    out << p.won << ' ' << p.startMs << ' ' << p.worstIndex << ' ' << p.worstCounts.faults << ' '
+        << p.worstCounts.switches << ' ' << p.frameMs.size();
     for (double v : p.frameMs) out << ' ' << v;
     const std::string text = out.str();
     std::size_t done = 0;
@@ -135,7 +170,7 @@ Play playTimed(int level) {
   p.level = level;
   std::istringstream in(text);
   std::size_t count = 0;
-  in >> p.won >> p.startMs >> count;
+  in >> p.won >> p.startMs >> p.worstIndex >> p.worstCounts.faults >> p.worstCounts.switches >> count;
   for (std::size_t i = 0; i < count && in; ++i) {
     double v = 0;
     in >> v;
@@ -160,7 +195,13 @@ std::vector<int> levelsOfMap1() {
 const std::vector<Play>& survey() {
   static const std::vector<Play> plays = [] {
     std::vector<Play> all;
-    for (int level : levelsOfMap1()) all.push_back(playTimed(level));
+    for (int level : levelsOfMap1()) {
+      all.push_back(playTimed(level));
+      const Play& p = all.back();
+      std::fprintf(stderr, "level %d: start %.1f ms, frames %zu, p99 %.1f ms, worst %.1f ms at frame %d (%ld faults, %ld switches)\n",
+                   level, p.startMs, p.frameMs.size(), p.p99(), p.max(), p.worstIndex, p.worstCounts.faults,
+                   p.worstCounts.switches);
+    }
     return all;
   }();
   return plays;
@@ -188,6 +229,10 @@ void BM_EveryLevelOfMap1(benchmark::State& state) {
   state.counters["won"] = won;
   state.counters["worst_frame_ms"] = worstFrame.max();
   state.counters["worst_frame_level"] = worstFrame.level;
+  state.counters["worst_frame_index"] = worstFrame.worstIndex;
+  state.counters["worst_frame_of"] = static_cast<double>(worstFrame.frameMs.size());
+  state.counters["worst_frame_faults"] = static_cast<double>(worstFrame.worstCounts.faults);
+  state.counters["worst_frame_switches"] = static_cast<double>(worstFrame.worstCounts.switches);
   state.counters["worst_p99_ms"] = worstP99.p99();
   state.counters["worst_p99_level"] = worstP99.level;
   state.counters["worst_start_ms"] = worstStart.startMs;

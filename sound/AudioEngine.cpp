@@ -212,8 +212,10 @@ bool makeSourceAndBuffer(SoundSlot& slot, int alFormat, const void* pcm, std::si
 // A long Ogg sound is loaded in parts: its first seconds now, so that it can
 // play at once, the rest decoded on the following frames (AudioEngine::update)
 // and queued behind them, a piece at a time; what is heard is the whole sound,
-// as from one buffer, looping included.
-constexpr double kFirstPartSeconds = 2.0;
+// as from one buffer, looping included. The first part is decoded in the
+// frame that asks for the sound (a jingle at a level's end): kept short, with
+// room above kMinSecondsAhead for a slow frame or two.
+constexpr double kFirstPartSeconds = 1.25;
 constexpr std::size_t kPieceBytes = 256u << 10;  // queued as one buffer
 // Decoded per frame: over a second of 22 kHz stereo, a third of 44 kHz
 // stereo, at one or two milliseconds of processor time.

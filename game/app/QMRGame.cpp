@@ -165,9 +165,14 @@ void QMRGame::stepWarmup() {
   if (!warmupHeld_) return;
   auto* menu = dynamic_cast<MainMenuSequence*>(getSequence(kMainMenu));
   if (menu != nullptr && menu->areScenesBuilt()) {
-    // The menu's nodes hold what they took; the rest goes.
-    warmup_.release();
-    warmupHeld_ = false;
+    // Once the intro and the first clickable screen have been drawn, their
+    // sprites hold what they took; the rest goes. Released any earlier, the
+    // large pictures would be freed before those sprites' first draw and read
+    // again in that frame.
+    if (menuDrawnClickable_) {
+      warmup_.release();
+      warmupHeld_ = false;
+    }
     return;
   }
   if (getCurrentIndex() == kLogo || getCurrentIndex() == kMainMenu) {
@@ -185,6 +190,10 @@ void QMRGame::drawCurrentSequence() {
     video_->draw(true, true);
   } else {
     GameLoop::drawCurrentSequence();
+  }
+  if (warmupHeld_ && getCurrentIndex() == kMainMenu) {
+    auto* menu = dynamic_cast<MainMenuSequence*>(getSequence(kMainMenu));
+    if (menu != nullptr && menu->areScenesBuilt() && menu->getScreen() != 0) menuDrawnClickable_ = true;
   }
   traceFirstDraw();
 }

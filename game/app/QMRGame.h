@@ -109,10 +109,12 @@ class QMRGame : public GameLoop, public GameHost {
   void traceFirstDraw();
 
   // Made ahead on the logo's frames: the overlays' scenes, the menu's fonts
-  // and pictures (held until the menu has built its scenes).
+  // and pictures (held until the menu has drawn a screen a player can click:
+  // its sprites take their large pictures at their first draw).
   void stepWarmup();
   RenderEngine::ResourceWarmup warmup_;
   bool warmupHeld_ = false;
+  bool menuDrawnClickable_ = false;
   bool menuClickableTraced_ = false;
 
   GameHost* previousHost_ = nullptr;

@@ -16,12 +16,15 @@
 #include <vector>
 
 #include "app/LocalizedText.h"
+#include "game/app/QMRGame.h"
+#include "game/menus/MainMenuSequence.h"
 #include "game/progress/LevelsManager.h"
 #include "render_engine/CNode.h"
 #include "render_engine/CNodeReader.h"
 #include "render_engine/CNodeText.h"
 #include "render_engine/CSprite.h"
 #include "render_engine/CSpriteVideo.h"
+#include "render_engine/Texture.h"
 #include "render_engine/TextureManager.h"
 #include "sound/AudioEngine.h"
 #include "sound/SoundDecoding.h"
@@ -240,6 +243,64 @@ TEST_F(DataTree, EightMapsEachWithItsOwnLevels) {
     }
   }
   for (int map = 1; map <= 3; ++map) EXPECT_EQ(levels.getMap(map).levels.size(), 25u) << map;
+  LevelsManager::resetInstance();
+}
+
+// The pictures made ahead on the logo's frames are held until the menu's
+// first clickable screen has been drawn: its sprites take their large
+// pictures at their first draw, so a picture let go earlier would be deleted
+// and read again in that one frame. No texture is deleted from the frame the
+// menu builds its scenes until the frame it shows its clickable screen.
+GLuint g_deletedTextures = 0;
+void (*g_realDelete)(GLsizei, const GLuint*) = nullptr;
+void countingDelete(GLsizei n, const GLuint* names) {
+  g_deletedTextures += static_cast<GLuint>(n);
+  g_realDelete(n, names);
+}
+
+class StartGame : public QMRGame {
+ public:
+  StartGame() { EXPECT_TRUE(installInstance(this)); }
+};
+
+TEST_F(DataTree, MenuPicturesMadeAheadAreNotReadAgainAtTheMenusFirstDraw) {
+  qmtest::TempDir home;
+  qmtest::ScopedEnv env("XDG_DATA_HOME", home.str());
+  qmtest::ScopedEnv sound("ALSOFT_DRIVERS", "null");
+  LevelsManager::resetInstance();
+  RenderEngine::TextureGlBackend counting = RenderEngine::TextureGlBackend::current();
+  g_realDelete = counting.deleteTextures;
+  counting.deleteTextures = countingDelete;
+  const RenderEngine::TextureGlBackend old = RenderEngine::TextureGlBackend::set(counting);
+  {
+    Messages quiet;
+    StartGame game;
+    game.start();
+    auto* menu = dynamic_cast<MainMenuSequence*>(game.getSequence(1));
+    bool built = false;
+    GLuint deletedAtBuild = 0;
+    GLuint deletedUntilClickable = 0;
+    for (int frame = 0; frame < 1000; ++frame) {
+      const GLuint deletedBefore = g_deletedTextures;
+      game.update(33);
+      if (!built && menu != nullptr && menu->areScenesBuilt()) {
+        built = true;
+        deletedAtBuild = deletedBefore;
+      }
+      // The frame that shows the clickable screen lets the intro's pictures go.
+      if (built && menu->getScreen() != 0) {
+        deletedUntilClickable = deletedBefore - deletedAtBuild;
+        break;
+      }
+      game.render();
+    }
+    game.unloadAllSequences();
+    quiet.finish();
+    ASSERT_TRUE(built);
+    EXPECT_NE(menu->getScreen(), 0);
+    EXPECT_EQ(deletedUntilClickable, 0u);
+  }
+  RenderEngine::TextureGlBackend::set(old);
   LevelsManager::resetInstance();
 }
 
