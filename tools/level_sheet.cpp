@@ -20,6 +20,7 @@
 #include "render_engine/CNodeReader.h"
 #include "render_engine/CNodeText.h"
 #include "tools/level_player.h"
+#include "tools/level_window.h"
 #include "tools/scratch_folder.h"
 #include "tools/screen_capture.h"
 
@@ -74,22 +75,7 @@ int main(int argc, char** argv) {
   }
   const std::string out = std::filesystem::absolute(argv[3]).string();
   const int map = std::atoi(argv[2]);
-  setenv("ALSOFT_DRIVERS", "null", 1);
-  const std::string saves = scratch::makeFolder("level_sheet");
-  if (saves.empty()) return 1;
-  setenv("XDG_DATA_HOME", saves.c_str(), 1);
-  int glutArgc = 1;
-  char* glutArgv[] = {argv[0], nullptr};
-  glutInit(&glutArgc, glutArgv);
-  glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE);
-  glutInitWindowSize(kWidth, kHeight);
-  glutCreateWindow("level_sheet");
-  std::error_code ec;
-  std::filesystem::current_path(argv[1], ec);
-  if (ec) {
-    std::fprintf(stderr, "level_sheet: cannot enter %s\n", argv[1]);
-    return 1;
-  }
+  if (!levelwindow::open("level_sheet", argv[0], argv[1])) return 1;
   initTexts();
   setLanguage("en");
   std::vector<int> levels;
@@ -142,7 +128,6 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "level_sheet: level %d never began\n", level);
     }
   }
-  std::filesystem::remove_all(saves, ec);
   if (!texwriter::writePng(out, sheet)) {
     std::fprintf(stderr, "level_sheet: cannot write %s\n", out.c_str());
     return 1;

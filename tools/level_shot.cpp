@@ -20,6 +20,7 @@
 #include "game/play/QMRBackground.h"
 #include "physics/CScenePhysics.h"
 #include "tools/level_player.h"
+#include "tools/level_window.h"
 #include "tools/scratch_folder.h"
 #include "tools/screen_capture.h"
 
@@ -59,19 +60,7 @@ int main(int argc, char** argv) {
       return 1;
     }
   }
-  setenv("ALSOFT_DRIVERS", "null", 1);
-  const std::string saves = scratch::makeFolder("level_shot");
-  if (saves.empty()) return 1;
-  setenv("XDG_DATA_HOME", saves.c_str(), 1);
-  int glutArgc = 1;
-  char* glutArgv[] = {argv[0], nullptr};
-  glutInit(&glutArgc, glutArgv);
-  glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE);
-  glutInitWindowSize(kWidth, kHeight);
-  glutCreateWindow("level_shot");
-  std::error_code ec;
-  std::filesystem::current_path(argv[1], ec);
-  if (ec) return 1;
+  if (!levelwindow::open("level_shot", argv[0], argv[1])) return 1;
   initTexts();
   setLanguage("en");
   seedRandom(1);
