@@ -5,33 +5,6 @@ function(design_text design out)
   set(${out} "${text}" PARENT_SCOPE)
 endfunction()
 
-# map_levels(DESIGN OUT): the level ids 1 to the last level that map 1 of a
-# levels design file lists (levels.ynm), stopping the script when there is none.
-function(map_levels design out)
-  design_text(${design} text)
-  if(NOT text MATCHES "<map[^>]* id=\"1\"[^>]*>(.*)")
-    message(FATAL_ERROR "${design} has no map 1")
-  endif()
-  string(REGEX REPLACE "</map>.*" "" map "${CMAKE_MATCH_1}")
-  string(REGEX MATCHALL "<level[^>]* id=\"[0-9]+\"" ids "${map}")
-  set(last 0)
-  foreach(entry IN LISTS ids)
-    string(REGEX REPLACE ".* id=\"([0-9]+)\"" "\\1" id "${entry}")
-    if(id GREATER last)
-      set(last ${id})
-    endif()
-  endforeach()
-  if(last EQUAL 0)
-    message(FATAL_ERROR "map 1 of ${design} lists no level")
-  endif()
-  set(levels)
-  foreach(id RANGE 1 ${last})
-    list(APPEND levels ${id})
-  endforeach()
-  set(${out} ${levels} PARENT_SCOPE)
-endfunction()
-
-
 # design_levels(DESIGN OUT): the ids of every level (1 and above) on every
 # map of a levels design file, in file order.
 function(design_levels design out)
