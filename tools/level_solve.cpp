@@ -16,9 +16,10 @@
 // solution's taps in all (--within N; at least 2), wins: the first further
 // tap where it came to rest, each later one at a step while things move or
 // where they came to rest again.
-// A sequence whose level was still before its last tap counts once per
-// step it could have come at: the same taps at any moment of a still level
-// end alike, only later, so only the first such step is played.
+// A tap that comes while everything is still (the bare level's first tap
+// too, once it has settled) is played at the first such step only and
+// counts for every later one: the same taps at any moment of a still level
+// end alike, only later.
 // Every worker process builds the level once and plays each sequence
 // through the level screen's retry; as many workers as cores.
 #include <sys/mman.h>
@@ -55,7 +56,8 @@ struct Job {
   int frame[kMaxTaps] = {};
   int aim[kMaxTaps] = {};
   int step[kMaxTaps] = {};  // the step of each tap, for the search
-  long weight = 1;  // the sequences it stands for (later taps on a still level)
+  int stillTaps = 0;  // taps that came while everything was still
+  long weight = 1;  // the sequences it stands for (the same taps later on a still level)
 };
 
 enum Outcome : int { kUnfinished = 0, kWon = 1, kLost = 2, kAtRest = 3, kBroken = 4 };
@@ -318,23 +320,36 @@ bool playJobs(const Options& options, const std::vector<int>& steps, int playFra
   return true;
 }
 
+// Sequences that differ only in when their taps came while everything was
+// still: with c taps on a still level and m steps left after the last tap,
+// the c delays (each 0 or more, each moving every later tap too) that keep
+// the last tap within the steps number C(m + c, c).
+long stillFamily(int c, int m) {
+  long count = 1;
+  for (int i = 1; i <= c; ++i) count = count * (m + i) / i;
+  return count;
+}
+
 // The sequences one tap longer than the parent's, a tap at each step from
 // the one after its last tap up to lastStep (inclusive), on each thing
-// listed then. Where the level is still at a step, that step's taps stand
-// for those at every later step up to lastStep.
+// listed then. Where the level is still at a step (the bare level too,
+// before the first tap), that step's taps stand for those at every later
+// step up to lastStep.
 void extend(const Found& parent, const std::vector<int>& steps, int lastStep, std::vector<Job>& out) {
   const JobResult& r = parent.result;
   const int first = parent.job.count > 0 ? parent.job.step[parent.job.count - 1] + 1 : 0;
   for (int s = first; s <= lastStep && s < static_cast<int>(steps.size()); ++s) {
     const int at = steps[static_cast<std::size_t>(s)];
-    const bool still = parent.job.count > 0 && r.restFrame >= 0 && at >= r.restFrame;
-    const long weight = still ? parent.job.weight * (lastStep - s + 1) : parent.job.weight;
+    const bool still = r.restFrame >= 0 && at >= r.restFrame;
+    const int stillTaps = parent.job.stillTaps + (still ? 1 : 0);
+    const long weight = stillFamily(stillTaps, lastStep - s);
     const int things = thingsAt(r, s, at);
     for (int a = 0; a < things; ++a) {
       Job job = parent.job;
       job.frame[job.count] = at;
       job.aim[job.count] = a;
       job.step[job.count] = s;
+      job.stillTaps = stillTaps;
       job.weight = weight;
       ++job.count;
       out.push_back(job);
@@ -555,5 +570,8 @@ int main(int argc, char** argv) {
     return 1;
   }
   setenv("ALSOFT_DRIVERS", "null", 1);
+  // Every run saves the player's progress, synced to disk: a search of
+  // thousands of runs keeps its throwaway saves in memory where it can.
+  if (std::getenv("TMPDIR") == nullptr && access("/dev/shm", W_OK | X_OK) == 0) setenv("TMPDIR", "/dev/shm", 1);
   return options.deadEnds ? deadEnds(options) : solve(options);
 }
