@@ -1,5 +1,5 @@
 // level_solve DATA_DIR LEVEL [--taps K] [--step MS] [--horizon MS] [--limit MS]
-//             [--show N] [--jobs N] [--dead-ends [--within N]]:
+//             [--show N] [--jobs N] [--every-step] [--dead-ends [--within N]]:
 // plays a level headless through the game's own level screen and rules,
 // trying every sequence of up to K taps (default 2; every tap made, the free
 // ones on black animals too, so a solution with free taps needs K above its
@@ -16,9 +16,10 @@
 // solution's taps in all (--within N; at least 2), wins: the first further
 // tap where it came to rest, each later one at a step while things move or
 // where they came to rest again.
-// A sequence whose level was still before its last tap counts once per
-// step it could have come at: the same taps at any moment of a still level
-// end alike, only later, so only the first such step is played.
+// A tap that comes while everything is still (the bare level's first tap
+// too, once it has settled) is played at the first such step only and
+// counts for every later one: the same taps at any moment of a still level
+// end alike, only later. --every-step plays them all (to check that).
 // Every worker process builds the level once and plays each sequence
 // through the level screen's retry; as many workers as cores.
 #include <sys/mman.h>
@@ -55,7 +56,8 @@ struct Job {
   int frame[kMaxTaps] = {};
   int aim[kMaxTaps] = {};
   int step[kMaxTaps] = {};  // the step of each tap, for the search
-  long weight = 1;  // the sequences it stands for (later taps on a still level)
+  int stillTaps = 0;  // taps that came while everything was still
+  long weight = 1;  // the sequences it stands for (the same taps later on a still level)
 };
 
 enum Outcome : int { kUnfinished = 0, kWon = 1, kLost = 2, kAtRest = 3, kBroken = 4 };
@@ -96,6 +98,7 @@ struct Options {
   int show = 10;
   int jobs = 0;
   bool deadEnds = false;
+  bool prune = true;  // --every-step: play every tap on a still level too
   int within = 0;  // dead ends: taps in all; 0: the solution's
 };
 
@@ -318,23 +321,36 @@ bool playJobs(const Options& options, const std::vector<int>& steps, int playFra
   return true;
 }
 
+// Sequences that differ only in when their taps came while everything was
+// still: with c taps on a still level and m steps left after the last tap,
+// the c delays (each 0 or more, each moving every later tap too) that keep
+// the last tap within the steps number C(m + c, c).
+long stillFamily(int c, int m) {
+  long count = 1;
+  for (int i = 1; i <= c; ++i) count = count * (m + i) / i;
+  return count;
+}
+
 // The sequences one tap longer than the parent's, a tap at each step from
 // the one after its last tap up to lastStep (inclusive), on each thing
-// listed then. Where the level is still at a step, that step's taps stand
-// for those at every later step up to lastStep.
-void extend(const Found& parent, const std::vector<int>& steps, int lastStep, std::vector<Job>& out) {
+// listed then. Where the level is still at a step (the bare level too,
+// before the first tap), that step's taps stand for those at every later
+// step up to lastStep.
+void extend(const Found& parent, const std::vector<int>& steps, int lastStep, bool prune, std::vector<Job>& out) {
   const JobResult& r = parent.result;
   const int first = parent.job.count > 0 ? parent.job.step[parent.job.count - 1] + 1 : 0;
   for (int s = first; s <= lastStep && s < static_cast<int>(steps.size()); ++s) {
     const int at = steps[static_cast<std::size_t>(s)];
-    const bool still = parent.job.count > 0 && r.restFrame >= 0 && at >= r.restFrame;
-    const long weight = still ? parent.job.weight * (lastStep - s + 1) : parent.job.weight;
+    const bool still = prune && r.restFrame >= 0 && at >= r.restFrame;
+    const int stillTaps = parent.job.stillTaps + (still ? 1 : 0);
+    const long weight = stillFamily(stillTaps, lastStep - s);
     const int things = thingsAt(r, s, at);
     for (int a = 0; a < things; ++a) {
       Job job = parent.job;
       job.frame[job.count] = at;
       job.aim[job.count] = a;
       job.step[job.count] = s;
+      job.stillTaps = stillTaps;
       job.weight = weight;
       ++job.count;
       out.push_back(job);
@@ -361,7 +377,7 @@ int solve(const Options& options) {
   long won = 0;
   for (int depth = 1; depth <= options.taps && depth <= kMaxTaps; ++depth) {
     std::vector<Job> jobs;
-    for (const Found& parent : parents) extend(parent, steps, stepCount - 1, jobs);
+    for (const Found& parent : parents) extend(parent, steps, stepCount - 1, options.prune, jobs);
     if (jobs.empty()) break;
     if (!playJobs(options, steps, idle.playFrame, jobs, results, true)) return 1;
     std::vector<Found> next;
@@ -425,33 +441,54 @@ int deadEnds(const Options& options) {
   std::vector<JobResult> results;
   if (!playJobs(options, steps, -1, {Job()}, results, false)) return 1;
   const JobResult idle = results[0];
+  // Every first tap listed; once the bare level has settled, a tap ends as
+  // the same tap at the first still second does, only later, so only that
+  // one is played.
+  struct Listed {
+    int second = 0;
+    int aim = 0;
+    std::size_t played = 0;
+    int shift = 0;  // frames after the tap played
+  };
+  std::vector<Listed> listed;
   std::vector<Job> firsts;
+  int stillSecond = -1;
+  std::size_t stillFrom = 0;
   for (int second = 0; second < kDeadEndSeconds; ++second) {
     const int s = second * 1000 / stepMs;
-    for (int a = 0; a < thingsAt(idle, s, steps[static_cast<std::size_t>(s)]); ++a) {
+    const int at = steps[static_cast<std::size_t>(s)];
+    const int things = thingsAt(idle, s, at);
+    const bool settled = idle.restFrame >= 0 && at >= idle.restFrame;
+    if (settled && stillSecond >= 0) {
+      const int shift = at - steps[static_cast<std::size_t>(stillSecond * 1000 / stepMs)];
+      for (int a = 0; a < things; ++a) listed.push_back({second, a, stillFrom + static_cast<std::size_t>(a), shift});
+      continue;
+    }
+    if (settled) {
+      stillSecond = second;
+      stillFrom = firsts.size();
+    }
+    for (int a = 0; a < things; ++a) {
       Job job;
       job.count = 1;
-      job.frame[0] = steps[static_cast<std::size_t>(s)];
+      job.frame[0] = at;
       job.aim[0] = a;
       job.step[0] = s;
+      listed.push_back({second, a, firsts.size(), 0});
       firsts.push_back(job);
     }
   }
-  std::printf("level %d: dead ends after one tap at each second of the first %d s of play (%zu first taps), "
-              "none of up to %d taps in all winning\n",
-              options.level, kDeadEndSeconds, firsts.size(), within);
+  std::printf("level %d: dead ends after one tap at each second of the first %d s of play (%zu first taps, "
+              "%zu played), none of up to %d taps in all winning\n",
+              options.level, kDeadEndSeconds, listed.size(), firsts.size(), within);
   std::vector<JobResult> first;
   if (!playJobs(options, steps, idle.playFrame, firsts, first, true)) return 1;
   // Every still end gets every sequence of further taps: the first where it
   // came to rest, each later one at a step up to where things rest again.
-  std::vector<std::size_t> still;
   std::vector<Found> parents;
   std::vector<std::size_t> owner;
-  int moving = 0;
   for (std::size_t i = 0; i < firsts.size(); ++i) {
-    if (first[i].outcome == kUnfinished) ++moving;
     if (first[i].outcome != kAtRest) continue;
-    still.push_back(i);
     Job job = firsts[i];
     // Its further taps start where it rests.
     const auto rest = std::lower_bound(steps.begin(), steps.end(), first[i].restFrame);
@@ -466,7 +503,7 @@ int deadEnds(const Options& options) {
     std::vector<std::size_t> jobOwner;
     for (std::size_t p = 0; p < parents.size(); ++p) {
       if (rescued[owner[p]]) continue;
-      extend(parents[p], steps, stepCount - 1, jobs);
+      extend(parents[p], steps, stepCount - 1, true, jobs);
       jobOwner.resize(jobs.size(), owner[p]);
     }
     if (!playJobs(options, steps, idle.playFrame, jobs, results, true)) return 1;
@@ -483,18 +520,24 @@ int deadEnds(const Options& options) {
     owner.swap(nextOwner);
   }
   int count = 0;
-  for (std::size_t i : still) {
-    if (rescued[i]) continue;
-    const JobResult& r = first[i];
+  int atRest = 0;
+  int moving = 0;
+  for (const Listed& l : listed) {
+    const JobResult& r = first[l.played];
+    if (r.outcome == kUnfinished) ++moving;
+    if (r.outcome != kAtRest) continue;
+    ++atRest;
+    if (rescued[l.played]) continue;
     ++count;
+    const int s = l.second * 1000 / stepMs;
     std::printf("dead end %d: at %d s thing %d of %d: tap %d %d at frame %d; at rest from %d ms of play, "
                 "%d thing%s left to tap, none wins\n",
-                count, firsts[i].step[0] * stepMs / 1000, firsts[i].aim[0] + 1,
-                thingsAt(idle, firsts[i].step[0], steps[static_cast<std::size_t>(firsts[i].step[0])]), r.tapX[0],
-                r.tapY[0], r.tapFrame[0], r.restFrame * levelplay::kFrameMs, r.endCount, r.endCount == 1 ? "" : "s");
+                count, l.second, l.aim + 1, thingsAt(idle, s, steps[static_cast<std::size_t>(s)]), r.tapX[0], r.tapY[0],
+                r.tapFrame[0] + l.shift, (r.restFrame + l.shift) * levelplay::kFrameMs, r.endCount,
+                r.endCount == 1 ? "" : "s");
   }
-  std::printf("dead ends: %d of %zu first taps (%zu come to rest unfinished, %d still moving after %d s)\n", count,
-              firsts.size(), still.size(), moving, options.limitMs / 1000);
+  std::printf("dead ends: %d of %zu first taps (%d come to rest unfinished, %d still moving after %d s)\n", count,
+              listed.size(), atRest, moving, options.limitMs / 1000);
   return 0;
 }
 
@@ -503,7 +546,7 @@ int deadEnds(const Options& options) {
 int main(int argc, char** argv) {
   const char* usage =
       "usage: level_solve DATA_DIR LEVEL [--taps K] [--step MS] [--horizon MS] [--limit MS] [--show N] "
-      "[--jobs N] [--dead-ends [--within N]]\n";
+      "[--jobs N] [--every-step] [--dead-ends [--within N]]\n";
   Options options;
   std::vector<const char*> plain;
   for (int i = 1; i < argc; ++i) {
@@ -531,6 +574,8 @@ int main(int argc, char** argv) {
       options.jobs = numeric(1, 256);
     } else if (arg == "--within") {
       options.within = numeric(2, kMaxTaps);
+    } else if (arg == "--every-step") {
+      options.prune = false;
     } else if (arg == "--dead-ends") {
       options.deadEnds = true;
     } else if (arg.rfind("--", 0) == 0) {
@@ -555,5 +600,8 @@ int main(int argc, char** argv) {
     return 1;
   }
   setenv("ALSOFT_DRIVERS", "null", 1);
+  // Every run saves the player's progress, synced to disk: a search of
+  // thousands of runs keeps its throwaway saves in memory where it can.
+  if (std::getenv("TMPDIR") == nullptr && access("/dev/shm", W_OK | X_OK) == 0) setenv("TMPDIR", "/dev/shm", 1);
   return options.deadEnds ? deadEnds(options) : solve(options);
 }
