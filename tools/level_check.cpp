@@ -42,12 +42,7 @@ namespace {
 constexpr int kRandomTries = 20;
 constexpr int kRandomFrames = 600;  // 20 s
 constexpr int kSlowShift = 450;     // frames: 15 s
-// The thresholds of the medal rule: the scores of the solution's taps that
-// much slower (gold, silver), of one tap more that much slower (bronze), and
-// the second to spare each way.
-constexpr int kRuleGoldMs = 6000;
-constexpr int kRuleSilverMs = 12000;
-constexpr int kRuleBronzeMs = 15000;
+// The second to spare each way of the medal rule.
 constexpr int kRuleMarginMs = 1000;
 // A thoughtful player looks at the board for 2 s before the first tap.
 constexpr int kLookFrames = (2000 + levelplay::kFrameMs - 1) / levelplay::kFrameMs;
@@ -304,12 +299,10 @@ void checkLevel(const std::string& source, int level, Row& row, std::string& pro
     // The thresholds the rule of gamedesign/levels.ynm gives this solution.
     const int k = std::max(1, best.taps);
     const int t = best.timeMs;
-    auto floor10 = [](int score) { return score / 10 * 10; };
-    row.cells[9] = std::to_string(floor10(InGameSequence::scoreFor(k + 1, t + kRuleBronzeMs))) + "/" +
-                   std::to_string(floor10(InGameSequence::scoreFor(k, t + kRuleSilverMs))) + "/" +
-                   std::to_string(floor10(InGameSequence::scoreFor(k, t + kRuleGoldMs)));
-    if (best.taps >= 1 &&
-        InGameSequence::scoreFor(k + 1, t - kRuleMarginMs) >= floor10(InGameSequence::scoreFor(k, t + kRuleGoldMs))) {
+    const levelplay::MedalThresholds byRule = levelplay::ruleThresholds(k, t);
+    row.cells[9] = std::to_string(byRule.bronze) + "/" + std::to_string(byRule.silver) + "/" +
+                   std::to_string(byRule.gold);
+    if (best.taps >= 1 && InGameSequence::scoreFor(k + 1, t - kRuleMarginMs) >= byRule.gold) {
       row.cells[9] += " (too quick for " + std::to_string(k) + " taps)";
     }
   }

@@ -34,6 +34,17 @@
 #include "sound/AudioEngine.h"
 
 namespace levelplay {
+
+MedalThresholds ruleThresholds(int taps, int timeMs) {
+  const int k = std::max(1, taps);
+  auto floor10 = [](int score) { return score / 10 * 10; };
+  MedalThresholds t;
+  t.gold = floor10(InGameSequence::scoreFor(k, timeMs + 6000));
+  t.silver = std::min(floor10(InGameSequence::scoreFor(k, timeMs + 12000)), t.gold - 10);
+  t.bronze = floor10(InGameSequence::scoreFor(k + 1, timeMs + 15000));
+  return t;
+}
+
 namespace {
 
 using RenderEngine::CNodePhysics;

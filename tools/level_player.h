@@ -44,6 +44,18 @@ struct Tappable {
 // screen routes touches (the HUD's buttons first, then the topmost body).
 std::vector<Tappable> findTappables(InGameSequence& play);
 
+// The medal thresholds the rule at the top of gamedesign/levels.ynm gives a
+// solution of `taps` counted taps won in timeMs: gold and silver are its
+// score 6 s and 12 s slower, bronze one tap more and 15 s slower, each
+// rounded down to 10. A long solution's gold and silver can round to the
+// same figure; silver is then 10 below gold, so that the two stay apart.
+struct MedalThresholds {
+  int bronze = 0;
+  int silver = 0;
+  int gold = 0;
+};
+MedalThresholds ruleThresholds(int taps, int timeMs);
+
 struct PlayResult {
   bool built = false;
   std::string failure;  // why the level could not be built

@@ -256,6 +256,21 @@ TEST_F(InGameTest, TheScoreIsTheTextMarkerValue) {
   EXPECT_EQ(sequence->getScore(), InGameSequence::lastScore());
 }
 
+// The medal rule's thresholds: a usual solution, and a long one whose gold
+// and silver round to the same 10, where silver goes 10 below gold.
+TEST(InGameRules, MedalThresholdsByTheRule) {
+  const levelplay::MedalThresholds usual = levelplay::ruleThresholds(2, 8000);
+  EXPECT_EQ(usual.gold, 1070);
+  EXPECT_EQ(usual.silver, 1050);
+  EXPECT_EQ(usual.bronze, 710);
+  const levelplay::MedalThresholds slow = levelplay::ruleThresholds(2, 20000);
+  EXPECT_EQ(slow.gold, 1030);
+  EXPECT_EQ(slow.silver, 1020) << "score(2, 32000) also rounds to 1030";
+  EXPECT_EQ(slow.bronze, 690);
+  const levelplay::MedalThresholds none = levelplay::ruleThresholds(0, 8000);
+  EXPECT_EQ(none.gold, levelplay::ruleThresholds(1, 8000).gold) << "no tap counts as one";
+}
+
 TEST(InGameRules, ScoreEdgesAndMusic) {
   EXPECT_EQ(InGameSequence::scoreFor(0, 0), INT_MIN);
   EXPECT_EQ(InGameSequence::scoreFor(2, 20000), 1050);
