@@ -172,13 +172,21 @@ void tap(PlayGame& game, int x, int y) {
 }
 
 // Where each moving body of the level is, to tell when all is still.
+struct BodyAt {
+  cpBody* body;
+  cpVect position;
+  cpFloat angle;
+};
 struct Stillness {
-  std::vector<std::pair<cpBody*, cpVect>> start;
+  std::vector<BodyAt> start;
   int frames = 0;
+  // Nothing has even crept since the window began: a board that only rests
+  // within a point can still settle otherwise whenever it is touched.
+  bool frozen = true;
 };
 
 void collectBody(cpBody* body, void* data) {
-  auto* bodies = static_cast<std::vector<std::pair<cpBody*, cpVect>>*>(data);
+  auto* bodies = static_cast<std::vector<BodyAt>*>(data);
   if (cpBodyGetType(body) != CP_BODY_TYPE_DYNAMIC) return;
   const cpVect p = cpBodyGetPosition(body);
   // Gone far off the screen: it falls for ever and decides nothing.
@@ -186,27 +194,33 @@ void collectBody(cpBody* body, void* data) {
       p.x > 1.5 * window::kPointsWidth) {
     return;
   }
-  bodies->push_back({body, p});
+  bodies->push_back({body, p, cpBodyGetAngle(body)});
 }
 
 // True once nothing has moved by a point, nor moves, for kRestFrames.
 bool atRest(InGameSequence& play, Stillness& still) {
   CScenePhysics* scene = play.getScene();
   if (scene == nullptr || scene->getSpace() == nullptr) return false;
-  std::vector<std::pair<cpBody*, cpVect>> now;
+  std::vector<BodyAt> now;
   cpSpaceEachBody(scene->getSpace(), &collectBody, &now);
   bool same = now.size() == still.start.size();
+  bool frozen = same;
   for (std::size_t i = 0; same && i < now.size(); ++i) {
-    cpBody* body = now[i].first;
+    cpBody* body = now[i].body;
     const cpVect v = cpBodyGetVelocity(body);
-    same = body == still.start[i].first && cpvdistsq(now[i].second, still.start[i].second) < 1.0 &&
-           cpvlengthsq(v) < 1.0 && std::fabs(cpBodyGetAngularVelocity(body)) < 1.0;
+    const cpFloat w = std::fabs(cpBodyGetAngularVelocity(body));
+    const cpFloat moved = cpvdistsq(now[i].position, still.start[i].position);
+    same = body == still.start[i].body && moved < 1.0 && cpvlengthsq(v) < 1.0 && w < 1.0;
+    frozen = frozen && same && moved < kFrozenPoints * kFrozenPoints && cpvlengthsq(v) < kFrozenPoints * kFrozenPoints &&
+             w < kFrozenPoints / 10.0 && std::fabs(now[i].angle - still.start[i].angle) < kFrozenPoints / 10.0;
   }
   if (!same) {
     still.start = std::move(now);
     still.frames = 0;
+    still.frozen = true;
     return false;
   }
+  still.frozen = still.frozen && frozen;
   return ++still.frames >= kRestFrames;
 }
 
@@ -235,6 +249,7 @@ void run(PlayGame& game, InGameSequence& play, const std::vector<Tap>& script, c
     if (options.endWhenDecided && (state == InGameSequence::kGoalReached || state == InGameSequence::kFailing)) break;
     if (options.stopAtRest && state == InGameSequence::kPlay && next >= script.size() && atRest(play, still)) {
       result.restFrame = frame - kRestFrames;
+      result.frozen = still.frozen;
       break;
     }
     if (options.onFrame) options.onFrame(play, frame);

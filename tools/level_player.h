@@ -66,6 +66,9 @@ struct PlayResult {
   std::vector<Tap> played;  // the taps made on the level (aimed ones where they landed), by frame
   int frames = 0;
   int restFrame = -1;  // with stopAtRest: where everything had come to rest
+  // At rest and not even creeping (every body within kFrozenPoints of where
+  // it was, and as slow): a tap then plays out the same whenever it comes.
+  bool frozen = false;
   std::string outcome = "unfinished";  // "won", "lost" or "unfinished"
   std::string reason;
   int taps = 0;
@@ -82,6 +85,7 @@ inline constexpr int kIdleFrameLimit = 60000 / kFrameMs + 1;
 // that asks for it ends "at rest": longer than the goal zone's second, so a
 // sheep or wolf at rest in it has decided the level by then.
 inline constexpr int kRestFrames = 75;
+inline constexpr double kFrozenPoints = 0.01;
 
 struct PlayOptions {
   int frameLimit = 0;  // 0: the last tap's frame plus 60 s

@@ -16,10 +16,12 @@
 // solution's taps in all (--within N; at least 2), wins: the first further
 // tap where it came to rest, each later one at a step while things move or
 // where they came to rest again.
-// A tap that comes while everything is still (the bare level's first tap
-// too, once it has settled) is played at the first such step only and
-// counts for every later one: the same taps at any moment of a still level
-// end alike, only later. --every-step plays them all (to check that).
+// A tap that comes while everything is still, not even creeping (the bare
+// level's first tap too, once it has settled so), is played at the first
+// such step only and counts for every later one: the same taps at any
+// moment of a frozen level end alike, only later. A board that merely rests
+// within a point is not frozen: a tap on it can end otherwise a second
+// later. --every-step plays every step (to check that).
 // Every worker process builds the level once and plays each sequence
 // through the level screen's retry; as many workers as cores.
 #include <sys/mman.h>
@@ -70,6 +72,7 @@ struct JobResult {
   int medal = 0;
   int endFrame = 0;  // from the start of play
   int restFrame = -1;  // from the start of play: still from there on, after the last tap
+  bool frozen = false;  // and not even creeping
   int playFrame = -1;
   int played = 0;
   int tapFrame[kMaxTaps] = {};
@@ -196,6 +199,7 @@ int work(const Options& options, Shared& shared, bool quiet) {
       out.medal = r.medal;
       out.endFrame = r.frames - (r.playFrame >= 0 ? r.playFrame : 0);
       out.restFrame = r.restFrame >= 0 ? r.restFrame - (r.playFrame >= 0 ? r.playFrame : 0) : -1;
+      out.frozen = r.frozen;
       out.played = std::min<int>(kMaxTaps, static_cast<int>(r.played.size()));
       for (int t = 0; t < out.played; ++t) {
         out.tapFrame[t] = r.played[static_cast<std::size_t>(t)].frame;
@@ -341,7 +345,7 @@ void extend(const Found& parent, const std::vector<int>& steps, int lastStep, bo
   const int first = parent.job.count > 0 ? parent.job.step[parent.job.count - 1] + 1 : 0;
   for (int s = first; s <= lastStep && s < static_cast<int>(steps.size()); ++s) {
     const int at = steps[static_cast<std::size_t>(s)];
-    const bool still = prune && r.restFrame >= 0 && at >= r.restFrame;
+    const bool still = prune && r.frozen && r.restFrame >= 0 && at >= r.restFrame;
     const int stillTaps = parent.job.stillTaps + (still ? 1 : 0);
     const long weight = stillFamily(stillTaps, lastStep - s);
     const int things = thingsAt(r, s, at);
@@ -441,9 +445,9 @@ int deadEnds(const Options& options) {
   std::vector<JobResult> results;
   if (!playJobs(options, steps, -1, {Job()}, results, false)) return 1;
   const JobResult idle = results[0];
-  // Every first tap listed; once the bare level has settled, a tap ends as
-  // the same tap at the first still second does, only later, so only that
-  // one is played.
+  // Every first tap listed; once the bare level is frozen, a tap ends as
+  // the same tap at the first frozen second does, only later, so only that
+  // one is played (unless --every-step).
   struct Listed {
     int second = 0;
     int aim = 0;
@@ -454,12 +458,13 @@ int deadEnds(const Options& options) {
   std::vector<Job> firsts;
   int stillSecond = -1;
   std::size_t stillFrom = 0;
+  int stillThings = 0;
   for (int second = 0; second < kDeadEndSeconds; ++second) {
     const int s = second * 1000 / stepMs;
     const int at = steps[static_cast<std::size_t>(s)];
     const int things = thingsAt(idle, s, at);
-    const bool settled = idle.restFrame >= 0 && at >= idle.restFrame;
-    if (settled && stillSecond >= 0) {
+    const bool settled = options.prune && idle.frozen && idle.restFrame >= 0 && at >= idle.restFrame;
+    if (settled && stillSecond >= 0 && things == stillThings) {
       const int shift = at - steps[static_cast<std::size_t>(stillSecond * 1000 / stepMs)];
       for (int a = 0; a < things; ++a) listed.push_back({second, a, stillFrom + static_cast<std::size_t>(a), shift});
       continue;
@@ -467,6 +472,7 @@ int deadEnds(const Options& options) {
     if (settled) {
       stillSecond = second;
       stillFrom = firsts.size();
+      stillThings = things;
     }
     for (int a = 0; a < things; ++a) {
       Job job;
@@ -503,7 +509,7 @@ int deadEnds(const Options& options) {
     std::vector<std::size_t> jobOwner;
     for (std::size_t p = 0; p < parents.size(); ++p) {
       if (rescued[owner[p]]) continue;
-      extend(parents[p], steps, stepCount - 1, true, jobs);
+      extend(parents[p], steps, stepCount - 1, options.prune, jobs);
       jobOwner.resize(jobs.size(), owner[p]);
     }
     if (!playJobs(options, steps, idle.playFrame, jobs, results, true)) return 1;

@@ -267,6 +267,11 @@ TEST(InGameRules, MedalThresholdsByTheRule) {
   EXPECT_EQ(slow.gold, 1030);
   EXPECT_EQ(slow.silver, 1020) << "score(2, 32000) also rounds to 1030";
   EXPECT_EQ(slow.bronze, 690);
+  // A short play, where each of the rule's offsets shows.
+  const levelplay::MedalThresholds quick = levelplay::ruleThresholds(1, 2000);
+  EXPECT_EQ(quick.gold, 2120);
+  EXPECT_EQ(quick.silver, 2070);
+  EXPECT_EQ(quick.bronze, 1050);
   const levelplay::MedalThresholds none = levelplay::ruleThresholds(0, 8000);
   EXPECT_EQ(none.gold, levelplay::ruleThresholds(1, 8000).gold) << "no tap counts as one";
 }
