@@ -424,14 +424,12 @@ int solve(const Options& options) {
 // The taps of the level's solution (DATA/levels/solutions/<N>.txt), 0 when
 // it has none.
 int solutionTaps(int level) {
-  std::FILE* file = std::fopen(("levels/solutions/" + std::to_string(level) + ".txt").c_str(), "r");
-  if (file == nullptr) return 0;
-  std::string text;
-  char chunk[4096];
-  // A solution is a few lines: more than 64 KiB is not one.
-  for (std::size_t n; text.size() < 65536 && (n = std::fread(chunk, 1, sizeof chunk, file)) > 0;) text.append(chunk, n);
-  std::fclose(file);
-  return static_cast<int>(levelplay::parseScript(text, nullptr).size());
+  // Read through the data files' checks: a folder, a FIFO or a huge file
+  // there is no solution.
+  std::vector<levelplay::Tap> taps;
+  std::string why;
+  if (!levelplay::readScript("levels/solutions/" + std::to_string(level) + ".txt", taps, nullptr, why)) return 0;
+  return static_cast<int>(taps.size());
 }
 
 // Dead ends: see the top of the file.
