@@ -124,16 +124,29 @@ bool pointOn(InGameSequence& play, CNodePhysics* node, int* x, int* y) {
   const double cx = (left + right) / 2.0;
   const double cy = (top + bottom) / 2.0;
   const int step = std::max(1, static_cast<int>(std::max(right - left, bottom - top) / 40.0));
-  std::vector<std::pair<double, std::pair<int, int>>> candidates;
+  // Nearest the middle first, in rows from the top where two are as near;
+  // taken from a heap, as the first one or two nearly always do.
+  struct Candidate {
+    double distance;
+    int order;
+    int x;
+    int y;
+    bool operator>(const Candidate& o) const {
+      return distance != o.distance ? distance > o.distance : order > o.order;
+    }
+  };
+  std::vector<Candidate> candidates;
   for (int py = static_cast<int>(std::ceil(top)); py <= static_cast<int>(bottom); py += step) {
     for (int px = static_cast<int>(std::ceil(left)); px <= static_cast<int>(right); px += step) {
-      candidates.push_back({(px - cx) * (px - cx) + (py - cy) * (py - cy), {px, py}});
+      candidates.push_back({(px - cx) * (px - cx) + (py - cy) * (py - cy), static_cast<int>(candidates.size()), px, py});
     }
   }
-  std::stable_sort(candidates.begin(), candidates.end(),
-                   [](const auto& a, const auto& b) { return a.first < b.first; });
-  for (const auto& c : candidates) {
-    const auto [px, py] = c.second;
+  std::make_heap(candidates.begin(), candidates.end(), std::greater<>());
+  while (!candidates.empty()) {
+    std::pop_heap(candidates.begin(), candidates.end(), std::greater<>());
+    const int px = candidates.back().x;
+    const int py = candidates.back().y;
+    candidates.pop_back();
     if (play.getHud() != nullptr && play.getHud()->containsButtonAt(px, py)) continue;
     if (play.getScene()->queryNodeAtPoint(static_cast<float>(px), static_cast<float>(py), 3) != node) continue;
     *x = px;

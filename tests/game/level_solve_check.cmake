@@ -3,8 +3,12 @@
 # each first tap it calls a dead end leaves a fresh level unfinished; taps
 # on a frozen board played once stand for every later step (the figures are
 # those of playing every step, on a board frozen or merely resting).
+# A fixture level of two sheep, a crate each, and two crates that hold
+# nothing: a tap on one of those first is a dead end within 2 taps in all,
+# and none within 3, where the two crates still win after it.
 #   cmake -DSOLVE=level_solve -DPLAY=level_play -DDATA=<data tree> -DOUT=<scratch>
 #         -DLEVEL=N [-DDEAD_LEVEL=M [-DDEAD_ENDS=K]] [-DSTILL_LEVELS=S,...]
+#         [-DFIXTURE_LEVELS=<folder of N.ynm> -DDEEP_LEVEL=N]
 #         -P level_solve_check.cmake
 foreach(v SOLVE PLAY DATA OUT LEVEL)
   if(NOT DEFINED ${v})
@@ -14,10 +18,10 @@ endforeach()
 file(MAKE_DIRECTORY ${OUT})
 
 # A dead end's first tap, played alone on a fresh level, leaves it unfinished.
-function(replay_dead_end level end)
+function(replay_dead_end data level end)
   string(REGEX MATCH "tap (-?[0-9]+ -?[0-9]+) at frame ([0-9]+)" tap "${end}")
   file(WRITE ${OUT}/dead.txt "${CMAKE_MATCH_2} ${CMAKE_MATCH_1}\n")
-  execute_process(COMMAND ${PLAY} ${DATA} ${level} ${OUT}/dead.txt OUTPUT_VARIABLE played ERROR_QUIET)
+  execute_process(COMMAND ${PLAY} ${data} ${level} ${OUT}/dead.txt OUTPUT_VARIABLE played ERROR_QUIET)
   if(NOT played MATCHES "result: unfinished ")
     string(REGEX MATCH "result:[^\n]*" got "${played}")
     message(FATAL_ERROR "dead end does not stay unfinished on a fresh level ${level}: ${got}\n${end}")
@@ -84,7 +88,7 @@ if(DEFINED DEAD_LEVEL)
   endif()
   string(REGEX MATCHALL "\ndead end [0-9]+: [^\n]*tap (-?[0-9]+ -?[0-9]+) at frame ([0-9]+)" ends "${out}")
   foreach(end IN LISTS ends)
-    replay_dead_end(${DEAD_LEVEL} "${end}")
+    replay_dead_end(${DATA} ${DEAD_LEVEL} "${end}")
   endforeach()
 endif()
 
@@ -115,3 +119,38 @@ foreach(level IN LISTS still_levels)
     message(FATAL_ERROR "level 10: the frozen board's taps were all played (${played0} against ${played1})")
   endif()
 endforeach()
+
+if(DEFINED FIXTURE_LEVELS)
+  # The data tree linked, never copied, but for the levels.
+  file(REMOVE_RECURSE ${OUT}/data/levels)
+  file(MAKE_DIRECTORY ${OUT}/data)
+  file(GLOB entries RELATIVE ${DATA} ${DATA}/*)
+  foreach(entry IN LISTS entries)
+    if(NOT entry STREQUAL "levels" AND NOT IS_SYMLINK ${OUT}/data/${entry})
+      file(CREATE_LINK ${DATA}/${entry} ${OUT}/data/${entry} SYMBOLIC)
+    endif()
+  endforeach()
+  file(COPY ${DATA}/levels DESTINATION ${OUT}/data)
+  file(GLOB fixtures ${FIXTURE_LEVELS}/*.ynm)
+  file(COPY ${fixtures} DESTINATION ${OUT}/data/levels)
+  foreach(within 2 3)
+    execute_process(COMMAND ${SOLVE} ${OUT}/data ${DEEP_LEVEL} --dead-ends --within ${within} --jobs 3
+                    RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+    if(NOT rc EQUAL 0 OR NOT out MATCHES "\ndead ends: ([0-9]+) of 40 first taps")
+      message(FATAL_ERROR "level_solve --dead-ends --within ${within} failed (${rc}):\n${out}${err}")
+    endif()
+    set(found ${CMAKE_MATCH_1})
+    if(within EQUAL 2)
+      # Each second's tap on either idle crate, and nothing else.
+      string(REGEX MATCHALL "\ndead end [0-9]+: [^\n]*tap (30|450) 290 at frame [0-9]+" idle "${out}")
+      list(LENGTH idle idles)
+      if(NOT found EQUAL 20 OR NOT idles EQUAL 20)
+        message(FATAL_ERROR "within 2: expected the 20 taps on the idle crates as dead ends:\n${out}")
+      endif()
+      list(GET idle 0 end)
+      replay_dead_end(${OUT}/data ${DEEP_LEVEL} "${end}")
+    elseif(NOT found EQUAL 0)
+      message(FATAL_ERROR "within 3: a wasted first tap is still won by the two crates after it:\n${out}")
+    endif()
+  endforeach()
+endif()
