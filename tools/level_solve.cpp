@@ -6,8 +6,10 @@
 // counted taps) on the things the game
 // lists as tappable, each tap at a step of the play (every MS ms, default
 // 500, over the first --horizon ms of play, default 10000; a later tap at a
-// later step). A run ends when the level is won or lost, when everything is
-// still after the last tap, or --limit ms after it (default 30000). It
+// later step, before the play of the taps before it ended: a tap can still
+// head off a loss to come). A run ends when the level is won or lost, when
+// everything is still after the last tap, or --limit ms after it (default
+// 30000). It
 // prints the wins found, fastest first, as scripts that
 // level_play reads, and the share of the sequences tried that win.
 // --dead-ends lists the single first taps (each tappable at each second of
@@ -394,8 +396,9 @@ int solve(const Options& options) {
         roundWins += jobs[i].weight;
         wins.push_back({jobs[i], r});
       }
-      // A won or lost run is over: no later tap can change it.
-      if (r.outcome == kAtRest || r.outcome == kUnfinished) next.push_back({jobs[i], r});
+      // Every run gets later taps, up to where it ended: a tap before a
+      // slow loss (or win) can still change it.
+      next.push_back({jobs[i], r});
     }
     tried += roundTried;
     won += roundWins;
@@ -515,7 +518,8 @@ int deadEnds(const Options& options) {
     std::vector<std::size_t> nextOwner;
     for (std::size_t j = 0; j < jobs.size(); ++j) {
       if (results[j].outcome == kWon) rescued[jobOwner[j]] = true;
-      if (results[j].outcome == kAtRest || results[j].outcome == kUnfinished) {
+      // A loss still to come can be headed off by a tap before it.
+      if (results[j].outcome != kWon) {
         next.push_back({jobs[j], results[j]});
         nextOwner.push_back(jobOwner[j]);
       }

@@ -7,7 +7,7 @@
 # nothing: a tap on one of those first is a dead end within 2 taps in all,
 # and none within 3, where the two crates still win after it.
 #   cmake -DSOLVE=level_solve -DPLAY=level_play -DDATA=<data tree> -DOUT=<scratch>
-#         -DLEVEL=N [-DDEAD_LEVEL=M [-DDEAD_ENDS=K]] [-DSTILL_LEVELS=S,...]
+#         -DLEVEL=N[,N...] [-DDEAD_LEVEL=M [-DDEAD_ENDS=K]] [-DSTILL_LEVELS=S,...]
 #         [-DFIXTURE_LEVELS=<folder of N.ynm> -DDEEP_LEVEL=N]
 #         -P level_solve_check.cmake
 foreach(v SOLVE PLAY DATA OUT LEVEL)
@@ -28,53 +28,58 @@ function(replay_dead_end data level end)
   endif()
 endfunction()
 
-execute_process(COMMAND ${SOLVE} ${DATA} ${LEVEL} --taps 2 --step 1000 --horizon 3000 --show 1000 --jobs 3
-                RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
-if(NOT rc EQUAL 0)
-  message(FATAL_ERROR "level_solve failed (${rc}):\n${out}${err}")
-endif()
-foreach(expected "\n1 tap: [0-9]+ sequences tried \\([0-9]+ played\\), [0-9]+ win" "\n2 taps: [0-9]+ sequences tried"
-                 "\nshare of sequences that win: [0-9]+ of [0-9]+ ")
-  if(NOT out MATCHES "${expected}")
-    message(FATAL_ERROR "level_solve printed no line like \"${expected}\":\n${out}")
+# Each level's wins; on level 49 the crate's run is lost a few seconds
+# later and only a tap before that loss (the trapdoor, 3 s in) wins.
+string(REPLACE "," ";" win_levels "${LEVEL}")
+foreach(level IN LISTS win_levels)
+  execute_process(COMMAND ${SOLVE} ${DATA} ${level} --taps 2 --step 1000 --horizon 3000 --show 1000 --jobs 3
+                  RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "level_solve failed (${rc}):\n${out}${err}")
   endif()
-endforeach()
-if(NOT out MATCHES "\nshare of sequences that win: ([0-9]+) of ([0-9]+) ")
-  message(FATAL_ERROR "no share")
-endif()
-if(CMAKE_MATCH_1 EQUAL 0)
-  message(FATAL_ERROR "level_solve found no win on level ${LEVEL}:\n${out}")
-endif()
+  foreach(expected "\n1 tap: [0-9]+ sequences tried \\([0-9]+ played\\), [0-9]+ win" "\n2 taps: [0-9]+ sequences tried"
+                   "\nshare of sequences that win: [0-9]+ of [0-9]+ ")
+    if(NOT out MATCHES "${expected}")
+      message(FATAL_ERROR "level_solve printed no line like \"${expected}\":\n${out}")
+    endif()
+  endforeach()
+  if(NOT out MATCHES "\nshare of sequences that win: ([0-9]+) of ([0-9]+) ")
+    message(FATAL_ERROR "no share")
+  endif()
+  if(CMAKE_MATCH_1 EQUAL 0)
+    message(FATAL_ERROR "level_solve found no win on level ${level}:\n${out}")
+  endif()
 
-# Every win shown, fastest first, replayed on a fresh level.
-string(REGEX MATCHALL "# win [0-9]+: [0-9]+ taps? counted, [0-9]+ ms, score -?[0-9]+, medal [0-9][^\n]*\n([0-9]+ -?[0-9]+ -?[0-9]+\n)+"
-       wins "${out}")
-list(LENGTH wins count)
-if(count EQUAL 0)
-  message(FATAL_ERROR "no win script in:\n${out}")
-endif()
-set(previous 0)
-set(n 0)
-foreach(win IN LISTS wins)
-  math(EXPR n "${n} + 1")
-  string(REGEX MATCH "counted, ([0-9]+) ms, score (-?[0-9]+), medal ([0-9])" head "${win}")
-  set(time ${CMAKE_MATCH_1})
-  set(score ${CMAKE_MATCH_2})
-  if(time LESS previous)
-    message(FATAL_ERROR "wins not fastest first: ${time} ms after ${previous} ms\n${out}")
+  # Every win shown, fastest first, replayed on a fresh level.
+  string(REGEX MATCHALL "# win [0-9]+: [0-9]+ taps? counted, [0-9]+ ms, score -?[0-9]+, medal [0-9][^\n]*\n([0-9]+ -?[0-9]+ -?[0-9]+\n)+"
+         wins "${out}")
+  list(LENGTH wins count)
+  if(count EQUAL 0)
+    message(FATAL_ERROR "no win script in:\n${out}")
   endif()
-  set(previous ${time})
-  # A handful is enough to catch a retry that plays otherwise.
-  if(n GREATER 6)
-    continue()
-  endif()
-  string(REGEX REPLACE "^#[^\n]*\n" "" script "${win}")
-  file(WRITE ${OUT}/win-${n}.txt "${script}")
-  execute_process(COMMAND ${PLAY} ${DATA} ${LEVEL} ${OUT}/win-${n}.txt OUTPUT_VARIABLE played ERROR_QUIET)
-  if(NOT played MATCHES "result: won taps=[0-9]+ time_ms=${time} score=${score} ")
-    string(REGEX MATCH "result:[^\n]*" got "${played}")
-    message(FATAL_ERROR "win ${n} (${time} ms, score ${score}) plays otherwise on a fresh level: ${got}\n${win}")
-  endif()
+  set(previous 0)
+  set(n 0)
+  foreach(win IN LISTS wins)
+    math(EXPR n "${n} + 1")
+    string(REGEX MATCH "counted, ([0-9]+) ms, score (-?[0-9]+), medal ([0-9])" head "${win}")
+    set(time ${CMAKE_MATCH_1})
+    set(score ${CMAKE_MATCH_2})
+    if(time LESS previous)
+      message(FATAL_ERROR "wins not fastest first: ${time} ms after ${previous} ms\n${out}")
+    endif()
+    set(previous ${time})
+    # A handful is enough to catch a retry that plays otherwise.
+    if(n GREATER 6)
+      continue()
+    endif()
+    string(REGEX REPLACE "^#[^\n]*\n" "" script "${win}")
+    file(WRITE ${OUT}/win-${n}.txt "${script}")
+    execute_process(COMMAND ${PLAY} ${DATA} ${level} ${OUT}/win-${n}.txt OUTPUT_VARIABLE played ERROR_QUIET)
+    if(NOT played MATCHES "result: won taps=[0-9]+ time_ms=${time} score=${score} ")
+      string(REGEX MATCH "result:[^\n]*" got "${played}")
+      message(FATAL_ERROR "win ${n} (${time} ms, score ${score}) plays otherwise on a fresh level: ${got}\n${win}")
+    endif()
+  endforeach()
 endforeach()
 
 if(DEFINED DEAD_LEVEL)
