@@ -9,20 +9,10 @@
 #         -DFIXTURE=<fixture folder> -DOUT=<scratch> -P level_check_fixture.cmake
 # The rest of the tree is linked, never copied: only what this script wrote
 # itself is removed again.
+include(${CMAKE_CURRENT_LIST_DIR}/link_tree.cmake)
 file(REMOVE_RECURSE ${OUT}/data/levels)
-file(MAKE_DIRECTORY ${OUT}/data/gamedesign)
-file(GLOB entries RELATIVE ${DATA} ${DATA}/*)
-foreach(entry IN LISTS entries)
-  if(NOT entry MATCHES "^(levels|gamedesign)$" AND NOT IS_SYMLINK ${OUT}/data/${entry})
-    file(CREATE_LINK ${DATA}/${entry} ${OUT}/data/${entry} SYMBOLIC)
-  endif()
-endforeach()
-file(GLOB design RELATIVE ${DATA}/gamedesign ${DATA}/gamedesign/*)
-foreach(entry IN LISTS design)
-  if(NOT entry STREQUAL "levels.ynm" AND NOT IS_SYMLINK ${OUT}/data/gamedesign/${entry})
-    file(CREATE_LINK ${DATA}/gamedesign/${entry} ${OUT}/data/gamedesign/${entry} SYMBOLIC)
-  endif()
-endforeach()
+link_tree(${DATA} ${OUT}/data "^(levels|gamedesign)$")
+link_tree(${DATA}/gamedesign ${OUT}/data/gamedesign "^levels\\.ynm$")
 file(COPY ${FIXTURE}/levels.ynm DESTINATION ${OUT}/data/gamedesign)
 file(COPY ${FIXTURE}/levels DESTINATION ${OUT}/data)
 
