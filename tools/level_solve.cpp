@@ -9,8 +9,7 @@
 // later step, before the play of the taps before it ended: a tap can still
 // head off a loss to come). A run ends when the level is won or lost, when
 // everything is still after the last tap, or --limit ms after it (default
-// 30000). It
-// prints the wins found, fastest first, as scripts that
+// 30000). It prints the wins found, fastest first, as scripts that
 // level_play reads, and the share of the sequences tried that win.
 // --dead-ends lists the single first taps (each tappable at each second of
 // the first 10 s of play) after which everything comes to rest with the

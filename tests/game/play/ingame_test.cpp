@@ -342,8 +342,9 @@ TEST_F(InGameTest, AnAimedTapLandsOnWhatATapActsOn) {
   EXPECT_EQ(aimed.taps, 1);
   ASSERT_EQ(aimed.tappables.size(), 1u) << "the crate, not the ground, the goal or the sheep";
   EXPECT_EQ(aimed.tappables[0].type, 2);
-  EXPECT_NEAR(aimed.tappables[0].x, 240, 10);
-  EXPECT_NEAR(aimed.tappables[0].y, 280, 10);
+  // The point nearest the middle of its bounds, not merely one on it.
+  EXPECT_EQ(aimed.tappables[0].x, 240);
+  EXPECT_EQ(aimed.tappables[0].y, 280);
   EXPECT_GE(aimed.playFrame, 0);
   EXPECT_NE(std::find(aimed.log.begin(), aimed.log.end(), "frame 3: aimed at 1 of 1, type 2"), aimed.log.end());
   std::FILE* out = std::tmpfile();
